@@ -1,0 +1,22 @@
+#include "DlgTab.h"
+
+#include "DlgZR415.h"
+
+#include <QTabWidget>
+
+DlgTab::DlgTab(QWidget* parent) : Dialog(parent)
+{
+    buildUi();
+    setWindowTitle(tr("ZR415"));
+    // The page was drawn for other fonts; where it needs more room than 434 x 570, the window
+    // opens large enough to show every control whole.
+    const QSize needed = tabWidget->sizeHint();
+    resize(qMax(434, needed.width()), qMax(570, needed.height()));
+}
+
+void DlgTab::buildUi()
+{
+    page = new DlgZR415(this);
+    tabWidget = new QTabWidget(this);
+    tabWidget->addTab(page, tr("设置ZR415"));
+}

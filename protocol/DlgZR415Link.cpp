@@ -1,0 +1,118 @@
+// The serial connection of the settings page: the port and baud-rate lists, connect and
+// disconnect, and a link that breaks while open.
+#include "DlgZR415.h"
+
+#include "IDictionary.h"
+#include "ILogger.h"
+#include "IReaderWriter.h"
+#include "OperatorMessages.h"
+#include "OperatorPrompt.h"
+#include "TextFunctions.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+
+void DlgZR415::fillPortList(IDictionary* settings)
+{
+    enum_serl_port(portNames);
+    const std::string saved = dic_get_csz(settings, "portNum", "");
+    for (std::size_t i = 0; i < portNames.size(); ++i) {
+        portCombo->addItem(tr(portNames[i].c_str()));
+        if (portNames[i] == saved)
+            portCombo->setCurrentIndex(static_cast<int>(i));
+    }
+}
+
+void DlgZR415::fillBaudList(IDictionary* settings)
+{
+    const QStringList rates =
+        QStringLiteral("9600,14400,19200,38400,56000,57600,115200,128000,256000")
+            .split(QLatin1Char(','));
+    const QString saved = QString::fromStdString(dic_get_csz(settings, "baudrate", ""));
+    for (const QString& rate : rates) {
+        if (rate.isEmpty())
+            continue;
+        baudCombo->addItem(rate);
+        if (rate == saved)
+            baudCombo->setCurrentIndex(baudCombo->count() - 1);
+    }
+}
+
+void DlgZR415::_connect()
+{
+    const int index = portCombo->currentIndex();
+    if (index < 0 || static_cast<std::size_t>(index) >= portNames.size()) {
+        showStatus(OperatorMessages::noPort(), true);
+        OperatorPrompt::withButtons(this, QMessageBox::Warning, OperatorMessages::notice(),
+                                    OperatorMessages::noPort(), {OperatorMessages::ok()}, 0, -1);
+        return;
+    }
+    const std::string portText = portCombo->currentText().toStdString();
+    // "COM12" gives 12; names that carry no number after three characters give 0.
+    const int portNumber = portText.size() > 3 ? text_to_int(portText.c_str() + 3) : 0;
+    dic_set_value(linkDictionary, "type", "%s", "SerialPort");
+    dic_set_value(linkDictionary, "portNum", "%d", portNumber);
+    dic_set_value(linkDictionary, "baudrate", "%s", baudCombo->currentText().toStdString().c_str());
+    dic_set_value(linkDictionary, "portName", "%s",
+                  portNames[static_cast<std::size_t>(index)].c_str());
+
+    QPointer<DlgZR415> page(this);
+    readerWriter->set_link_lost_handler([page](const char* reason) {
+        if (page)
+            page->linkLost(QString::fromUtf8(reason));
+    });
+    if (!readerWriter->open(linkDictionary, this)) {
+        readerWriter->set_link_lost_handler(nullptr);
+        const QString message = OperatorMessages::openFailed(
+            portCombo->currentText(), QString::fromUtf8(readerWriter->last_error()));
+        log_entry("%s", message.toUtf8().constData());
+        showStatus(message, true);
+        OperatorPrompt::withButtons(this, QMessageBox::Warning, OperatorMessages::notice(), message,
+                                    {OperatorMessages::ok()}, 0, -1);
+        return;
+    }
+    linkOpen = true;
+    openPortText = portCombo->currentText();
+    showLinkState();
+    showStatus(OperatorMessages::linkOpen(openPortText, baudCombo->currentText()), false);
+}
+
+void DlgZR415::_break()
+{
+    readerWriter->set_link_lost_handler(nullptr);
+    readerWriter->close(linkDictionary, this);
+    linkOpen = false;
+    showLinkState();
+    showStatus(OperatorMessages::linkClosed(), false);
+}
+
+void DlgZR415::showLinkState()
+{
+    connectButton->setEnabled(!linkOpen);
+    breakButton->setEnabled(linkOpen);
+    if (!linkOpen)
+        showStatus(OperatorMessages::linkClosed(), false);
+}
+
+void DlgZR415::linkLost(const QString& reason)
+{
+    readerWriter->set_link_lost_handler(nullptr);
+    linkOpen = false;
+    showLinkState();
+    const QString message = OperatorMessages::linkLost(openPortText, reason);
+    showStatus(message, true);
+    // Told from the event loop, not from inside the port's own error signal.
+    QTimer::singleShot(0, this, [this, message] {
+        OperatorPrompt::withButtons(this, QMessageBox::Warning, OperatorMessages::notice(), message,
+                                    {OperatorMessages::ok()}, 0, -1);
+    });
+}
+
+void DlgZR415::showStatus(const QString& text, bool problem)
+{
+    statusLabel->setText(text);
+    statusLabel->setStyleSheet(problem ? QStringLiteral("color: #b00000;") : QString());
+}

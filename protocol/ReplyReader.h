@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class IStreamExtractor;
+
+// A value the receiver reported in a GET answer: its serial number, or the output setting of
+// one NMEA sentence.
+struct ReplyValue
+{
+    bool serialNumber = false;
+    std::string sentence; // GGA … HDT when not the serial number
+    std::string value;    // cut at "*", at most 63 characters
+};
+
+// Reads the complete sentences waiting in an extractor, in arrival order, and keeps the GET
+// answers that carry a value for the page. Knows nothing of widgets.
+class ReplyReader
+{
+public:
+    static std::vector<ReplyValue> drain(IStreamExtractor& extractor);
+
+    // Field index of the current sentence as a C string: empty when missing, empty or 1024
+    // bytes or longer.
+    static std::string copyField(const IStreamExtractor& extractor, int index);
+    // The value up to its first "*", at most 63 characters.
+    static std::string cutValue(const std::string& field);
+};

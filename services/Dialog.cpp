@@ -1,0 +1,3 @@
+#include "Dialog.h"
+
+Dialog::Dialog(QWidget* parent) : QDialog(parent) {}

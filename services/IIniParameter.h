@@ -1,0 +1,21 @@
+#pragma once
+
+class IDictionary;
+
+// The tool's settings file and its live dictionary of values.
+class IIniParameter
+{
+public:
+    // Reads the file; false when it is missing or cannot be read.
+    virtual bool load(const char* path) = 0;
+    // Writes the dictionary to path, or with null to the file that was loaded. The file is
+    // replaced whole or not at all; false, with error_text(), when it could not be written.
+    virtual bool save(const char* path) = 0;
+    virtual IDictionary* dictionary() = 0;
+    // Why the last load or save failed, in the system's words.
+    virtual const char* error_text() const = 0;
+    virtual ~IIniParameter() = default;
+};
+
+// The process-wide settings object; the same at every call.
+IIniParameter* get_system_ini_parameter();

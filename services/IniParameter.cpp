@@ -1,0 +1,257 @@
+#include "IniParameter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <set>
+
+namespace {
+const std::string bom = "\xEF\xBB\xBF";
+
+std::string trimmed(const std::string& text)
+{
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    const std::size_t last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+bool needsQuotes(const std::string& value)
+{
+    if (value.empty())
+        return false;
+    if (value.front() == ' ' || value.front() == '\t' || value.back() == ' ' ||
+        value.back() == '\t' || value.front() == '"')
+        return true;
+    for (unsigned char c : value)
+        if (c < 0x20 || c == 0x7f)
+            return true;
+    return false;
+}
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+} // namespace
+
+std::string IniParameter::encodeValue(const std::string& value)
+{
+    if (!needsQuotes(value))
+        return value;
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out = "\"";
+    for (unsigned char c : value) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (c < 0x20 || c == 0x7f) {
+                out += "\\x";
+                out += hex[c >> 4];
+                out += hex[c & 0xf];
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+// A value in quotes is unescaped when the quotes enclose it exactly; anything else is taken
+// as it stands, so hand-written values with quotes inside are not mangled.
+std::string IniParameter::decodeValue(const std::string& raw)
+{
+    if (raw.size() < 2 || raw.front() != '"' || raw.back() != '"')
+        return raw;
+    std::string out;
+    for (std::size_t i = 1; i + 1 < raw.size(); ++i) {
+        char c = raw[i];
+        if (c == '"')
+            return raw;
+        if (c != '\\') {
+            out += c;
+            continue;
+        }
+        if (i + 2 >= raw.size())
+            return raw;
+        const char escaped = raw[++i];
+        switch (escaped) {
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case '"':
+        case '\\':
+            out += escaped;
+            break;
+        case 'x': {
+            if (i + 3 >= raw.size())
+                return raw;
+            const int high = hexDigit(raw[i + 1]);
+            const int low = hexDigit(raw[i + 2]);
+            if (high < 0 || low < 0)
+                return raw;
+            out += static_cast<char>(high * 16 + low);
+            i += 2;
+            break;
+        }
+        default:
+            return raw;
+        }
+    }
+    return out;
+}
+
+void IniParameter::parse(const std::string& text)
+{
+    values = Dictionary();
+    lines.clear();
+    std::size_t at = 0;
+    hasBom = text.compare(0, bom.size(), bom) == 0;
+    if (hasBom)
+        at = bom.size();
+    const std::size_t firstNewline = text.find('\n', at);
+    lineEnd =
+        firstNewline != std::string::npos && firstNewline > at && text[firstNewline - 1] == '\r'
+            ? "\r\n"
+            : "\n";
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        Line kept{line, {}};
+        const std::string content = trimmed(line);
+        const std::size_t equals = content.find('=');
+        // Comments, sections and lines that are not entries are kept as they are.
+        const bool entry = !content.empty() && content[0] != ';' && content[0] != '#' &&
+                           content[0] != '[' && equals != std::string::npos && equals > 0 &&
+                           line.find('\0') == std::string::npos;
+        if (entry) {
+            kept.key = trimmed(content.substr(0, equals));
+            values.set(kept.key.c_str(), decodeValue(trimmed(content.substr(equals + 1))).c_str());
+        }
+        lines.push_back(std::move(kept));
+    }
+}
+
+std::string IniParameter::render() const
+{
+    std::string out = hasBom ? bom : std::string();
+    std::set<std::string> written;
+    for (const Line& line : lines) {
+        const char* value = line.key.empty() ? nullptr : values.get(line.key.c_str());
+        if (value) {
+            out += line.key + "=" + encodeValue(value) + lineEnd;
+            written.insert(line.key);
+        } else {
+            out += line.text + lineEnd;
+        }
+    }
+    for (std::size_t i = 0; i < values.count(); ++i) {
+        const std::string key = values.keyAt(i);
+        if (written.count(key))
+            continue;
+        out += key + "=" + encodeValue(values.get(key.c_str())) + lineEnd;
+    }
+    return out;
+}
+
+bool IniParameter::load(const char* path)
+{
+    lastError.clear();
+    if (!path || !*path) {
+        lastError = "no file name";
+        return false;
+    }
+    QFile file(QString::fromLocal8Bit(path));
+    if (QFileInfo(file.fileName()).isDir() || !file.open(QIODevice::ReadOnly)) {
+        lastError =
+            QFileInfo(file.fileName()).isDir() ? "is a folder" : file.errorString().toStdString();
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        lastError = file.errorString().toStdString();
+        return false;
+    }
+    parse(bytes.toStdString());
+    loadedPath = path;
+    return true;
+}
+
+bool IniParameter::save(const char* path)
+{
+    lastError.clear();
+    const QString target = QString::fromLocal8Bit(path ? path : loadedPath.c_str());
+    if (target.isEmpty()) {
+        lastError = "no settings file was loaded";
+        return false;
+    }
+    // Read-only marks are honoured even for the superuser, who could write past them.
+    const QFileInfo info(target);
+    if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner)) {
+        lastError = "the file is read-only";
+        return false;
+    }
+    const QFileInfo folder(info.absolutePath());
+    if (!folder.isDir()) {
+        lastError = "the folder does not exist";
+        return false;
+    }
+    if (!(folder.permissions() & QFileDevice::WriteOwner)) {
+        lastError = "the folder is read-only";
+        return false;
+    }
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly)) {
+        lastError = file.errorString().toStdString();
+        return false;
+    }
+    const std::string text = render();
+    if (file.write(text.data(), static_cast<qint64>(text.size())) !=
+            static_cast<qint64>(text.size()) ||
+        !file.commit()) {
+        lastError = file.errorString().toStdString();
+        file.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+IIniParameter* get_system_ini_parameter()
+{
+    static IniParameter settings;
+    return &settings;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "Dictionary.h"
+#include "IIniParameter.h"
+
+#include <string>
+#include <vector>
+
+// A flat INI file: "key=value" lines, optional "[section]" lines (ignored for lookup), and
+// comments starting with ";" or "#". Saving keeps the file's comments, order, unknown keys and
+// line ends, rewrites the values of known keys in place and appends new keys at the end.
+// Values that would not survive a plain line (spaces at either end, a leading quote, control
+// characters) are written quoted with backslash escapes.
+class IniParameter : public IIniParameter
+{
+public:
+    bool load(const char* path) override;
+    bool save(const char* path) override;
+    IDictionary* dictionary() override { return &values; }
+    const char* error_text() const override { return lastError.c_str(); }
+
+    // The file text for the current values, as save writes it.
+    std::string render() const;
+    // Replaces the values and the remembered layout with those of text.
+    void parse(const std::string& text);
+
+    static std::string encodeValue(const std::string& value);
+    static std::string decodeValue(const std::string& raw);
+
+private:
+    struct Line
+    {
+        std::string text;
+        std::string key; // empty for anything but an entry
+    };
+
+    Dictionary values;
+    std::vector<Line> lines;
+    std::string loadedPath;
+    std::string lineEnd = "\n";
+    bool hasBom = false;
+    std::string lastError;
+};

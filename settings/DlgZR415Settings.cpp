@@ -1,0 +1,114 @@
+// The settings of the page: restored from the settings dictionary when the page is built,
+// stored back into it before every submit and query, and written to the file by the save
+// button alone.
+#include "DlgZR415.h"
+
+#include "IDictionary.h"
+#include "IIniParameter.h"
+#include "ILogger.h"
+#include "NmeaList.h"
+#include "OperatorMessages.h"
+#include "OperatorPrompt.h"
+#include "QueryWidget.h"
+#include "ScopedFormatter.h"
+#include "SetWidget.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+
+namespace {
+IDictionary* settingsDictionary()
+{
+    return get_system_ini_parameter()->dictionary();
+}
+} // namespace
+
+void DlgZR415::loadSettings()
+{
+    IDictionary* settings = settingsDictionary();
+    fillPortList(settings);
+    fillBaudList(settings);
+    sbasCheck->setChecked(dic_get_int(settings, "sbas", "0") != 0);
+    cleanCheck->setChecked(dic_get_int(settings, "clean", "0") != 0);
+    bodyNumCheck->setChecked(dic_get_int(settings, "bodyNum", "1") != 0);
+
+    for (const QString& entry : nmeaList) {
+        if (entry.isEmpty())
+            continue;
+        const std::string name = entry.toStdString();
+        SetWidget* row = setRows.at(name);
+        {
+            ScopedFormatter key(300);
+            row->setChecked(dic_get_int(settings, key.format("set%s", name.c_str()), ""));
+        }
+        ScopedFormatter key(300);
+        row->setCurrentText(QString::fromStdString(
+            dic_get_csz(settings, key.format("setCommand%s", name.c_str()), "")));
+    }
+    for (int i = 0; i < nmeaSentenceCount; ++i) {
+        const std::string name = nmeaList[i].toStdString();
+        ScopedFormatter key(300);
+        queryRows.at(name)->setChecked(
+            dic_get_int(settings, key.format("query%s", name.c_str()), "1"));
+    }
+
+    hdtPrefixCombo->addItem(QStringLiteral("HE"));
+    hdtPrefixCombo->addItem(QStringLiteral("GP"));
+    hdtPrefixCombo->addItem(QStringLiteral("GN"));
+    // Used as it stands: a number outside 0 to 2 leaves no entry current.
+    hdtPrefixCombo->setCurrentIndex(dic_get_int(settings, "hdtPrefix", "0"));
+    hdtPrefixCheck->setChecked(dic_get_int(settings, "useHdtPrefix", "0") != 0);
+}
+
+void DlgZR415::storeSetSettings()
+{
+    IDictionary* settings = settingsDictionary();
+    dic_set_value(settings, "sbas", "%d", sbasCheck->isChecked() ? 1 : 0);
+    dic_set_value(settings, "clean", "%d", cleanCheck->isChecked() ? 1 : 0);
+    dic_set_value(settings, "hdtPrefix", "%d", hdtPrefixCombo->currentIndex());
+    dic_set_value(settings, "useHdtPrefix", "%d", hdtPrefixCheck->isChecked() ? 1 : 0);
+    for (const QString& entry : nmeaList) {
+        const std::string name = entry.toStdString();
+        SetWidget* row = setRows.at(name);
+        {
+            ScopedFormatter key(300);
+            dic_set_value(settings, key.format("set%s", name.c_str()), "%d", row->isChecked());
+        }
+        ScopedFormatter key(300);
+        dic_set_value(settings, key.format("setCommand%s", name.c_str()), "%s",
+                      row->currentText().toStdString().c_str());
+    }
+}
+
+void DlgZR415::storeQuerySettings()
+{
+    IDictionary* settings = settingsDictionary();
+    dic_set_value(settings, "bodyNum", "%d", bodyNumCheck->isChecked() ? 1 : 0);
+    for (int i = 0; i < nmeaSentenceCount; ++i) {
+        const std::string name = nmeaList[i].toStdString();
+        ScopedFormatter key(300);
+        dic_set_value(settings, key.format("query%s", name.c_str()), "%d",
+                      queryRows.at(name)->isChecked());
+    }
+}
+
+void DlgZR415::_save()
+{
+    IDictionary* settings = settingsDictionary();
+    dic_set_value(settings, "baudrate", "%s", baudCombo->currentText().toStdString().c_str());
+    dic_set_value(settings, "portNum", "%s", portCombo->currentText().toStdString().c_str());
+    storeSetSettings();
+    storeQuerySettings();
+    if (get_system_ini_parameter()->save(nullptr)) {
+        OperatorPrompt::withButtons(this, QMessageBox::Information, tr("提示"), tr("保存成功"),
+                                    {tr("确定")}, 0, -1);
+        return;
+    }
+    // The file on disk is as it was; say so instead of claiming success.
+    const QString reason = QString::fromUtf8(get_system_ini_parameter()->error_text());
+    const QString message = OperatorMessages::saveFailed(reason);
+    log_entry("%s", message.toUtf8().constData());
+    showStatus(message, true);
+    OperatorPrompt::withButtons(this, QMessageBox::Warning, OperatorMessages::notice(), message,
+                                {OperatorMessages::ok()}, 0, -1);
+}

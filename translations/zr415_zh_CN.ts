@@ -1,0 +1,11 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>DlgTab</name>
+    <message>
+        <source>ZR415</source>
+        <translation>ZR415</translation>
+    </message>
+</context>
+</TS>
