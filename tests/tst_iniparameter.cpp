@@ -1,0 +1,212 @@
+// The settings file on disk: loading, byte-exact round trips, and saves that fail honestly.
+#include "IDictionary.h"
+#include "IniParameter.h"
+
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray value(IniParameter& settings, const char* key)
+{
+    const char* text = settings.dictionary()->get(key);
+    return text ? QByteArray(text) : QByteArray("<absent>");
+}
+} // namespace
+
+class IniParameterTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void loadFailsForMissingFileOrFolder();
+    void plainLinesCommentsAndSectionsLoad();
+    void everyValueComesBackByteForByte_data();
+    void everyValueComesBackByteForByte();
+    void saveKeepsCommentsUnknownKeysAndLineEnds();
+    void malformedLinesDoNotStopTheLoad();
+    void fileChangesOnlyWhenSaved();
+    void saveIntoReadOnlyFileFailsAndKeepsIt();
+    void saveIntoReadOnlyFolderFailsAndKeepsTheFile();
+    void saveOntoFullDiskFailsAndKeepsTheFile();
+
+private:
+    QTemporaryDir folder;
+    QString pathOf(const char* name) const { return folder.filePath(QString::fromLatin1(name)); }
+};
+
+void IniParameterTest::loadFailsForMissingFileOrFolder()
+{
+    IniParameter settings;
+    QVERIFY(!settings.load(pathOf("missing.ini").toLocal8Bit().constData()));
+    QVERIFY(QByteArray(settings.error_text()).size() > 0);
+    QVERIFY(!settings.load(folder.path().toLocal8Bit().constData()));
+    QVERIFY(!settings.load(nullptr));
+    // Nothing was loaded, so there is nowhere to save to.
+    QVERIFY(!settings.save(nullptr));
+}
+
+void IniParameterTest::plainLinesCommentsAndSectionsLoad()
+{
+    const QString path = pathOf("plain.ini");
+    writeFile(path, "; comment\n# other comment\nsbas=1\n[ZR415]\n  portNum = COM3  \n"
+                    "setCommandGGA=0.5\n\n");
+    IniParameter settings;
+    QVERIFY(settings.load(path.toLocal8Bit().constData()));
+    QCOMPARE(value(settings, "sbas"), QByteArray("1"));
+    QCOMPARE(value(settings, "portNum"), QByteArray("COM3"));
+    QCOMPARE(value(settings, "setCommandGGA"), QByteArray("0.5"));
+    QCOMPARE(value(settings, "; comment"), QByteArray("<absent>"));
+    QCOMPARE(settings.dictionary()->count(), std::size_t(3));
+}
+
+void IniParameterTest::everyValueComesBackByteForByte_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("empty") << QByteArray("");
+    QTest::newRow("spaces-both-ends") << QByteArray("  a b  ");
+    QTest::newRow("tab-at-end") << QByteArray("x\t");
+    QTest::newRow("equals") << QByteArray("a=b=c");
+    QTest::newRow("semicolon-and-hash") << QByteArray("; not a comment # either");
+    QTest::newRow("comma") << QByteArray("a,b,c");
+    QTest::newRow("leading-at") << QByteArray("@Variant(x)");
+    QTest::newRow("quotes-around") << QByteArray("\"quoted\"");
+    QTest::newRow("quote-inside") << QByteArray("say \"hi\"");
+    QTest::newRow("lone-quote") << QByteArray("\"");
+    QTest::newRow("backslashes") << QByteArray("C:\\dir\\n");
+    QTest::newRow("non-ascii") << QByteArray("设置ZR415 é");
+    QTest::newRow("newline-and-cr") << QByteArray("line1\nline2\r");
+    QTest::newRow("control-bytes") << QByteArray("\x01\x1f\x7f");
+    QTest::newRow("negative-number") << QByteArray("-1");
+}
+
+void IniParameterTest::everyValueComesBackByteForByte()
+{
+    QFETCH(QByteArray, text);
+    const QString path = pathOf("roundtrip.ini");
+    writeFile(path, "");
+    IniParameter first;
+    QVERIFY(first.load(path.toLocal8Bit().constData()));
+    first.dictionary()->set("key", text.constData());
+    first.dictionary()->set("after", "still here");
+    QVERIFY2(first.save(nullptr), first.error_text());
+
+    IniParameter second;
+    QVERIFY(second.load(path.toLocal8Bit().constData()));
+    QCOMPARE(value(second, "key"), text);
+    QCOMPARE(value(second, "after"), QByteArray("still here"));
+}
+
+void IniParameterTest::saveKeepsCommentsUnknownKeysAndLineEnds()
+{
+    const QString path = pathOf("keep.ini");
+    writeFile(path, "\xEF\xBB\xBF; operator notes\r\nunknownKey=kept\r\nsbas=0\r\nsbas=0\r\n");
+    IniParameter settings;
+    QVERIFY(settings.load(path.toLocal8Bit().constData()));
+    settings.dictionary()->set("sbas", "1");
+    settings.dictionary()->set("newKey", "new");
+    QVERIFY(settings.save(nullptr));
+    QCOMPARE(readFile(path), QByteArray("\xEF\xBB\xBF; operator notes\r\nunknownKey=kept\r\n"
+                                        "sbas=1\r\nsbas=1\r\nnewKey=new\r\n"));
+}
+
+void IniParameterTest::malformedLinesDoNotStopTheLoad()
+{
+    const QString path = pathOf("malformed.ini");
+    static const char bytes[] = "no equals sign\n=no key\n[unclosed\nbad\0line=x\n\xff\xfe=binary\n"
+                                "good=yes\nlast=no newline";
+    writeFile(path, QByteArray(bytes, sizeof bytes - 1));
+    IniParameter settings;
+    QVERIFY(settings.load(path.toLocal8Bit().constData()));
+    QCOMPARE(value(settings, "good"), QByteArray("yes"));
+    QCOMPARE(value(settings, "last"), QByteArray("no newline"));
+    QCOMPARE(value(settings, "\xff\xfe"), QByteArray("binary"));
+    QCOMPARE(value(settings, "bad"), QByteArray("<absent>"));
+}
+
+void IniParameterTest::fileChangesOnlyWhenSaved()
+{
+    const QString path = pathOf("untouched.ini");
+    writeFile(path, "sbas=0\n");
+    {
+        IniParameter settings;
+        QVERIFY(settings.load(path.toLocal8Bit().constData()));
+        settings.dictionary()->set("sbas", "1");
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(readFile(path), QByteArray("sbas=0\n"));
+}
+
+void IniParameterTest::saveIntoReadOnlyFileFailsAndKeepsIt()
+{
+    const QString path = pathOf("readonly.ini");
+    writeFile(path, "sbas=0\n");
+    IniParameter settings;
+    QVERIFY(settings.load(path.toLocal8Bit().constData()));
+    QFile::setPermissions(path, QFileDevice::ReadOwner);
+    settings.dictionary()->set("sbas", "1");
+    QVERIFY(!settings.save(nullptr));
+    QVERIFY(QByteArray(settings.error_text()).contains("read-only"));
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QCOMPARE(readFile(path), QByteArray("sbas=0\n"));
+}
+
+void IniParameterTest::saveIntoReadOnlyFolderFailsAndKeepsTheFile()
+{
+    QTemporaryDir locked;
+    const QString path = locked.filePath(QStringLiteral("ZR415.ini"));
+    writeFile(path, "sbas=0\n");
+    IniParameter settings;
+    QVERIFY(settings.load(path.toLocal8Bit().constData()));
+    QFile::setPermissions(locked.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    settings.dictionary()->set("sbas", "1");
+    const bool saved = settings.save(nullptr);
+    QFile::setPermissions(locked.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QVERIFY(!saved);
+    QVERIFY(QByteArray(settings.error_text()).contains("read-only"));
+    QCOMPARE(readFile(path), QByteArray("sbas=0\n"));
+    QCOMPARE(QDir(locked.path()).entryList(QDir::Files), QStringList{QStringLiteral("ZR415.ini")});
+}
+
+void IniParameterTest::saveOntoFullDiskFailsAndKeepsTheFile()
+{
+    const QString path = pathOf("full.ini");
+    const QByteArray original = "sbas=0\n";
+    writeFile(path, original);
+    IniParameter settings;
+    QVERIFY(settings.load(path.toLocal8Bit().constData()));
+    settings.dictionary()->set("big", std::string(64 * 1024, 'x').c_str());
+
+    // A file-size limit makes every write past 4 KiB fail the way a full disk does.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit before{};
+    getrlimit(RLIMIT_FSIZE, &before);
+    rlimit limited = before;
+    limited.rlim_cur = 4096;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const bool saved = settings.save(nullptr);
+    setrlimit(RLIMIT_FSIZE, &before);
+
+    QVERIFY(!saved);
+    QVERIFY(QByteArray(settings.error_text()).size() > 0);
+    QCOMPARE(readFile(path), original);
+    QCOMPARE(QDir(folder.path()).entryList({QStringLiteral("full.ini*")}, QDir::Files).size(), 1);
+}
+
+QTEST_GUILESS_MAIN(IniParameterTest)
+#include "tst_iniparameter.moc"

@@ -1,0 +1,201 @@
+// The serial reader/writer over a real pseudo-terminal.
+#include "IDictionary.h"
+#include "IMessanger.h"
+#include "PseudoTerminal.h"
+#include "RecordingLogger.h"
+#include "SerialReaderWriter.h"
+
+#include <QtTest>
+
+#include <ctime>
+#include <stdexcept>
+
+namespace {
+class RecordingSink : public IMessanger
+{
+public:
+    int log(const char* text) override
+    {
+        messages << QByteArray(text);
+        if (throwNext) {
+            throwNext = false;
+            throw std::runtime_error("sink broke");
+        }
+        return 0;
+    }
+    QByteArray payloads() const
+    {
+        QByteArray all;
+        for (const QByteArray& message : messages)
+            all += message.mid(message.indexOf(':', 4) + 1);
+        return all;
+    }
+    QList<QByteArray> messages;
+    bool throwNext = false;
+};
+
+struct Link
+{
+    explicit Link(const QString& path, const char* baud = "115200")
+    {
+        dic_set_value(dictionary, "type", "%s", "SerialPort");
+        dic_set_value(dictionary, "portNum", "%d", 0);
+        dic_set_value(dictionary, "baudrate", "%s", baud);
+        dic_set_value(dictionary, "portName", "%s", path.toLocal8Bit().constData());
+    }
+    ~Link() { dictionary_release_instance(&dictionary); }
+    IDictionary* dictionary = dictionary_get_instance(0);
+};
+
+double processCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+} // namespace
+
+class SerialTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void writesReachTheFarEndAndChunksReachTheSink();
+    void sinkMessagesCountExactlyTheBytesTheyCarry();
+    void aThrowingSinkIsLoggedAndTheLinkKeepsRunning();
+    void closeStopsDeliveriesAndWritesAreRefused();
+    void openOfMissingOrBusyPortFailsWithTheReason();
+    void farEndClosingClosesTheLinkOnceWithoutSpinning();
+    void portListEndsWithTheExtraPortsInOrder();
+};
+
+void SerialTest::writesReachTheFarEndAndChunksReachTheSink()
+{
+    PseudoTerminal receiver;
+    QVERIFY(receiver.isValid());
+    SerialReaderWriter link;
+    RecordingSink sink;
+    Link parameters(receiver.devicePath());
+    QVERIFY2(link.open(parameters.dictionary, &sink), link.last_error());
+    QVERIFY(link.is_open());
+
+    QVERIFY(link.write(parameters.dictionary, "#KVT,,GET,DEVICE.INFO.SN\r\n", 26));
+    QCOMPARE(receiver.readCount(26), QByteArray("#KVT,,GET,DEVICE.INFO.SN\r\n"));
+
+    receiver.write("@X,,GET,DEVICE.INFO.SN,OK,123*0A\r\n");
+    QTRY_COMPARE(sink.payloads(), QByteArray("@X,,GET,DEVICE.INFO.SN,OK,123*0A\r\n"));
+    QVERIFY(sink.messages.first().startsWith("MSG:"));
+    link.close(parameters.dictionary, &sink);
+}
+
+void SerialTest::sinkMessagesCountExactlyTheBytesTheyCarry()
+{
+    QCOMPARE(QByteArray(SerialReaderWriter::sinkMessage("@A,1\r", 5).c_str()),
+             QByteArray("MSG:5:@A,1\r"));
+    // NUL bytes cannot travel in the sink's C string; they are left out and not counted.
+    const std::string withNul = SerialReaderWriter::sinkMessage("a\0b\0", 4);
+    QCOMPARE(QByteArray(withNul.c_str()), QByteArray("MSG:2:ab"));
+    QCOMPARE(withNul.size(), std::strlen(withNul.c_str()));
+    QCOMPARE(QByteArray(SerialReaderWriter::sinkMessage("", 0).c_str()), QByteArray("MSG:0:"));
+}
+
+void SerialTest::aThrowingSinkIsLoggedAndTheLinkKeepsRunning()
+{
+    RecordingLogger logger;
+    PseudoTerminal receiver;
+    SerialReaderWriter link;
+    RecordingSink sink;
+    Link parameters(receiver.devicePath());
+    QVERIFY(link.open(parameters.dictionary, &sink));
+    sink.throwNext = true;
+    receiver.write("first\r");
+    QTRY_VERIFY(logger.contains("sink broke"));
+    receiver.write("second\r");
+    QTRY_VERIFY(sink.payloads().endsWith("second\r"));
+    QVERIFY(link.is_open());
+    link.close(parameters.dictionary, &sink);
+}
+
+void SerialTest::closeStopsDeliveriesAndWritesAreRefused()
+{
+    RecordingLogger logger;
+    PseudoTerminal receiver;
+    SerialReaderWriter link;
+    RecordingSink sink;
+    Link parameters(receiver.devicePath());
+    QVERIFY(link.open(parameters.dictionary, &sink));
+    QVERIFY(link.close(parameters.dictionary, &sink));
+    receiver.write("@late,1\r");
+    QTest::qWait(200);
+    QVERIFY(sink.messages.isEmpty());
+
+    QVERIFY(!link.write(parameters.dictionary, "#KVT,,SET,DEVICE.RECOVER\r\n", 26));
+    QVERIFY(QByteArray(link.last_error()).contains("not open"));
+    QVERIFY(logger.contains("not sent"));
+    QCOMPARE(receiver.read(300), QByteArray());
+    QVERIFY(!link.close(parameters.dictionary, &sink));
+}
+
+void SerialTest::openOfMissingOrBusyPortFailsWithTheReason()
+{
+    RecordingLogger logger;
+    SerialReaderWriter link;
+    RecordingSink sink;
+    Link missing(QStringLiteral("/dev/zr415-no-such-port"));
+    QVERIFY(!link.open(missing.dictionary, &sink));
+    QVERIFY(QByteArray(link.last_error()).size() > 0);
+    QVERIFY(logger.contains("zr415-no-such-port"));
+    QVERIFY(!link.is_open());
+
+    PseudoTerminal receiver;
+    Link parameters(receiver.devicePath());
+    SerialReaderWriter holder;
+    QVERIFY(holder.open(parameters.dictionary, &sink));
+    QVERIFY(!link.open(parameters.dictionary, &sink));
+    QVERIFY(QByteArray(link.last_error()).size() > 0);
+    holder.close(parameters.dictionary, &sink);
+    QVERIFY2(link.open(parameters.dictionary, &sink), link.last_error());
+    link.close(parameters.dictionary, &sink);
+}
+
+void SerialTest::farEndClosingClosesTheLinkOnceWithoutSpinning()
+{
+    RecordingLogger logger;
+    auto receiver = std::make_unique<PseudoTerminal>();
+    SerialReaderWriter link;
+    RecordingSink sink;
+    int lost = 0;
+    QByteArray reason;
+    link.set_link_lost_handler([&](const char* why) {
+        ++lost;
+        reason = why;
+    });
+    Link parameters(receiver->devicePath());
+    QVERIFY(link.open(parameters.dictionary, &sink));
+    receiver->closeController();
+    QTRY_COMPARE(lost, 1);
+    QVERIFY(!link.is_open());
+    QVERIFY(!reason.isEmpty());
+
+    // With the port closed the event loop is idle: no error storm eats the CPU.
+    const double before = processCpuSeconds();
+    QTest::qWait(1000);
+    const double used = processCpuSeconds() - before;
+    QCOMPARE(lost, 1);
+    QVERIFY2(used < 0.3, QByteArray::number(used).constData());
+}
+
+void SerialTest::portListEndsWithTheExtraPortsInOrder()
+{
+    qputenv("ZR415_EXTRA_PORTS", "/tmp/sim-b:/dev/pts/7::/tmp/sim-a");
+    std::vector<std::string> names{"stale"};
+    enum_serl_port(names);
+    qunsetenv("ZR415_EXTRA_PORTS");
+    QVERIFY(names.size() >= 3);
+    const std::vector<std::string> tail(names.end() - 3, names.end());
+    QCOMPARE(tail, (std::vector<std::string>{"/tmp/sim-b", "/dev/pts/7", "/tmp/sim-a"}));
+    QVERIFY(std::find(names.begin(), names.end(), "stale") == names.end());
+}
+
+QTEST_GUILESS_MAIN(SerialTest)
+#include "tst_serial.moc"

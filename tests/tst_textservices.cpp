@@ -1,0 +1,186 @@
+// The bounded text helpers, the dictionaries, the formatter and the fatal-error routine.
+#include "IDictionary.h"
+#include "RecordingLogger.h"
+#include "ScopedFormatter.h"
+#include "TextFunctions.h"
+#include "ThrowLoggedError.h"
+
+#include <QtTest>
+
+#include <climits>
+#include <cstring>
+#include <stdexcept>
+
+class TextServicesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cszVsprintfNeverWritesPastItsSize();
+    void nextWord3CopiesBoundedAndMovesPastTheWord_data();
+    void nextWord3CopiesBoundedAndMovesPastTheWord();
+    void resolvePathExpandsAppDirWithinTheSize();
+    void textToIntReadsLikeAtoiWithoutOverflow_data();
+    void textToIntReadsLikeAtoiWithoutOverflow();
+    void formatterCutsAtItsCapacity();
+    void dictionaryKeepsValuesOfAnyLengthAndOrder();
+    void dicGetCszFallsBackToDefaultOrThrowsLogged();
+    void throwLoggedErrorLogsTheFormatAndThrowsTheBoundedText();
+};
+
+void TextServicesTest::cszVsprintfNeverWritesPastItsSize()
+{
+    char buffer[16];
+    std::memset(buffer, 'X', sizeof buffer);
+    const int written = csz_sprintf(buffer, 8, "%s-%d", "abcdefghij", 42);
+    QCOMPARE(written, 7);
+    QCOMPARE(QByteArray(buffer), QByteArray("abcdefg"));
+    QCOMPARE(buffer[8], 'X'); // untouched beyond the size given
+
+    QCOMPARE(csz_sprintf(buffer, 16, "%d", 12), 2);
+    QCOMPARE(QByteArray(buffer), QByteArray("12"));
+    QCOMPARE(csz_sprintf(buffer, 1, "%s", "abc"), 0);
+    QCOMPARE(buffer[0], '\0');
+    QCOMPARE(csz_sprintf(buffer, 0, "%s", "abc"), 0);
+    QCOMPARE(csz_sprintf(nullptr, 10, "%s", "abc"), 0);
+}
+
+void TextServicesTest::nextWord3CopiesBoundedAndMovesPastTheWord_data()
+{
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<char>("delimiter");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QByteArray>("word");
+    QTest::addColumn<int>("consumed");
+
+    QTest::newRow("word-and-delimiter")
+        << QByteArray("MSG:12:abc") << ':' << 100 << QByteArray("MSG") << 4;
+    QTest::newRow("no-delimiter-takes-all")
+        << QByteArray("1*0A") << ':' << 100 << QByteArray("1*0A") << 4;
+    QTest::newRow("value-cut-at-star") << QByteArray("1*0A") << '*' << 64 << QByteArray("1") << 2;
+    QTest::newRow("empty-word") << QByteArray(":rest") << ':' << 100 << QByteArray() << 1;
+    QTest::newRow("empty-source") << QByteArray("") << ':' << 100 << QByteArray() << 0;
+    QTest::newRow("long-word-cut-to-size")
+        << QByteArray(100, 'a') + "*x" << '*' << 64 << QByteArray(63, 'a') << 101;
+}
+
+void TextServicesTest::nextWord3CopiesBoundedAndMovesPastTheWord()
+{
+    QFETCH(QByteArray, source);
+    QFETCH(char, delimiter);
+    QFETCH(int, size);
+    QFETCH(QByteArray, word);
+    QFETCH(int, consumed);
+
+    QByteArray dest(size + 8, 'Z');
+    QCOMPARE(next_word3(dest.data(), source.constData(), delimiter, size), consumed);
+    QCOMPARE(QByteArray(dest.constData()), word);
+    QCOMPARE(dest.at(size), 'Z');
+}
+
+void TextServicesTest::resolvePathExpandsAppDirWithinTheSize()
+{
+    char out[1000];
+    QVERIFY(process_resolve_path(out, sizeof out, "$(APP_DIR)/../etc/x.ini"));
+    QCOMPARE(QString::fromLocal8Bit(out),
+             QCoreApplication::applicationDirPath() + QStringLiteral("/../etc/x.ini"));
+
+    char small[8];
+    std::memset(small, 'X', sizeof small);
+    QVERIFY(!process_resolve_path(small, 4, "$(APP_DIR)/long"));
+    QCOMPARE(small[0], '\0');
+    QCOMPARE(small[4], 'X');
+    QVERIFY(process_resolve_path(out, sizeof out, "plain"));
+    QCOMPARE(QByteArray(out), QByteArray("plain"));
+}
+
+void TextServicesTest::textToIntReadsLikeAtoiWithoutOverflow_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("value");
+    QTest::newRow("plain") << QByteArray("12") << 12;
+    QTest::newRow("leading-blanks-and-sign") << QByteArray("  -7x") << -7;
+    QTest::newRow("no-digits") << QByteArray("abc") << 0;
+    QTest::newRow("empty") << QByteArray("") << 0;
+    QTest::newRow("decimal-stops-at-point") << QByteArray("0.5") << 0;
+    QTest::newRow("huge-clamps") << QByteArray("99999999999999999999") << INT_MAX;
+    QTest::newRow("huge-negative-clamps") << QByteArray("-99999999999999999999") << INT_MIN;
+}
+
+void TextServicesTest::textToIntReadsLikeAtoiWithoutOverflow()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, value);
+    QCOMPARE(text_to_int(text.constData()), value);
+}
+
+void TextServicesTest::formatterCutsAtItsCapacity()
+{
+    ScopedFormatter formatter(10);
+    formatter.format("%s", "12345");
+    QCOMPARE(QByteArray(formatter.format("%s", "6789ABCDEF")), QByteArray("123456789A"));
+    QVERIFY(formatter.get()->truncated());
+    QCOMPARE(formatter.get()->length(), std::size_t(10));
+
+    ScopedFormatter sentence(300);
+    QCOMPARE(QByteArray(sentence.format("#KVT,,SET,GNSS.NMEA.%s,%s\r\n", "GGA", "1")),
+             QByteArray("#KVT,,SET,GNSS.NMEA.GGA,1\r\n"));
+    QVERIFY(!sentence.get()->truncated());
+}
+
+void TextServicesTest::dictionaryKeepsValuesOfAnyLengthAndOrder()
+{
+    IDictionary* dictionary = dictionary_get_instance(0);
+    const std::string big(1 << 20, 'v');
+    dic_set_value(dictionary, "b", "%s", big.c_str());
+    dic_set_value(dictionary, "a", "%d", -1);
+    dic_set_value(dictionary, "b", "%s", "short");
+    QCOMPARE(QByteArray(dictionary->get("a")), QByteArray("-1"));
+    QCOMPARE(QByteArray(dictionary->get("b")), QByteArray("short"));
+    QCOMPARE(dictionary->count(), std::size_t(2));
+    QCOMPARE(QByteArray(dictionary->keyAt(0)), QByteArray("b"));
+    dic_set_value(dictionary, "big", "%s", big.c_str());
+    QCOMPARE(std::strlen(dictionary->get("big")), big.size());
+    QVERIFY(dictionary->get("missing") == nullptr);
+    dictionary_release_instance(&dictionary);
+    QVERIFY(dictionary == nullptr);
+}
+
+void TextServicesTest::dicGetCszFallsBackToDefaultOrThrowsLogged()
+{
+    RecordingLogger logger;
+    IDictionary* dictionary = dictionary_get_instance(0);
+    dic_set_value(dictionary, "sbas", "%s", "7abc");
+    QCOMPARE(dic_get_int(dictionary, "sbas", "0"), 7);
+    QCOMPARE(QByteArray(dic_get_csz(dictionary, "none", "fallback")), QByteArray("fallback"));
+    QCOMPARE(dic_get_int(dictionary, "none", ""), 0);
+    try {
+        dic_get_csz(dictionary, "none", nullptr);
+        QFAIL("a missing key without default must throw");
+    } catch (const std::runtime_error& error) {
+        QCOMPARE(QByteArray(error.what()),
+                 QByteArray("<ERROR ctx='dic_get_csz'>missing[none]!</ERROR>"));
+    }
+    QCOMPARE(logger.entries.size(), std::size_t(1));
+    dictionary_release_instance(&dictionary);
+}
+
+void TextServicesTest::throwLoggedErrorLogsTheFormatAndThrowsTheBoundedText()
+{
+    RecordingLogger logger;
+    const std::string longText(5000, 'p');
+    try {
+        throw_logged_error("load(%s) fail! %d", longText.c_str(), 42);
+        QFAIL("must throw");
+    } catch (const std::runtime_error& error) {
+        QCOMPARE(std::strlen(error.what()), std::size_t(2039));
+        QVERIFY(QByteArray(error.what()).startsWith("load(ppp"));
+    }
+    // The logger got the format itself and an argument list it could read in full.
+    QCOMPARE(logger.formats.size(), std::size_t(1));
+    QCOMPARE(QByteArray(logger.formats[0].c_str()), QByteArray("load(%s) fail! %d"));
+    QCOMPARE(logger.entries[0], "load(" + longText + ") fail! 42");
+}
+
+QTEST_GUILESS_MAIN(TextServicesTest)
+#include "tst_textservices.moc"
