@@ -1,0 +1,162 @@
+// Start-up: the settings file, the single-instance guard and the exit codes, on the real
+// program where a process boundary matters.
+#include "DlgTab.h"
+#include "PromptRecorder.h"
+#include "RecordingLogger.h"
+#include "Startup.h"
+
+#include <QtTest>
+
+#include <QApplication>
+#include <QLockFile>
+#include <QProcess>
+
+#include <csignal>
+
+namespace {
+// A copy of the program in a folder of its own, so its settings file and log are the test's.
+class InstalledCopy
+{
+public:
+    explicit InstalledCopy(bool withSettings)
+    {
+        QDir(root.path()).mkpath(QStringLiteral("bin"));
+        QFile::copy(QStringLiteral(ZR415_BINARY), program());
+        if (withSettings) {
+            QDir(root.path()).mkpath(QStringLiteral("etc/Corvane/config"));
+            QFile settings(root.filePath(QStringLiteral("etc/Corvane/config/ZR415.ini")));
+            settings.open(QIODevice::WriteOnly);
+        }
+        QDir(root.path()).mkpath(QStringLiteral("tmp"));
+    }
+    QString program() const { return root.filePath(QStringLiteral("bin/zr415")); }
+    QString settingsPath() const
+    {
+        return root.filePath(QStringLiteral("bin/../etc/Corvane/config/ZR415.ini"));
+    }
+    QByteArray log() const
+    {
+        QFile file(root.filePath(QStringLiteral("log/ZR415.log")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    // Starts the program on the offscreen platform with this copy's own temp folder.
+    void start(QProcess& process) const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("TMPDIR"), root.filePath(QStringLiteral("tmp")));
+        process.setProcessEnvironment(environment);
+        process.start(program(), {});
+    }
+
+private:
+    QTemporaryDir root;
+};
+
+bool waitForLog(const InstalledCopy& copy, const QByteArray& text, int count = 1)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 10000) {
+        if (copy.log().count(text) >= count)
+            return true;
+        QTest::qWait(50);
+    }
+    return false;
+}
+
+void stop(QProcess& process)
+{
+    process.kill();
+    process.waitForFinished(5000);
+}
+} // namespace
+
+class StartupTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void missingSettingsFileLogsAndExitsWithoutWindow();
+    void secondInstanceIsRefusedWhileTheFirstRuns();
+    void lockOfAKilledInstanceDoesNotBlockTheNextStart();
+    void secondInstanceShowsTheWarningAndEndsWithZero();
+    void escapeClosesTheWindowAndEndsTheEventLoop();
+};
+
+void StartupTest::missingSettingsFileLogsAndExitsWithoutWindow()
+{
+    InstalledCopy copy(false);
+    QProcess process;
+    copy.start(process);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+    const QByteArray expected =
+        "get_system_ini_parameter().load(" + copy.settingsPath().toLocal8Bit() + ") fail!";
+    QVERIFY2(process.readAllStandardError().contains(expected), expected.constData());
+    QCOMPARE(copy.log().count('\n'), 1);
+    QVERIFY(copy.log().contains(expected));
+}
+
+void StartupTest::secondInstanceIsRefusedWhileTheFirstRuns()
+{
+    InstalledCopy copy(true);
+    QProcess first;
+    copy.start(first);
+    QVERIFY(waitForLog(copy, "started with settings"));
+    QProcess second;
+    copy.start(second);
+    QVERIFY(waitForLog(copy, "another instance is running"));
+    QCOMPARE(copy.log().count("started with settings"), 1);
+    QCOMPARE(first.state(), QProcess::Running);
+    stop(second); // it waits on its warning box
+    stop(first);
+}
+
+void StartupTest::lockOfAKilledInstanceDoesNotBlockTheNextStart()
+{
+    InstalledCopy copy(true);
+    QProcess first;
+    copy.start(first);
+    QVERIFY(waitForLog(copy, "started with settings"));
+    ::kill(static_cast<pid_t>(first.processId()), SIGKILL);
+    QVERIFY(first.waitForFinished(5000));
+
+    QProcess next;
+    copy.start(next);
+    QVERIFY(waitForLog(copy, "started with settings", 2));
+    QVERIFY(!copy.log().contains("another instance"));
+    stop(next);
+}
+
+void StartupTest::secondInstanceShowsTheWarningAndEndsWithZero()
+{
+    RecordingLogger logger;
+    QLockFile other(QDir::temp().filePath(QStringLiteral("ZR415.lock")));
+    QVERIFY(other.tryLock(0));
+    PromptRecorder prompts;
+    const std::optional<int> exitCode = prepare_startup(*qApp);
+    QVERIFY(exitCode.has_value());
+    QCOMPARE(*exitCode, 0);
+    QCOMPARE(prompts.shown.size(), 1);
+    QCOMPARE(prompts.shown[0].title, QStringLiteral("警告"));
+    QCOMPARE(prompts.shown[0].text, QStringLiteral("程序已经运行，不能运行多个程序！"));
+    QCOMPARE(prompts.shown[0].buttonTexts, QStringList{QStringLiteral("确定")});
+    QCOMPARE(prompts.shown[0].icon, QMessageBox::Warning);
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+}
+
+void StartupTest::escapeClosesTheWindowAndEndsTheEventLoop()
+{
+    DlgTab window(nullptr);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTimer::singleShot(50, &window, [&window] { QTest::keyClick(&window, Qt::Key_Escape); });
+    QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(99); });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(window.isHidden());
+}
+
+QTEST_MAIN(StartupTest)
+#include "tst_startup.moc"
