@@ -27,7 +27,7 @@ if [[ -z "${DISPLAY:-}" ]]; then
     children+=("$tool")
     sleep 3
     screenshot=$PWD/build/zr415-screenshot.png
-    if import -window root -crop 640x720+0+0 "$screenshot" 2>/dev/null; then
+    if import -window root png:- 2>/dev/null | convert png:- -trim +repage "$screenshot"; then
         echo "Screenshot of the window: $screenshot"
     fi
     echo "The tool is running. Press Ctrl-C to stop it."
