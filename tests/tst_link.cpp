@@ -1,0 +1,223 @@
+// Opening and closing the link from the page, and every way it can fail.
+#include "DlgZR415.h"
+#include "PromptRecorder.h"
+#include "PseudoTerminal.h"
+#include "RecordingLogger.h"
+#include "RecordingReaderWriter.h"
+#include "TempSettings.h"
+
+#include <QtTest>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSerialPort>
+
+#include <ctime>
+
+namespace {
+template <typename T> T* part(QWidget& page, const char* name)
+{
+    return page.findChild<T*>(QString::fromLatin1(name));
+}
+
+void click(QWidget& page, const char* button)
+{
+    QTest::mouseClick(part<QPushButton>(page, button), Qt::LeftButton);
+}
+
+bool linkShownOpen(QWidget& page)
+{
+    return !part<QPushButton>(page, "connectButton")->isEnabled() &&
+           part<QPushButton>(page, "breakButton")->isEnabled();
+}
+
+bool linkShownClosed(QWidget& page)
+{
+    return part<QPushButton>(page, "connectButton")->isEnabled() &&
+           !part<QPushButton>(page, "breakButton")->isEnabled();
+}
+
+QString status(QWidget& page)
+{
+    return part<QLabel>(page, "statusLabel")->text();
+}
+
+void choose(QWidget& page, const QString& port, const QString& baud = QStringLiteral("9600"))
+{
+    part<QComboBox>(page, "portCombo")->setCurrentText(port);
+    part<QComboBox>(page, "baudCombo")->setCurrentText(baud);
+}
+
+double processCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+} // namespace
+
+class LinkTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void connectDescribesTheLinkAndSwitchesTheButtons();
+    void reconnectRewritesTheLinkAndCloseSeesTheOldOne();
+    void pageGoingAwayClosesTheLink();
+    void connectWithoutAnyPortOpensNothingAndSaysSo();
+    void portThatCannotBeOpenedLeavesTheLinkClosedAndSaysWhy();
+    void portBusyInAnotherProgramIsReported();
+    void farEndGoingAwayClosesTheLinkOnceAndTellsTheOperator();
+
+private:
+    TempSettings* settings = nullptr;
+};
+
+void LinkTest::initTestCase()
+{
+    settings = new TempSettings;
+}
+
+void LinkTest::connectDescribesTheLinkAndSwitchesTheButtons()
+{
+    qputenv("ZR415_EXTRA_PORTS", "COM3:COM12");
+    RecordingReaderWriter link;
+    DlgZR415 page(nullptr);
+    QVERIFY(linkShownClosed(page));
+    choose(page, QStringLiteral("COM12"), QStringLiteral("57600"));
+    click(page, "connectButton");
+
+    QCOMPARE(link.calls.size(), 1);
+    QCOMPARE(link.calls[0].operation, QStringLiteral("open"));
+    const QMap<QString, QString> expected{
+        {"type", "SerialPort"}, {"portNum", "12"}, {"baudrate", "57600"}, {"portName", "COM12"}};
+    QCOMPARE(link.calls[0].link, expected);
+    QCOMPARE(link.calls[0].sink, static_cast<void*>(static_cast<IMessanger*>(&page)));
+    QVERIFY(linkShownOpen(page));
+    QCOMPARE(status(page), QStringLiteral("COM12 57600 已连接"));
+
+    click(page, "breakButton");
+    QCOMPARE(link.calls.size(), 2);
+    QCOMPARE(link.calls[1].operation, QStringLiteral("close"));
+    QVERIFY(linkShownClosed(page));
+    QCOMPARE(status(page), QStringLiteral("未连接"));
+}
+
+void LinkTest::reconnectRewritesTheLinkAndCloseSeesTheOldOne()
+{
+    PseudoTerminal receiver;
+    qputenv("ZR415_EXTRA_PORTS", "COM3:" + receiver.devicePath().toLocal8Bit());
+    RecordingReaderWriter link;
+    DlgZR415 page(nullptr);
+    choose(page, QStringLiteral("COM3"), QStringLiteral("115200"));
+    click(page, "connectButton");
+    click(page, "breakButton");
+    choose(page, receiver.devicePath(), QStringLiteral("9600"));
+    click(page, "connectButton");
+
+    QCOMPARE(link.calls.size(), 3);
+    QCOMPARE(link.calls[1].operation, QStringLiteral("close"));
+    QCOMPARE(link.calls[1].link.value("portNum"), QStringLiteral("3"));
+    QCOMPARE(link.calls[1].link.value("baudrate"), QStringLiteral("115200"));
+    // A Linux device path has no number after three characters; its full path is the name.
+    QCOMPARE(link.calls[2].link.value("portNum"), QStringLiteral("0"));
+    QCOMPARE(link.calls[2].link.value("baudrate"), QStringLiteral("9600"));
+    QCOMPARE(link.calls[2].link.value("portName"), receiver.devicePath());
+}
+
+void LinkTest::pageGoingAwayClosesTheLink()
+{
+    qputenv("ZR415_EXTRA_PORTS", "COM3");
+    RecordingReaderWriter link;
+    {
+        DlgZR415 page(nullptr);
+        choose(page, QStringLiteral("COM3"));
+        click(page, "connectButton");
+    }
+    QCOMPARE(link.calls.size(), 2);
+    QCOMPARE(link.calls[1].operation, QStringLiteral("close"));
+    QVERIFY(!link.linkLost);
+}
+
+void LinkTest::connectWithoutAnyPortOpensNothingAndSaysSo()
+{
+    qputenv("ZR415_EXTRA_PORTS", "");
+    RecordingReaderWriter link;
+    PromptRecorder prompts;
+    DlgZR415 page(nullptr);
+    part<QComboBox>(page, "portCombo")->clear();
+    click(page, "connectButton");
+    QVERIFY(link.calls.isEmpty());
+    QCOMPARE(prompts.shown.size(), 1);
+    QCOMPARE(prompts.shown[0].text, QStringLiteral("没有可用的串口，无法连接"));
+    QVERIFY(linkShownClosed(page));
+}
+
+void LinkTest::portThatCannotBeOpenedLeavesTheLinkClosedAndSaysWhy()
+{
+    RecordingLogger logger;
+    qputenv("ZR415_EXTRA_PORTS", "/dev/zr415-unplugged");
+    PromptRecorder prompts;
+    DlgZR415 page(nullptr);
+    choose(page, QStringLiteral("/dev/zr415-unplugged"));
+    click(page, "connectButton");
+
+    QVERIFY(linkShownClosed(page));
+    QCOMPARE(prompts.shown.size(), 1);
+    QCOMPARE(prompts.shown[0].title, QStringLiteral("提示"));
+    QCOMPARE(prompts.shown[0].icon, QMessageBox::Warning);
+    QVERIFY(
+        prompts.shown[0].text.startsWith(QStringLiteral("无法打开串口 /dev/zr415-unplugged：")));
+    QVERIFY(prompts.shown[0].text.size() >
+            QStringLiteral("无法打开串口 /dev/zr415-unplugged：").size());
+    QCOMPARE(status(page), prompts.shown[0].text);
+    QVERIFY(logger.contains("无法打开串口 /dev/zr415-unplugged"));
+}
+
+void LinkTest::portBusyInAnotherProgramIsReported()
+{
+    PseudoTerminal receiver;
+    QSerialPort otherProgram(receiver.devicePath());
+    QVERIFY(otherProgram.open(QIODevice::ReadWrite));
+    qputenv("ZR415_EXTRA_PORTS", receiver.devicePath().toLocal8Bit());
+    PromptRecorder prompts;
+    DlgZR415 page(nullptr);
+    choose(page, receiver.devicePath());
+    click(page, "connectButton");
+    QVERIFY(linkShownClosed(page));
+    QCOMPARE(prompts.shown.size(), 1);
+    QVERIFY(prompts.shown[0].text.startsWith(QStringLiteral("无法打开串口")));
+
+    otherProgram.close();
+    click(page, "connectButton");
+    QVERIFY(linkShownOpen(page));
+    click(page, "breakButton");
+}
+
+void LinkTest::farEndGoingAwayClosesTheLinkOnceAndTellsTheOperator()
+{
+    PseudoTerminal receiver;
+    qputenv("ZR415_EXTRA_PORTS", receiver.devicePath().toLocal8Bit());
+    PromptRecorder prompts;
+    DlgZR415 page(nullptr);
+    choose(page, receiver.devicePath(), QStringLiteral("115200"));
+    click(page, "connectButton");
+    QVERIFY(linkShownOpen(page));
+
+    receiver.closeController();
+    QTRY_VERIFY(linkShownClosed(page));
+    QTRY_COMPARE(prompts.shown.size(), 1);
+    QVERIFY(prompts.shown[0].text.startsWith(QStringLiteral("串口 ") + receiver.devicePath() +
+                                             QStringLiteral(" 已断开：")));
+    QCOMPARE(status(page), prompts.shown[0].text);
+
+    const double before = processCpuSeconds();
+    QTest::qWait(1000);
+    QVERIFY2(processCpuSeconds() - before < 0.3, "the event loop spins after the loss");
+    QCOMPARE(prompts.shown.size(), 1);
+}
+
+QTEST_MAIN(LinkTest)
+#include "tst_link.moc"
