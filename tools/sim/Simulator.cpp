@@ -1,0 +1,203 @@
+#include "Simulator.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+// Output waiting for a reader that is not there is dropped, oldest first, past this.
+constexpr std::size_t maxPendingBytes = 64 * 1024;
+constexpr std::size_t maxCommandLength = 4096;
+
+double monotonicSeconds()
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+double utcSeconds()
+{
+    using namespace std::chrono;
+    return duration<double>(system_clock::now().time_since_epoch()).count();
+}
+} // namespace
+
+Simulator::Simulator(SimulatorOptions chosen)
+    : options(std::move(chosen)), state(options.serialNumber), random(options.seed)
+{
+    std::size_t start = 0;
+    while (start < options.initialRates.size()) {
+        std::size_t end = options.initialRates.find(',', start);
+        if (end == std::string::npos)
+            end = options.initialRates.size();
+        const std::string item = options.initialRates.substr(start, end - start);
+        const std::size_t equals = item.find('=');
+        if (equals != std::string::npos)
+            state.handle("#KVT,,SET,GNSS.NMEA." + item.substr(0, equals) + "," +
+                         item.substr(equals + 1));
+        start = end + 1;
+    }
+}
+
+Simulator::~Simulator()
+{
+    if (!options.linkPath.empty())
+        unlink(options.linkPath.c_str());
+    if (controller >= 0)
+        close(controller);
+    if (device >= 0)
+        close(device);
+}
+
+bool Simulator::open(std::string& error)
+{
+    char name[256] = {};
+    if (openpty(&controller, &device, name, nullptr, nullptr) != 0) {
+        error = std::string("openpty: ") + std::strerror(errno);
+        return false;
+    }
+    termios mode{};
+    tcgetattr(device, &mode);
+    cfmakeraw(&mode);
+    tcsetattr(device, TCSANOW, &mode);
+    fcntl(controller, F_SETFL, fcntl(controller, F_GETFL) | O_NONBLOCK);
+    path = name;
+    if (!options.linkPath.empty()) {
+        unlink(options.linkPath.c_str());
+        if (symlink(path.c_str(), options.linkPath.c_str()) != 0) {
+            error = "symlink " + options.linkPath + ": " + std::strerror(errno);
+            options.linkPath.clear();
+            return false;
+        }
+    }
+    return true;
+}
+
+void Simulator::queue(std::string bytes)
+{
+    if (options.noise) {
+        std::uniform_int_distribution<int> length(0, 12);
+        std::uniform_int_distribution<int> value(0, 255);
+        std::string junk;
+        for (int n = length(random); n > 0; --n) {
+            const char c = static_cast<char>(value(random));
+            // Noise never forms a reply of its own.
+            if (c != '@' && c != '\r')
+                junk += c;
+        }
+        bytes.insert(0, junk);
+    }
+    while (pendingBytes + bytes.size() > maxPendingBytes && pendingOutput.size() > 1) {
+        pendingBytes -= pendingOutput[1].size();
+        pendingOutput.erase(pendingOutput.begin() + 1);
+    }
+    pendingBytes += bytes.size();
+    pendingOutput.push_back(std::move(bytes));
+}
+
+void Simulator::flush()
+{
+    std::uniform_int_distribution<std::size_t> piece(1, 7);
+    while (!pendingOutput.empty()) {
+        std::string& front = pendingOutput.front();
+        const std::size_t size =
+            options.chunked ? std::min(piece(random), front.size()) : front.size();
+        const ssize_t written = write(controller, front.data(), size);
+        if (written <= 0)
+            return; // the line is full: wait until it drains
+        front.erase(0, static_cast<std::size_t>(written));
+        pendingBytes -= static_cast<std::size_t>(written);
+        if (front.empty())
+            pendingOutput.pop_front();
+        if (options.chunked)
+            std::this_thread::sleep_for(std::chrono::microseconds(300));
+    }
+}
+
+void Simulator::readCommands()
+{
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = read(controller, buffer, sizeof buffer);
+        if (got <= 0)
+            return;
+        for (ssize_t i = 0; i < got; ++i) {
+            const char c = buffer[i];
+            if (c != '\r' && c != '\n') {
+                if (received.size() < maxCommandLength)
+                    received += c;
+                continue;
+            }
+            if (received.empty())
+                continue;
+            const std::optional<std::string> reply = state.handle(received);
+            received.clear();
+            if (!reply || options.silent)
+                continue;
+            if (options.replyDelayMs > 0)
+                delayed.push_back({monotonicSeconds() + options.replyDelayMs / 1000.0, *reply});
+            else
+                queue(*reply);
+        }
+    }
+}
+
+void Simulator::streamDue(double now)
+{
+    for (int i = 0; i < ReceiverState::sentenceCount; ++i) {
+        const double period = state.period(i);
+        if (period <= 0) {
+            nextDue[i] = 0;
+            continue;
+        }
+        if (nextDue[i] == 0 || nextDue[i] > now + period)
+            nextDue[i] = now;
+        if (now < nextDue[i])
+            continue;
+        queue(generator.sentence(ReceiverState::sentenceNames[static_cast<std::size_t>(i)],
+                                 state.hdtTalker(), utcSeconds()));
+        nextDue[i] += period;
+        if (nextDue[i] < now)
+            nextDue[i] = now + period;
+    }
+}
+
+void Simulator::run(const volatile std::sig_atomic_t& stop)
+{
+    const double start = monotonicSeconds();
+    while (!stop) {
+        const double now = monotonicSeconds();
+        if (options.dropAfterSeconds > 0 && now - start >= options.dropAfterSeconds) {
+            std::fprintf(stderr, "zr415-sim: dropping the line\n");
+            close(controller);
+            controller = -1;
+            return;
+        }
+        streamDue(now);
+        while (!delayed.empty() && delayed.front().due <= now) {
+            queue(std::move(delayed.front().bytes));
+            delayed.pop_front();
+        }
+        flush();
+
+        double wait = 0.05;
+        for (int i = 0; i < ReceiverState::sentenceCount; ++i)
+            if (nextDue[i] > 0)
+                wait = std::min(wait, nextDue[i] - now);
+        if (!delayed.empty())
+            wait = std::min(wait, delayed.front().due - now);
+        pollfd line{controller, static_cast<short>(POLLIN | (pendingOutput.empty() ? 0 : POLLOUT)),
+                    0};
+        poll(&line, 1, std::max(0, static_cast<int>(wait * 1000)));
+        if (line.revents & POLLIN)
+            readCommands();
+    }
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "NmeaGenerator.h"
+#include "ReceiverState.h"
+
+#include <csignal>
+#include <deque>
+#include <random>
+#include <string>
+
+struct SimulatorOptions
+{
+    std::string serialNumber = "ZR415-SIM-0001";
+    std::string linkPath;        // symlink to the device, when given
+    bool chunked = false;        // split every write into small random pieces
+    bool noise = false;          // random bytes between sentences
+    int replyDelayMs = 0;        // answer after this long
+    bool silent = false;         // answer nothing
+    double dropAfterSeconds = 0; // close the line after this long (0: never)
+    std::string initialRates;    // NAME=RATE,… applied at start (ALL for every sentence)
+    unsigned seed = 1;
+};
+
+// The receiver on the controlling side of a pseudo-terminal: reads command sentences, answers
+// them, and streams NMEA at the rates set.
+class Simulator
+{
+public:
+    explicit Simulator(SimulatorOptions options);
+    ~Simulator();
+
+    // Opens the pseudo-terminal; the device path is then devicePath().
+    bool open(std::string& error);
+    const std::string& devicePath() const { return path; }
+    // Runs until stop is set or the line is dropped.
+    void run(const volatile std::sig_atomic_t& stop);
+
+private:
+    void readCommands();
+    void queue(std::string bytes);
+    void flush();
+    void streamDue(double now);
+
+    SimulatorOptions options;
+    ReceiverState state;
+    NmeaGenerator generator;
+    std::mt19937 random;
+    int controller = -1;
+    int device = -1;
+    std::string path;
+    std::string received;
+    std::deque<std::string> pendingOutput;
+    std::size_t pendingBytes = 0;
+    struct DelayedReply
+    {
+        double due;
+        std::string bytes;
+    };
+    std::deque<DelayedReply> delayed;
+    double nextDue[ReceiverState::sentenceCount] = {};
+};
