@@ -1,5 +1,6 @@
 // The command sentences the buttons send, read byte for byte at the far end of a real line.
 #include "DlgZR415.h"
+#include "PageProbe.h"
 #include "PromptRecorder.h"
 #include "PseudoTerminal.h"
 #include "RecordingReaderWriter.h"
@@ -15,17 +16,9 @@
 
 #include <memory>
 
+using namespace PageProbe;
+
 namespace {
-template <typename T> T* part(QWidget& page, const char* name)
-{
-    return page.findChild<T*>(QString::fromLatin1(name));
-}
-
-void click(QWidget& page, const char* button)
-{
-    QTest::mouseClick(part<QPushButton>(page, button), Qt::LeftButton);
-}
-
 QByteArray untrack()
 {
     return "#KVT,,SET,GNSS.SATELLITE.UNTRACK.SBAS,ALL\r\n";

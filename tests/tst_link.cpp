@@ -1,5 +1,6 @@
 // Opening and closing the link from the page, and every way it can fail.
 #include "DlgZR415.h"
+#include "PageProbe.h"
 #include "PromptRecorder.h"
 #include "PseudoTerminal.h"
 #include "RecordingLogger.h"
@@ -15,40 +16,9 @@
 
 #include <ctime>
 
+using namespace PageProbe;
+
 namespace {
-template <typename T> T* part(QWidget& page, const char* name)
-{
-    return page.findChild<T*>(QString::fromLatin1(name));
-}
-
-void click(QWidget& page, const char* button)
-{
-    QTest::mouseClick(part<QPushButton>(page, button), Qt::LeftButton);
-}
-
-bool linkShownOpen(QWidget& page)
-{
-    return !part<QPushButton>(page, "connectButton")->isEnabled() &&
-           part<QPushButton>(page, "breakButton")->isEnabled();
-}
-
-bool linkShownClosed(QWidget& page)
-{
-    return part<QPushButton>(page, "connectButton")->isEnabled() &&
-           !part<QPushButton>(page, "breakButton")->isEnabled();
-}
-
-QString status(QWidget& page)
-{
-    return part<QLabel>(page, "statusLabel")->text();
-}
-
-void choose(QWidget& page, const QString& port, const QString& baud = QStringLiteral("9600"))
-{
-    part<QComboBox>(page, "portCombo")->setCurrentText(port);
-    part<QComboBox>(page, "baudCombo")->setCurrentText(baud);
-}
-
 double processCpuSeconds()
 {
     timespec now{};

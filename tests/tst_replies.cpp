@@ -1,5 +1,6 @@
 // The message sink: received bytes become reply sentences whose values fill the page.
 #include "DlgZR415.h"
+#include "PageProbe.h"
 #include "PromptRecorder.h"
 #include "PseudoTerminal.h"
 #include "QueryWidget.h"
@@ -15,25 +16,12 @@
 
 #include <stdexcept>
 
-namespace {
-const QStringList names = {"GGA", "ZDA", "GST", "GSV", "GSA", "GLL", "RMC", "VTG", "GRS", "HDT"};
+using namespace PageProbe;
 
+namespace {
 QByteArray message(const QByteArray& payload)
 {
     return "MSG:" + QByteArray::number(payload.size()) + ":" + payload;
-}
-
-// What the query group shows: "SN=…" then each non-empty row as "NAME=value".
-QStringList shown(DlgZR415& page)
-{
-    QStringList values{"SN=" + page.findChild<QLineEdit*>(QStringLiteral("bodyNumEdit"))->text()};
-    for (const QString& name : names) {
-        const QString text =
-            page.queryRowMap().at(name.toStdString())->findChild<QLineEdit*>()->text();
-        if (!text.isEmpty())
-            values << name + "=" + text;
-    }
-    return values;
 }
 
 class ThrowingExtractor : public StreamExtractor
@@ -132,7 +120,7 @@ void RepliesTest::repliesFillTheQueryGroup()
     DlgZR415 page(nullptr);
     for (const QByteArray& payload : payloads)
         QCOMPARE(page.log(message(payload).constData()), 0);
-    QCOMPARE(shown(page), expected);
+    QCOMPARE(shownValues(page), expected);
 }
 
 void RepliesTest::messagesOtherThanDataChangeNothing()
@@ -146,12 +134,12 @@ void RepliesTest::messagesOtherThanDataChangeNothing()
     QCOMPARE(page.log(nullptr), 0);
     QCOMPARE(page.log(("MSG:-5:" + reply).constData()), 0);
     QCOMPARE(page.log(("MSG:abc:" + reply).constData()), 0);
-    QCOMPARE(shown(page), QStringList{"SN="});
+    QCOMPARE(shownValues(page), QStringList{"SN="});
     // A count that reads as no bytes still lets sentences already complete be shown.
     QCOMPARE(page.log(("MSG:" + QByteArray::number(reply.size() - 1) + ":" + reply).constData()),
              0);
     QCOMPARE(page.log("MSG:1:\r"), 0);
-    QCOMPARE(shown(page), (QStringList{"SN=", "GSV=1"}));
+    QCOMPARE(shownValues(page), (QStringList{"SN=", "GSV=1"}));
 }
 
 void RepliesTest::countBeyondTheTextIsNotReadPastItsEnd()
@@ -161,7 +149,7 @@ void RepliesTest::countBeyondTheTextIsNotReadPastItsEnd()
     const QByteArray text = "MSG:100000:@X,,GET,GNSS.NMEA.GGA,OK,1*00\r";
     QByteArray exact(text.constData(), text.size()); // no spare bytes behind the NUL
     QCOMPARE(page.log(exact.constData()), 0);
-    QCOMPARE(shown(page), (QStringList{"SN=", "GGA=1"}));
+    QCOMPARE(shownValues(page), (QStringList{"SN=", "GGA=1"}));
 }
 
 void RepliesTest::failingExtractorIsLoggedAndLeavesTheFieldsAlone()
@@ -184,7 +172,7 @@ void RepliesTest::failingExtractorIsLoggedAndLeavesTheFieldsAlone()
 
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, page.log(message("?").constData()));
     QVERIFY(logger.entries.back().find("unknown exception") != std::string::npos);
-    QCOMPARE(shown(page), (QStringList{"SN=", "GGA=1"}));
+    QCOMPARE(shownValues(page), (QStringList{"SN=", "GGA=1"}));
 }
 
 void RepliesTest::repliesFromTheLineAreShown()
@@ -202,7 +190,7 @@ void RepliesTest::repliesFromTheLineAreShown()
         receiver.write(QByteArray(1, byte));
         QCoreApplication::processEvents();
     }
-    QTRY_COMPARE(shown(page), (QStringList{"SN=SN-77", "HDT=0.2"}));
+    QTRY_COMPARE(shownValues(page), (QStringList{"SN=SN-77", "HDT=0.2"}));
     QTest::mouseClick(page.findChild<QPushButton*>(QStringLiteral("breakButton")), Qt::LeftButton);
 }
 

@@ -41,13 +41,20 @@ void RowsTest::setCurrentTextMatchesWholeTextOnly_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("one-not-ten") << "1" << "1";
-    QTest::newRow("sixty") << "60" << "60";
-    QTest::newRow("fraction") << "0.5" << "0.5";
-    QTest::newRow("padded-number-is-not-equal") << "0.50" << "2";
-    QTest::newRow("lower-case-off") << "off" << "2";
-    QTest::newRow("empty") << "" << "2";
-    QTest::newRow("not-a-rate") << "3" << "2";
+    QTest::newRow("one-not-ten") << "1"
+                                 << "1";
+    QTest::newRow("sixty") << "60"
+                           << "60";
+    QTest::newRow("fraction") << "0.5"
+                              << "0.5";
+    QTest::newRow("padded-number-is-not-equal") << "0.50"
+                                                << "2";
+    QTest::newRow("lower-case-off") << "off"
+                                    << "2";
+    QTest::newRow("empty") << ""
+                           << "2";
+    QTest::newRow("not-a-rate") << "3"
+                                << "2";
 }
 
 void RowsTest::setCurrentTextMatchesWholeTextOnly()

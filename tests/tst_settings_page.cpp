@@ -3,6 +3,7 @@
 #include "IDictionary.h"
 #include "IIniParameter.h"
 #include "IniParameter.h"
+#include "PageProbe.h"
 #include "PromptRecorder.h"
 #include "QueryWidget.h"
 #include "RecordingLogger.h"
@@ -16,18 +17,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+using namespace PageProbe;
+
 namespace {
 const QStringList allNames = {"GGA", "ZDA", "GST", "GSV", "GSA", "GLL",
                               "RMC", "VTG", "GRS", "HDT", "NMEA"};
 const QStringList queryNames = allNames.mid(0, 10);
-
-template <typename T> T* part(DlgZR415& page, const char* name)
-{
-    T* widget = page.findChild<T*>(QString::fromLatin1(name));
-    if (!widget)
-        qFatal("no %s", name);
-    return widget;
-}
 
 bool ticked(DlgZR415& page, const char* name)
 {
@@ -97,7 +92,7 @@ void SettingsPageTest::submitStoresTheOutputSideInMemoryOnly()
     TempSettings settings("");
     PromptRecorder prompts;
     DlgZR415 page(nullptr);
-    QTest::mouseClick(part<QPushButton>(page, "submitButton"), Qt::LeftButton);
+    click(page, "submitButton");
     for (const char* key : {"sbas", "clean", "hdtPrefix", "useHdtPrefix"})
         QCOMPARE(setting(key), QByteArray("0"));
     for (const QString& name : allNames) {
@@ -108,7 +103,7 @@ void SettingsPageTest::submitStoresTheOutputSideInMemoryOnly()
     QCOMPARE(settings.fileContent(), QByteArray());
     QVERIFY(prompts.shown.isEmpty());
 
-    QTest::mouseClick(part<QPushButton>(page, "queryButton"), Qt::LeftButton);
+    click(page, "queryButton");
     QCOMPARE(setting("bodyNum"), QByteArray("1"));
     QCOMPARE(setting("queryHDT"), QByteArray("1"));
     QCOMPARE(setting("queryNMEA"), QByteArray("<absent>"));
@@ -123,23 +118,23 @@ void SettingsPageTest::storedValuesAreReadAsTheyStand_data()
     QTest::addColumn<QByteArray>("storedKey");
     QTest::addColumn<QByteArray>("storedValue");
 
-    QTest::newRow("rate-matches") << QByteArray("setCommandGGA=0.5") << "GGA rate" << "0.5"
-                                  << QByteArray("setCommandGGA") << QByteArray("0.5");
-    QTest::newRow("padded-rate-leaves-off") << QByteArray("setCommandGGA=0.50") << "GGA rate"
-                                            << "OFF" << QByteArray("setCommandGGA")
-                                            << QByteArray("OFF");
-    QTest::newRow("two-ticks-and-stores-one") << QByteArray("setGGA=2") << "GGA tick" << "1"
-                                              << QByteArray("setGGA") << QByteArray("1");
-    QTest::newRow("huge-number-ticks") << QByteArray("sbas=99999999999") << "sbas" << "1"
-                                       << QByteArray("sbas") << QByteArray("1");
-    QTest::newRow("word-reads-zero") << QByteArray("clean=yes") << "clean" << "0"
-                                     << QByteArray("clean") << QByteArray("0");
-    QTest::newRow("prefix-two-is-gn") << QByteArray("hdtPrefix=2") << "prefix" << "GN"
-                                      << QByteArray("hdtPrefix") << QByteArray("2");
-    QTest::newRow("prefix-seven-is-none") << QByteArray("hdtPrefix=7") << "prefix" << ""
-                                          << QByteArray("hdtPrefix") << QByteArray("-1");
-    QTest::newRow("prefix-negative-is-none") << QByteArray("hdtPrefix=-5") << "prefix" << ""
-                                             << QByteArray("hdtPrefix") << QByteArray("-1");
+    QTest::newRow("rate-matches") << QByteArray("setCommandGGA=0.5") << "GGA rate"
+                                  << "0.5" << QByteArray("setCommandGGA") << QByteArray("0.5");
+    QTest::newRow("padded-rate-leaves-off")
+        << QByteArray("setCommandGGA=0.50") << "GGA rate"
+        << "OFF" << QByteArray("setCommandGGA") << QByteArray("OFF");
+    QTest::newRow("two-ticks-and-stores-one") << QByteArray("setGGA=2") << "GGA tick"
+                                              << "1" << QByteArray("setGGA") << QByteArray("1");
+    QTest::newRow("huge-number-ticks") << QByteArray("sbas=99999999999") << "sbas"
+                                       << "1" << QByteArray("sbas") << QByteArray("1");
+    QTest::newRow("word-reads-zero") << QByteArray("clean=yes") << "clean"
+                                     << "0" << QByteArray("clean") << QByteArray("0");
+    QTest::newRow("prefix-two-is-gn") << QByteArray("hdtPrefix=2") << "prefix"
+                                      << "GN" << QByteArray("hdtPrefix") << QByteArray("2");
+    QTest::newRow("prefix-seven-is-none") << QByteArray("hdtPrefix=7") << "prefix"
+                                          << "" << QByteArray("hdtPrefix") << QByteArray("-1");
+    QTest::newRow("prefix-negative-is-none") << QByteArray("hdtPrefix=-5") << "prefix"
+                                             << "" << QByteArray("hdtPrefix") << QByteArray("-1");
 }
 
 void SettingsPageTest::storedValuesAreReadAsTheyStand()
@@ -160,7 +155,7 @@ void SettingsPageTest::storedValuesAreReadAsTheyStand()
         {"clean", QString::number(ticked(page, "cleanCheck"))},
         {"prefix", part<QComboBox>(page, "hdtPrefixCombo")->currentText()}};
     QCOMPARE(read.value(check), shown);
-    QTest::mouseClick(part<QPushButton>(page, "submitButton"), Qt::LeftButton);
+    click(page, "submitButton");
     QCOMPARE(setting(storedKey.constData()), storedValue);
 }
 
@@ -190,7 +185,7 @@ void SettingsPageTest::portAndBaudRateFollowTheFile()
         auto* ports = part<QComboBox>(page, "portCombo");
         // With no port at all the saved name is the empty text.
         if (ports->count() == 0) {
-            QTest::mouseClick(part<QPushButton>(page, "saveButton"), Qt::LeftButton);
+            click(page, "saveButton");
             QCOMPARE(setting("portNum"), QByteArray(""));
         }
     }
@@ -218,7 +213,7 @@ void SettingsPageTest::allThirtyNineKeysSurviveSaveAndANewStart()
         }
         for (int i = 0; i < queryNames.size(); ++i)
             page.queryRowMap().at(queryNames[i].toStdString())->setChecked(i % 3 == 0);
-        QTest::mouseClick(part<QPushButton>(page, "saveButton"), Qt::LeftButton);
+        click(page, "saveButton");
 
         QCOMPARE(prompts.shown.size(), 1);
         QCOMPARE(prompts.shown[0].title, QStringLiteral("提示"));
@@ -231,10 +226,10 @@ void SettingsPageTest::allThirtyNineKeysSurviveSaveAndANewStart()
     QCOMPARE(fresh.dictionary()->count(), std::size_t(40));
     const QByteArray file = settings.fileContent();
     QVERIFY(file.startsWith("; kept comment\nunknownKey=kept\n"));
-    for (const QByteArray line : {"portNum=COM7", "baudrate=256000", "sbas=1", "clean=1",
-                                  "hdtPrefix=1", "useHdtPrefix=1", "bodyNum=0", "setGGA=1",
-                                  "setZDA=0", "setCommandGGA=0.02", "setCommandNMEA=60",
-                                  "queryGGA=1", "queryZDA=0", "queryGRS=0", "queryHDT=1"})
+    for (const QByteArray line :
+         {"portNum=COM7", "baudrate=256000", "sbas=1", "clean=1", "hdtPrefix=1", "useHdtPrefix=1",
+          "bodyNum=0", "setGGA=1", "setZDA=0", "setCommandGGA=0.02", "setCommandNMEA=60",
+          "queryGGA=1", "queryZDA=0", "queryGRS=0", "queryHDT=1"})
         QVERIFY2(file.contains("\n" + line + "\n"), line.constData());
 
     // A new start on the same file finds every widget as it was left.
@@ -259,7 +254,7 @@ void SettingsPageTest::failedSaveWarnsLogsAndKeepsTheFile()
     DlgZR415 page(nullptr);
     part<QCheckBox>(page, "sbasCheck")->setChecked(true);
     QFile::setPermissions(settings.path(), QFileDevice::ReadOwner);
-    QTest::mouseClick(part<QPushButton>(page, "saveButton"), Qt::LeftButton);
+    click(page, "saveButton");
     QFile::setPermissions(settings.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
     QCOMPARE(settings.fileContent(), QByteArray("sbas=0\n"));

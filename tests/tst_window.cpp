@@ -81,8 +81,8 @@ void WindowTest::windowOpensLargeEnoughToShowEveryControlWhole()
         if (!control->isVisible())
             continue;
         const QRect where(control->mapTo(&window, QPoint(0, 0)), control->size());
-        QVERIFY2(inside.contains(where), qPrintable(control->objectName() + " " +
-                                                    control->metaObject()->className()));
+        QVERIFY2(inside.contains(where),
+                 qPrintable(control->objectName() + " " + control->metaObject()->className()));
     }
 }
 
@@ -97,10 +97,10 @@ void WindowTest::outputAndQueryRowsSitInTheirCells()
     QCOMPARE(queryGrid->horizontalSpacing(), 10);
     QCOMPARE(queryGrid->verticalSpacing(), 13);
 
-    const QMap<QString, QString> outputCells{
-        {"GGA", "0,0"}, {"ZDA", "0,1"}, {"GST", "0,2"}, {"GSV", "1,0"},
-        {"GSA", "1,1"}, {"GLL", "1,2"}, {"RMC", "2,0"}, {"VTG", "2,1"},
-        {"HDT", "2,2"}, {"GRS", "3,0"}, {"NMEA", "3,1"}};
+    const QMap<QString, QString> outputCells{{"GGA", "0,0"}, {"ZDA", "0,1"}, {"GST", "0,2"},
+                                             {"GSV", "1,0"}, {"GSA", "1,1"}, {"GLL", "1,2"},
+                                             {"RMC", "2,0"}, {"VTG", "2,1"}, {"HDT", "2,2"},
+                                             {"GRS", "3,0"}, {"NMEA", "3,1"}};
     QCOMPARE(page.outputRows().size(), std::size_t(11));
     for (auto cell = outputCells.begin(); cell != outputCells.end(); ++cell)
         QCOMPARE(cellOf(outputGrid, page.outputRows().at(cell.key().toStdString())), cell.value());
@@ -110,7 +110,9 @@ void WindowTest::outputAndQueryRowsSitInTheirCells()
     QMap<QString, QString> queryCells = outputCells;
     queryCells.remove(QStringLiteral("NMEA"));
     for (auto& cell : queryCells)
-        cell = QStringLiteral("%1,%2").arg(cell.section(',', 0, 0).toInt() + 1).arg(cell.section(',', 1));
+        cell = QStringLiteral("%1,%2")
+                   .arg(cell.section(',', 0, 0).toInt() + 1)
+                   .arg(cell.section(',', 1));
     QCOMPARE(page.queryRowMap().size(), std::size_t(10));
     QVERIFY(page.queryRowMap().count("NMEA") == 0);
     for (auto cell = queryCells.begin(); cell != queryCells.end(); ++cell)
@@ -122,20 +124,21 @@ void WindowTest::outputAndQueryRowsSitInTheirCells()
 void WindowTest::captionsAndSizesAreAsDrawn()
 {
     DlgZR415 page(nullptr);
-    const QMap<QString, QString> groups{{"serialGroup", "串口设置"},
-                                        {"settingGroup", "设置"},
-                                        {"queryGroup", "查询"}};
+    const QMap<QString, QString> groups{
+        {"serialGroup", "串口设置"}, {"settingGroup", "设置"}, {"queryGroup", "查询"}};
     for (auto group = groups.begin(); group != groups.end(); ++group)
         QCOMPARE(page.findChild<QGroupBox*>(group.key())->title(), group.value());
     const QMap<QString, QString> buttons{
-        {"connectButton", "连接"}, {"breakButton", "断开"},     {"submitButton", "提交"},
-        {"factoryButton", "恢复出厂设置"}, {"queryButton", "查询"}, {"saveButton", "保存配置"},
-        {"cleanCheck", "清除所有星历"}, {"sbasCheck", "打开SBAS"}, {"bodyNumCheck", "机身号"},
+        {"connectButton", "连接"},         {"breakButton", "断开"},   {"submitButton", "提交"},
+        {"factoryButton", "恢复出厂设置"}, {"queryButton", "查询"},   {"saveButton", "保存配置"},
+        {"cleanCheck", "清除所有星历"},    {"sbasCheck", "打开SBAS"}, {"bodyNumCheck", "机身号"},
         {"hdtPrefixCheck", "HDT前缀"}};
     for (auto button = buttons.begin(); button != buttons.end(); ++button)
         QCOMPARE(page.findChild<QAbstractButton*>(button.key())->text(), button.value());
-    QCOMPARE(page.findChild<QLabel*>(QStringLiteral("portLabel"))->text(), QStringLiteral("串口号:"));
-    QCOMPARE(page.findChild<QLabel*>(QStringLiteral("baudLabel"))->text(), QStringLiteral("波特率:"));
+    QCOMPARE(page.findChild<QLabel*>(QStringLiteral("portLabel"))->text(),
+             QStringLiteral("串口号:"));
+    QCOMPARE(page.findChild<QLabel*>(QStringLiteral("baudLabel"))->text(),
+             QStringLiteral("波特率:"));
 
     QCOMPARE(page.findChild<QComboBox*>(QStringLiteral("portCombo"))->size(), QSize(80, 18));
     QCOMPARE(page.findChild<QComboBox*>(QStringLiteral("baudCombo"))->size(), QSize(80, 18));
@@ -155,8 +158,8 @@ void WindowTest::slotsKeepTheirIndexesAndTheSinkIsReachable()
     DlgZR415 page(nullptr);
     const QMetaObject* meta = page.metaObject();
     QCOMPARE(QByteArray(meta->className()), QByteArray("DlgZR415"));
-    const QList<QByteArray> expected{"_submit", "_query", "_factorySet",
-                                     "_connect", "_save", "_break"};
+    const QList<QByteArray> expected{"_submit",  "_query", "_factorySet",
+                                     "_connect", "_save",  "_break"};
     QCOMPARE(meta->methodCount() - meta->methodOffset(), 6);
     for (int i = 0; i < 6; ++i) {
         const QMetaMethod slot = meta->method(meta->methodOffset() + i);

@@ -1,0 +1,100 @@
+// The simulated receiver's answers and stream: the end-to-end tests rely on them.
+#include "NmeaGenerator.h"
+#include "ReceiverState.h"
+
+#include <QtTest>
+
+class SimulatorTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void commandsGetTheirReplies_data();
+    void commandsGetTheirReplies();
+    void setsChangeTheStateAsAReceiverWould();
+    void streamedSentencesCarryValidChecksums();
+};
+
+void SimulatorTest::commandsGetTheirReplies_data()
+{
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::newRow("serial") << QByteArray("#KVT,,GET,DEVICE.INFO.SN")
+                            << QByteArray("@KVT,,GET,DEVICE.INFO.SN,OK,SN-1");
+    QTest::newRow("rate") << QByteArray("#KVT,,GET,GNSS.NMEA.GSV")
+                          << QByteArray("@KVT,,GET,GNSS.NMEA.GSV,OK,OFF");
+    QTest::newRow("unknown-get") << QByteArray("#KVT,,GET,GNSS.NMEA.XYZ")
+                                 << QByteArray("@KVT,,GET,GNSS.NMEA.XYZ,ERR");
+    QTest::newRow("bad-rate") << QByteArray("#KVT,,SET,GNSS.NMEA.GGA,0.50")
+                              << QByteArray("@KVT,,SET,GNSS.NMEA.GGA,ERR");
+    QTest::newRow("empty-talker") << QByteArray("#KVT,,SET,GNSS.NMEATALKER.HDT,")
+                                  << QByteArray("@KVT,,SET,GNSS.NMEATALKER.HDT,ERR");
+    QTest::newRow("not-a-command") << QByteArray("$GPGGA,1,2") << QByteArray();
+}
+
+void SimulatorTest::commandsGetTheirReplies()
+{
+    QFETCH(QByteArray, command);
+    QFETCH(QByteArray, reply);
+    ReceiverState receiver("SN-1");
+    const std::optional<std::string> answer = receiver.handle(command.toStdString());
+    const QByteArray text = answer ? QByteArray::fromStdString(*answer) : QByteArray();
+    QCOMPARE(text.left(text.indexOf('*')), reply);
+    // Then "*", the XOR of everything between "@" and "*" in two hex digits, and CR LF.
+    if (!reply.isEmpty()) {
+        char sum = 0;
+        for (char c : reply.mid(1))
+            sum ^= c;
+        QCOMPARE(text.mid(reply.size()),
+                 "*" + QByteArray::number(uchar(sum), 16).rightJustified(2, '0').toUpper() +
+                     "\r\n");
+    }
+}
+
+void SimulatorTest::setsChangeTheStateAsAReceiverWould()
+{
+    ReceiverState receiver;
+    receiver.handle("#KVT,,SET,GNSS.NMEA.GGA,1");
+    receiver.handle("#KVT,,SET,GNSS.SATELLITE.TRACK.SBAS,ALL");
+    receiver.handle("#KVT,,SET,GNSS.NMEATALKER.HDT,GN");
+    receiver.handle("#KVT,,SET,GNSS.CLEAN_SATELLITE");
+    QCOMPARE(QString::fromStdString(receiver.rate(0)), QStringLiteral("1"));
+    QCOMPARE(receiver.period(0), 1.0);
+    QVERIFY(receiver.sbasTracked());
+    QCOMPARE(receiver.hdtTalker(), std::string("GN"));
+    QCOMPARE(receiver.satelliteClears(), 1);
+
+    receiver.handle("#KVT,,SET,GNSS.NMEA.ALL,0.2");
+    for (int i = 0; i < ReceiverState::sentenceCount; ++i)
+        QCOMPARE(receiver.rate(i), std::string("0.2"));
+    receiver.handle("#KVT,,SET,DEVICE.RECOVER");
+    for (int i = 0; i < ReceiverState::sentenceCount; ++i)
+        QCOMPARE(receiver.period(i), 0.0);
+    QVERIFY(!receiver.sbasTracked());
+    QCOMPARE(receiver.hdtTalker(), std::string("HE"));
+}
+
+void SimulatorTest::streamedSentencesCarryValidChecksums()
+{
+    NmeaGenerator generator;
+    for (const char* name : ReceiverState::sentenceNames) {
+        const QByteArray text = QByteArray::fromStdString(generator.sentence(name, "GP", 1.7e9));
+        const QList<QByteArray> lines = text.split('\n');
+        QVERIFY(lines.size() >= 2);
+        for (const QByteArray& line : lines) {
+            if (line.isEmpty())
+                continue;
+            QVERIFY2(line.startsWith('$') && line.endsWith('\r'), line.constData());
+            const qsizetype star = line.lastIndexOf('*');
+            char sum = 0;
+            for (char c : line.mid(1, star - 1))
+                sum ^= c;
+            QCOMPARE(line.mid(star + 1, 2).toInt(nullptr, 16), int(uchar(sum)));
+            QVERIFY(!line.contains('@'));
+        }
+    }
+    QVERIFY(generator.sentence("HDT", "GP", 0).rfind("$GPHDT,", 0) == 0);
+}
+
+QTEST_GUILESS_MAIN(SimulatorTest)
+#include "tst_simulator.moc"
