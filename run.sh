@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the tool and starts it. Without a display it runs on a virtual one (Xvfb), saves a
-# screenshot of the window and keeps running until Ctrl-C.
+# Builds the tool and starts it with a simulated receiver offered in its port list (after any
+# real ports). Without a display it runs on a virtual one (Xvfb), saves a screenshot of the
+# window and keeps running until Ctrl-C.
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/packages.sh
@@ -8,12 +9,20 @@ source tools/packages.sh
 tools/ensure-packages.sh "${build_packages[@]}"
 [[ -n "${DISPLAY:-}" ]] || tools/ensure-packages.sh "${desktop_packages[@]}"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j "$(nproc)" --target zr415
+cmake --build build -j "$(nproc)" --target zr415 zr415-sim
 
 children=()
-cleanup() { for pid in "${children[@]}"; do kill "$pid" 2>/dev/null || true; done; }
+cleanup() { for pid in "${children[@]}"; do kill "$pid" 2>/dev/null || true; done; wait 2>/dev/null || true; }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
+
+# The simulated receiver, reachable under a stable name.
+sim_port=$PWD/build/zr415-sim-port
+build/bin/zr415-sim --link "$sim_port" --serial ZR415-DEMO-0001 --rates GGA=1,RMC=1 >/dev/null &
+children+=($!)
+for _ in $(seq 50); do [[ -e "$sim_port" ]] && break; sleep 0.1; done
+export ZR415_EXTRA_PORTS="$sim_port${ZR415_EXTRA_PORTS:+:$ZR415_EXTRA_PORTS}"
+echo "Simulated receiver on $sim_port: pick it in the port list (串口号) and press 连接."
 
 if [[ -z "${DISPLAY:-}" ]]; then
     display=:$((90 + RANDOM % 100))

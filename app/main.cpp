@@ -1,4 +1,5 @@
 #include "DlgTab.h"
+#include "ILogger.h"
 #include "Startup.h"
 
 #include <QApplication>
@@ -13,5 +14,6 @@ int main(int argc, char* argv[])
     // Destroyed before the application object, so the link is closed while Qt still runs.
     auto window = std::make_unique<DlgTab>(nullptr);
     window->show();
+    log_entry("window shown");
     return application.exec();
 }
