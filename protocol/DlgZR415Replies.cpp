@@ -5,33 +5,22 @@
 #include "IStreamExtractor.h"
 #include "QueryWidget.h"
 #include "ReplyReader.h"
-#include "TextFunctions.h"
+#include "SinkMessage.h"
 #include "ThrowLoggedError.h"
 
 #include <QLineEdit>
 
-#include <cstring>
 #include <exception>
 
 int DlgZR415::log(const char* text)
 {
-    if (!text)
+    const SinkMessage message = SinkMessage::parse(text);
+    if (!message.isData)
         return 0;
-    char word[100];
-    const char* at = text;
-    at += next_word3(word, at, ':', sizeof word);
-    if (std::strcmp(word, "MSG") != 0)
-        return 0;
-    at += next_word3(word, at, ':', sizeof word);
-    // The count comes from the sender; never read past the end of the text whatever it says.
-    const std::size_t available = std::strlen(at);
-    const int claimed = text_to_int(word);
-    const int length = claimed <= 0                                    ? 0
-                       : static_cast<std::size_t>(claimed) > available ? static_cast<int>(available)
-                                                                       : claimed;
+    const char* at = message.payload;
     std::vector<ReplyValue> values;
     try {
-        extractor->feed(at, length);
+        extractor->feed(at, message.length);
         values = ReplyReader::drain(*extractor);
     } catch (const std::exception& error) {
         throw_logged_error("DlgZR415::log(%s):%s", at, error.what());

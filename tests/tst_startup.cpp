@@ -4,6 +4,7 @@
 #include "PromptRecorder.h"
 #include "RecordingLogger.h"
 #include "Startup.h"
+#include "Translations.h"
 
 #include <QtTest>
 
@@ -82,6 +83,7 @@ private slots:
     void lockOfAKilledInstanceDoesNotBlockTheNextStart();
     void secondInstanceShowsTheWarningAndEndsWithZero();
     void escapeClosesTheWindowAndEndsTheEventLoop();
+    void translationIsLoadedOnlyWhereOneIsShipped();
 };
 
 void StartupTest::missingSettingsFileLogsAndExitsWithoutWindow()
@@ -156,6 +158,20 @@ void StartupTest::escapeClosesTheWindowAndEndsTheEventLoop()
     QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(99); });
     QCOMPARE(QApplication::exec(), 0);
     QVERIFY(window.isHidden());
+}
+
+void StartupTest::translationIsLoadedOnlyWhereOneIsShipped()
+{
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QVERIFY(!load_translations_file(qApp, 0));
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    QVERIFY(load_translations_file(qApp, 0));
+    QVERIFY(!load_translations_file(nullptr, 0));
+    QLocale::setDefault(before);
+    // Captions stay as they are either way.
+    DlgTab window(nullptr);
+    QCOMPARE(window.windowTitle(), QStringLiteral("ZR415"));
 }
 
 QTEST_MAIN(StartupTest)
