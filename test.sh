@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Builds the project and runs every test. Usage: ./test.sh [--sanitize]
+# The normal run ends with each fuzzer for a short while (FUZZ_SECONDS, default 30) on a clang
+# build; --sanitize runs the whole suite on a build with AddressSanitizer and UBSan instead.
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/packages.sh
@@ -12,8 +14,16 @@ if [[ "${1:-}" == "--sanitize" ]]; then
 fi
 
 tools/ensure-packages.sh "${build_packages[@]}"
+[[ "$build_dir" == build ]] && tools/ensure-packages.sh "${fuzz_packages[@]}"
 cmake -S . -B "$build_dir" "${cmake_options[@]}" >/dev/null
 cmake --build "$build_dir" -j "$(nproc)"
 # GUI tests run on the offscreen platform: no display needed.
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"
+
+if [[ "$build_dir" == build ]]; then
+    CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZR415_FUZZ=ON \
+        -DZR415_FUZZ_SECONDS="${FUZZ_SECONDS:-30}" >/dev/null
+    cmake --build build-fuzz -j "$(nproc)" --target fuzz_reply_path fuzz_ini fuzz_text
+    ctest --test-dir build-fuzz --output-on-failure -j "$(nproc)"
+fi

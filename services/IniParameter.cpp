@@ -138,32 +138,33 @@ void IniParameter::parse(const std::string& text)
     hasBom = text.compare(0, bom.size(), bom) == 0;
     if (hasBom)
         at = bom.size();
-    const std::size_t firstNewline = text.find('\n', at);
-    lineEnd =
-        firstNewline != std::string::npos && firstNewline > at && text[firstNewline - 1] == '\r'
-            ? "\r\n"
-            : "\n";
     while (at < text.size()) {
         std::size_t end = text.find('\n', at);
-        if (end == std::string::npos)
+        const bool hasNewline = end != std::string::npos;
+        if (!hasNewline)
             end = text.size();
-        std::string line = text.substr(at, end - at);
+        Line kept;
+        kept.text = text.substr(at, end - at);
+        kept.ending = hasNewline ? "\n" : "";
         at = end + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        Line kept{line, {}};
-        const std::string content = trimmed(line);
+        if (!kept.text.empty() && kept.text.back() == '\r') {
+            kept.text.pop_back();
+            kept.ending.insert(0, "\r");
+        }
+        const std::string content = trimmed(kept.text);
         const std::size_t equals = content.find('=');
         // Comments, sections and lines that are not entries are kept as they are.
         const bool entry = !content.empty() && content[0] != ';' && content[0] != '#' &&
                            content[0] != '[' && equals != std::string::npos && equals > 0 &&
-                           line.find('\0') == std::string::npos;
+                           kept.text.find('\0') == std::string::npos;
         if (entry) {
             kept.key = trimmed(content.substr(0, equals));
+            kept.indent = kept.text.substr(0, kept.text.find_first_not_of(" \t"));
             values.set(kept.key.c_str(), decodeValue(trimmed(content.substr(equals + 1))).c_str());
         }
         lines.push_back(std::move(kept));
     }
+    lineEnd = !lines.empty() && lines.front().ending == "\r\n" ? "\r\n" : "\n";
 }
 
 std::string IniParameter::render() const
@@ -173,16 +174,21 @@ std::string IniParameter::render() const
     for (const Line& line : lines) {
         const char* value = line.key.empty() ? nullptr : values.get(line.key.c_str());
         if (value) {
-            out += line.key + "=" + encodeValue(value) + lineEnd;
+            out += line.indent + line.key + "=" + encodeValue(value) + line.ending;
             written.insert(line.key);
         } else {
-            out += line.text + lineEnd;
+            out += line.text + line.ending;
         }
     }
+    bool separated = lines.empty() || lines.back().ending.find('\n') != std::string::npos;
     for (std::size_t i = 0; i < values.count(); ++i) {
         const std::string key = values.keyAt(i);
         if (written.count(key))
             continue;
+        // A last line that ended in a lone CR only needs its LF.
+        if (!separated)
+            out += lines.back().ending == "\r" ? "\n" : lineEnd;
+        separated = true;
         out += key + "=" + encodeValue(values.get(key.c_str())) + lineEnd;
     }
     return out;

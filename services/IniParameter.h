@@ -8,7 +8,7 @@
 
 // A flat INI file: "key=value" lines, optional "[section]" lines (ignored for lookup), and
 // comments starting with ";" or "#". Saving keeps the file's comments, order, unknown keys and
-// line ends, rewrites the values of known keys in place and appends new keys at the end.
+// line ends exactly, rewrites the values of known keys in place and appends new keys at the end.
 // Values that would not survive a plain line (spaces at either end, a leading quote, control
 // characters) are written quoted with backslash escapes.
 class IniParameter : public IIniParameter
@@ -31,7 +31,9 @@ private:
     struct Line
     {
         std::string text;
-        std::string key; // empty for anything but an entry
+        std::string key;    // empty for anything but an entry
+        std::string indent; // blanks before the key, kept when the entry is rewritten
+        std::string ending; // the line's own end: "\n", "\r\n", or none on the last line
     };
 
     Dictionary values;

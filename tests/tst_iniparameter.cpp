@@ -39,6 +39,8 @@ private slots:
     void everyValueComesBackByteForByte();
     void saveKeepsCommentsUnknownKeysAndLineEnds();
     void malformedLinesDoNotStopTheLoad();
+    void savingTwiceWritesTheSameBytes_data();
+    void savingTwiceWritesTheSameBytes();
     void fileChangesOnlyWhenSaved();
     void saveIntoReadOnlyFileFailsAndKeepsIt();
     void saveIntoReadOnlyFolderFailsAndKeepsTheFile();
@@ -136,6 +138,34 @@ void IniParameterTest::malformedLinesDoNotStopTheLoad()
     QCOMPARE(value(settings, "last"), QByteArray("no newline"));
     QCOMPARE(value(settings, "\xff\xfe"), QByteArray("binary"));
     QCOMPARE(value(settings, "bad"), QByteArray("<absent>"));
+}
+
+void IniParameterTest::savingTwiceWritesTheSameBytes_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::newRow("indented-key-that-starts-like-a-mark") << QByteArray("\t\xEF\xBB\xBFkey=0\n");
+    QTest::newRow("last-line-ends-in-lone-cr") << QByteArray("a=1\r\nb=0.5\r");
+    QTest::newRow("mixed-line-ends") << QByteArray("a=1\r\nb=2\nc\r\r\n");
+    QTest::newRow("no-final-newline") << QByteArray("a=1");
+}
+
+// The first save may add keys; from then on load and save change nothing, and every value
+// comes back as it was loaded.
+void IniParameterTest::savingTwiceWritesTheSameBytes()
+{
+    QFETCH(QByteArray, file);
+    IniParameter first;
+    first.parse(file.toStdString());
+    first.dictionary()->set("portNum", "COM3");
+    const std::string saved = first.render();
+    IniParameter second;
+    second.parse(saved);
+    QCOMPARE(second.render(), saved);
+    QCOMPARE(second.dictionary()->count(), first.dictionary()->count());
+    for (std::size_t i = 0; i < first.dictionary()->count(); ++i) {
+        const char* key = first.dictionary()->keyAt(i);
+        QCOMPARE(value(second, key), QByteArray(first.dictionary()->get(key)));
+    }
 }
 
 void IniParameterTest::fileChangesOnlyWhenSaved()
