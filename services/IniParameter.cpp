@@ -241,7 +241,9 @@ bool IniParameter::save(const char* path)
         return false;
     }
     QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a write that fails (a full disk) must fail here. A buffered one fails only
+    // when commit flushes, and this Qt then renames the cut-short file over the old one anyway.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         lastError = file.errorString().toStdString();
         return false;
     }

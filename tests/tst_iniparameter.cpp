@@ -220,14 +220,14 @@ void IniParameterTest::saveOntoFullDiskFailsAndKeepsTheFile()
     writeFile(path, original);
     IniParameter settings;
     QVERIFY(settings.load(path.toLocal8Bit().constData()));
-    settings.dictionary()->set("big", std::string(64 * 1024, 'x').c_str());
+    settings.dictionary()->set("small", "a value that does not fill a write buffer");
 
-    // A file-size limit makes every write past 4 KiB fail the way a full disk does.
+    // A file-size limit makes every write past 16 bytes fail the way a full disk does.
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit before{};
     getrlimit(RLIMIT_FSIZE, &before);
     rlimit limited = before;
-    limited.rlim_cur = 4096;
+    limited.rlim_cur = 16;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
     const bool saved = settings.save(nullptr);
     setrlimit(RLIMIT_FSIZE, &before);

@@ -1,0 +1,239 @@
+// Faults from the settings file and the serial line: the tool starts, keeps working, keeps its
+// memory bounded and never loses the saved file.
+#include "DlgZR415.h"
+#include "IDictionary.h"
+#include "IIniParameter.h"
+#include "PageProbe.h"
+#include "PromptRecorder.h"
+#include "PseudoTerminal.h"
+#include "RecordingLogger.h"
+#include "SetWidget.h"
+#include "StreamExtractor.h"
+#include "TempSettings.h"
+
+#include <QtTest>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QRandomGenerator>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace PageProbe;
+
+namespace {
+StreamExtractor* lastExtractor = nullptr;
+
+IStreamExtractor* keptExtractor(const char*, int separator, int terminator)
+{
+    static std::vector<std::unique_ptr<StreamExtractor>> extractors;
+    extractors.push_back(std::make_unique<StreamExtractor>('@', static_cast<char>(separator),
+                                                           static_cast<char>(terminator)));
+    lastExtractor = extractors.back().get();
+    return lastExtractor;
+}
+
+QByteArray randomBytes(qsizetype size, quint32 seed)
+{
+    QByteArray bytes(size, '\0');
+    QRandomGenerator random(seed);
+    for (char& byte : bytes)
+        byte = static_cast<char>(random.bounded(256));
+    return bytes;
+}
+
+// Runs body with every file write past limitBytes failing, as on a full disk.
+template <typename Body> void withFullDisk(rlim_t limitBytes, Body body)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit before{};
+    getrlimit(RLIMIT_FSIZE, &before);
+    rlimit limited = before;
+    limited.rlim_cur = limitBytes;
+    setrlimit(RLIMIT_FSIZE, &limited);
+    body();
+    setrlimit(RLIMIT_FSIZE, &before);
+}
+} // namespace
+
+class FaultsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void badSettingsFilesStillStartThePage_data();
+    void badSettingsFilesStillStartThePage();
+    void failedSavesKeepTheOldFileByteForByte_data();
+    void failedSavesKeepTheOldFileByteForByte();
+    void lineFaultsLeaveThePageWorkingAndBounded_data();
+    void lineFaultsLeaveThePageWorkingAndBounded();
+    void portWithoutRightsIsReported();
+};
+
+void FaultsTest::initTestCase()
+{
+    set_stream_extractor_factory(&keptExtractor);
+}
+
+void FaultsTest::badSettingsFilesStillStartThePage_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("sbasTicked");
+    QTest::addColumn<QString>("ggaRate");
+
+    QTest::newRow("empty") << QByteArray() << false << "OFF";
+    QTest::newRow("binary-garbage") << randomBytes(64 * 1024, 1) << false << "OFF";
+    QByteArray big;
+    while (big.size() < 10 * 1024 * 1024)
+        big += "filler" + QByteArray::number(big.size()) + "=some value to make it big\n";
+    QTest::newRow("ten-megabytes") << big + "sbas=1\nsetCommandGGA=5\n" << true << "5";
+    QTest::newRow("megabyte-value")
+        << "setCommandGGA=" + QByteArray(1024 * 1024, '1') + "\nsbas=1\n"
+        << true << "OFF";
+    QTest::newRow("duplicate-keys-last-wins")
+        << QByteArray("sbas=0\nsetCommandGGA=1\nsbas=1\nsetCommandGGA=2\n") << true << "2";
+    QTest::newRow("crlf") << QByteArray("sbas=1\r\nsetCommandGGA=0.2\r\n") << true << "0.2";
+    QTest::newRow("utf8-mark") << QByteArray("\xEF\xBB\xBFsbas=1\nsetCommandGGA=10\n") << true
+                               << "10";
+    // GBK text cannot match a list entry; the rows stay at their defaults.
+    QTest::newRow("gbk-encoded") << QByteArray(
+                                        "; \xC9\xE8\xD6\xC3\nportNum=\xB4\xAE\xBF\xDA\nsbas=1\n"
+                                        "setCommandGGA=\xB9\xD8\n")
+                                 << true << "OFF";
+}
+
+void FaultsTest::badSettingsFilesStillStartThePage()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, sbasTicked);
+    QFETCH(QString, ggaRate);
+    TempSettings settings(file);
+    QVERIFY(settings.reload());
+    PromptRecorder prompts;
+    DlgZR415 page(nullptr);
+    QCOMPARE(part<QCheckBox>(page, "sbasCheck")->isChecked(), sbasTicked);
+    QCOMPARE(page.outputRows().at("GGA")->currentText(), ggaRate);
+
+    // Saving keeps what the tool did not write, byte for byte.
+    click(page, "saveButton");
+    QCOMPARE(prompts.shown.size(), 1);
+    QCOMPARE(prompts.shown[0].text, QStringLiteral("保存成功"));
+    IDictionary* before = get_system_ini_parameter()->dictionary();
+    const std::size_t keys = before->count();
+    QVERIFY(settings.reload());
+    QCOMPARE(get_system_ini_parameter()->dictionary()->count(), keys);
+}
+
+void FaultsTest::failedSavesKeepTheOldFileByteForByte_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("read-only-file") << "file";
+    QTest::newRow("read-only-folder") << "folder";
+    QTest::newRow("full-disk") << "disk";
+}
+
+void FaultsTest::failedSavesKeepTheOldFileByteForByte()
+{
+    QFETCH(QString, fault);
+    RecordingLogger logger;
+    const QByteArray original = "; operator's notes\r\nsbas=0\r\nsetCommandGGA=1\r\n";
+    TempSettings settings(original);
+    PromptRecorder prompts;
+    DlgZR415 page(nullptr);
+    part<QCheckBox>(page, "sbasCheck")->setChecked(true);
+
+    const QString target =
+        fault == QLatin1String("folder") ? settings.folderPath() : settings.path();
+    const QFileDevice::Permissions was = QFile::permissions(target);
+    if (fault == QLatin1String("disk"))
+        withFullDisk(16, [&] { click(page, "saveButton"); });
+    else {
+        QFile::setPermissions(target, was & ~(QFileDevice::WriteOwner | QFileDevice::WriteUser |
+                                              QFileDevice::WriteGroup | QFileDevice::WriteOther));
+        click(page, "saveButton");
+        QFile::setPermissions(target, was);
+    }
+
+    QCOMPARE(settings.fileContent(), original);
+    QCOMPARE(QDir(settings.folderPath()).entryList(QDir::Files), QStringList{"ZR415.ini"});
+    QCOMPARE(prompts.shown.size(), 1);
+    QVERIFY(prompts.shown[0].text.startsWith(QStringLiteral("配置保存失败：")));
+    QVERIFY(logger.contains("配置保存失败"));
+    // The operator's choice is still in memory: a save that works later writes it.
+    click(page, "saveButton");
+    QVERIFY(settings.fileContent().contains("sbas=1\r\n"));
+}
+
+void FaultsTest::lineFaultsLeaveThePageWorkingAndBounded_data()
+{
+    QTest::addColumn<QByteArray>("flood");
+    QTest::newRow("garbage") << randomBytes(1024 * 1024, 2);
+    QTest::newRow("megabyte-line-without-cr") << "@" + QByteArray(1024 * 1024, 'x');
+    QTest::newRow("nul-bytes") << QByteArray(64 * 1024, '\0');
+    QTest::newRow("carriage-returns") << QByteArray(256 * 1024, '\r');
+    QTest::newRow("heads") << QByteArray(256 * 1024, '@');
+    QTest::newRow("tiny-sentences") << QByteArray("@\r").repeated(64 * 1024);
+}
+
+void FaultsTest::lineFaultsLeaveThePageWorkingAndBounded()
+{
+    QFETCH(QByteArray, flood);
+    RecordingLogger logger;
+    PseudoTerminal receiver;
+    qputenv("ZR415_EXTRA_PORTS", receiver.devicePath().toLocal8Bit());
+    TempSettings settings;
+    PromptRecorder prompts;
+    DlgZR415 page(nullptr);
+    StreamExtractor* extractor = lastExtractor;
+    choose(page, receiver.devicePath(), QStringLiteral("256000"));
+    click(page, "connectButton");
+    QVERIFY(linkShownOpen(page));
+
+    std::size_t largestPending = 0;
+    for (qsizetype at = 0; at < flood.size(); at += 4096) {
+        receiver.write(flood.mid(at, 4096));
+        QCoreApplication::processEvents();
+        largestPending = qMax(largestPending, extractor->pending());
+    }
+    receiver.write("\r\n@R,,GET,GNSS.NMEA.GSA,OK,0.1*00\r\n");
+    QTRY_COMPARE_WITH_TIMEOUT(queryValue(page, QStringLiteral("GSA")), QStringLiteral("0.1"),
+                              10000);
+    QVERIFY2(largestPending <= StreamExtractor::maxSentenceLength,
+             QByteArray::number(qulonglong(largestPending)).constData());
+    QVERIFY(linkShownOpen(page));
+    QVERIFY(prompts.shown.isEmpty());
+    click(page, "breakButton");
+}
+
+void FaultsTest::portWithoutRightsIsReported()
+{
+    PseudoTerminal receiver;
+    const QByteArray path = receiver.devicePath().toLocal8Bit();
+    qputenv("ZR415_EXTRA_PORTS", path);
+    TempSettings settings;
+    PromptRecorder prompts;
+    DlgZR415 page(nullptr);
+    choose(page, receiver.devicePath());
+    QVERIFY(chmod(path.constData(), 0600) == 0);
+    // The superuser passes every permission check: open as an ordinary user instead.
+    if (geteuid() == 0) {
+        QVERIFY(seteuid(65534) == 0);
+        click(page, "connectButton");
+        QVERIFY(seteuid(0) == 0);
+    } else {
+        QVERIFY(chmod(path.constData(), 0) == 0);
+        click(page, "connectButton");
+        chmod(path.constData(), 0600);
+    }
+    QVERIFY(linkShownClosed(page));
+    QCOMPARE(prompts.shown.size(), 1);
+    QVERIFY2(prompts.shown[0].text.contains(QStringLiteral("ermission")),
+             qPrintable(prompts.shown[0].text));
+}
+
+QTEST_MAIN(FaultsTest)
+#include "tst_faults.moc"
