@@ -8,14 +8,12 @@
 
 std::string ReplyReader::copyField(const IStreamExtractor& extractor, int index)
 {
-    char buffer[1024] = {};
     int length = 0;
     const char* bytes = extractor.field(0, index, &length);
-    if (bytes && length >= 1 && length <= 1023) {
-        std::memcpy(buffer, bytes, static_cast<std::size_t>(length));
-        buffer[length] = '\0';
-    }
-    return buffer;
+    if (!bytes || length < 1 || length > 1023)
+        return {};
+    // As a C string: the copy ends at a NUL, should a field hold one.
+    return std::string(bytes, strnlen(bytes, static_cast<std::size_t>(length)));
 }
 
 std::string ReplyReader::cutValue(const std::string& field)
@@ -23,6 +21,18 @@ std::string ReplyReader::cutValue(const std::string& field)
     char value[64] = {};
     next_word3(value, field.c_str(), '*', sizeof value);
     return value;
+}
+
+// The sentence names GGA … HDT, converted once.
+static const std::vector<std::string>& sentenceNames()
+{
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all;
+        for (int i = 0; i < nmeaSentenceCount; ++i)
+            all.push_back(nmeaList[i].toStdString());
+        return all;
+    }();
+    return names;
 }
 
 std::vector<ReplyValue> ReplyReader::drain(IStreamExtractor& extractor)
@@ -36,8 +46,7 @@ std::vector<ReplyValue> ReplyReader::drain(IStreamExtractor& extractor)
             if (key == "DEVICE.INFO.SN") {
                 values.push_back({true, {}, cutValue(copyField(extractor, 5))});
             } else {
-                for (int i = 0; i < nmeaSentenceCount; ++i) {
-                    const std::string name = nmeaList[i].toStdString();
+                for (const std::string& name : sentenceNames()) {
                     if (key.find(name) != std::string::npos) {
                         values.push_back({false, name, cutValue(copyField(extractor, 5))});
                         break;

@@ -50,6 +50,7 @@ void StreamExtractor::finishSentence()
 {
     Sentence sentence;
     sentence.text.swap(partial);
+    sentence.fieldStarts.reserve(8);
     sentence.fieldStarts.push_back(0);
     for (std::size_t i = 0; i < sentence.text.size(); ++i)
         if (sentence.text[i] == separator)
