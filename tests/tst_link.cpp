@@ -1,6 +1,7 @@
 // Opening and closing the link from the page, and every way it can fail.
 #include "DlgZR415.h"
 #include "PageProbe.h"
+#include "ProcessCpu.h"
 #include "PromptRecorder.h"
 #include "PseudoTerminal.h"
 #include "RecordingLogger.h"
@@ -14,18 +15,9 @@
 #include <QPushButton>
 #include <QSerialPort>
 
-#include <ctime>
-
 using namespace PageProbe;
 
-namespace {
-double processCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-} // namespace
+namespace {} // namespace
 
 class LinkTest : public QObject
 {

@@ -1,13 +1,13 @@
 // The serial reader/writer over a real pseudo-terminal.
 #include "IDictionary.h"
 #include "IMessanger.h"
+#include "ProcessCpu.h"
 #include "PseudoTerminal.h"
 #include "RecordingLogger.h"
 #include "SerialReaderWriter.h"
 
 #include <QtTest>
 
-#include <ctime>
 #include <stdexcept>
 
 namespace {
@@ -47,12 +47,6 @@ struct Link
     IDictionary* dictionary = dictionary_get_instance(0);
 };
 
-double processCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
 } // namespace
 
 class SerialTest : public QObject
