@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks; each prints its figures against its target.
+# Usage: bench/run.sh [flood seconds, default 30]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/packages.sh
+tools/ensure-packages.sh "${build_packages[@]}"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j "$(nproc)" --target bench_reply_path bench_startup bench_flood zr415-sim
+export QT_QPA_PLATFORM=offscreen
+echo "== reply path"; build/bin/bench_reply_path 2>/dev/null
+echo; echo "== start-up"; build/bin/bench_startup 20 2>/dev/null
+echo; echo "== flood"; build/bin/bench_flood "${1:-30}" 2>/dev/null
