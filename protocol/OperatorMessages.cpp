@@ -42,10 +42,6 @@ QString notSent(int count)
 {
     return tr("未连接，%1 条命令未发送").arg(count);
 }
-QString saved()
-{
-    return tr("保存成功");
-}
 QString saveFailed(const QString& reason)
 {
     return tr("配置保存失败：%1").arg(reason);

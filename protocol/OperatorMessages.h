@@ -12,7 +12,6 @@ QString noPort();
 QString linkLost(const QString& port, const QString& reason);
 QString sent(int count);
 QString notSent(int count);
-QString saved();
 QString saveFailed(const QString& reason);
 QString ok();
 QString confirmFactoryReset();

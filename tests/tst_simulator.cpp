@@ -1,6 +1,10 @@
 // The simulated receiver's answers and stream: the end-to-end tests rely on them.
 #include "NmeaGenerator.h"
+#include "PseudoTerminal.h"
 #include "ReceiverState.h"
+#include "SimulatorProcess.h"
+
+#include <QSerialPort>
 
 #include <QtTest>
 
@@ -13,6 +17,7 @@ private slots:
     void commandsGetTheirReplies();
     void setsChangeTheStateAsAReceiverWould();
     void streamedSentencesCarryValidChecksums();
+    void linkedDeviceAnswersAnyLineEndAndGoesAwayOnStop();
 };
 
 void SimulatorTest::commandsGetTheirReplies_data()
@@ -94,6 +99,31 @@ void SimulatorTest::streamedSentencesCarryValidChecksums()
         }
     }
     QVERIFY(generator.sentence("HDT", "GP", 0).rfind("$GPHDT,", 0) == 0);
+}
+
+void SimulatorTest::linkedDeviceAnswersAnyLineEndAndGoesAwayOnStop()
+{
+    QTemporaryDir folder;
+    const QString link = folder.filePath(QStringLiteral("receiver"));
+    auto simulator =
+        std::make_unique<SimulatorProcess>(QStringList{"--link", link, "--serial", "S9"});
+    QVERIFY(simulator->isRunning());
+    QCOMPARE(QFileInfo(link).symLinkTarget(), simulator->devicePath());
+
+    QSerialPort port(link);
+    QVERIFY(port.open(QIODevice::ReadWrite));
+    port.write("#KVT,,GET,DEVICE.INFO.SN\r#KVT,,GET,GNSS.NMEA.GGA\n#KVT,,SET,GNSS.NMEA.ZDA,1\r\n");
+    QByteArray replies;
+    QTRY_VERIFY((replies += port.readAll()).count('\n') >= 3);
+    QVERIFY(replies.startsWith("@KVT,,GET,DEVICE.INFO.SN,OK,S9*"));
+    QVERIFY(replies.contains("\r\n@KVT,,GET,GNSS.NMEA.GGA,OK,OFF*"));
+    QVERIFY(replies.contains("\r\n@KVT,,SET,GNSS.NMEA.ZDA,OK*"));
+    port.close();
+
+    simulator->process().terminate();
+    QVERIFY(simulator->process().waitForFinished(5000));
+    QCOMPARE(simulator->process().exitCode(), 0);
+    QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
 }
 
 QTEST_GUILESS_MAIN(SimulatorTest)

@@ -31,6 +31,7 @@ public:
         QDir(root.path()).mkpath(QStringLiteral("tmp"));
     }
     QString program() const { return root.filePath(QStringLiteral("bin/zr415")); }
+    QString rootPath() const { return root.path(); }
     QString settingsPath() const
     {
         return root.filePath(QStringLiteral("bin/../etc/Corvane/config/ZR415.ini"));
@@ -79,6 +80,7 @@ class StartupTest : public QObject
 
 private slots:
     void missingSettingsFileLogsAndExitsWithoutWindow();
+    void withoutAUsableLogTheFailureStillEndsCleanly();
     void secondInstanceIsRefusedWhileTheFirstRuns();
     void lockOfAKilledInstanceDoesNotBlockTheNextStart();
     void secondInstanceShowsTheWarningAndEndsWithZero();
@@ -99,6 +101,21 @@ void StartupTest::missingSettingsFileLogsAndExitsWithoutWindow()
     QVERIFY2(process.readAllStandardError().contains(expected), expected.constData());
     QCOMPARE(copy.log().count('\n'), 1);
     QVERIFY(copy.log().contains(expected));
+}
+
+void StartupTest::withoutAUsableLogTheFailureStillEndsCleanly()
+{
+    InstalledCopy copy(false);
+    // A file where the log folder should be: there is no logger.
+    QFile blocker(copy.rootPath() + QStringLiteral("/log"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QProcess process;
+    copy.start(process);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY(process.readAllStandardError().contains("get_system_ini_parameter().load("));
 }
 
 void StartupTest::secondInstanceIsRefusedWhileTheFirstRuns()
