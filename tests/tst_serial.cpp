@@ -47,6 +47,22 @@ struct Link
     IDictionary* dictionary = dictionary_get_instance(0);
 };
 
+// A reader/writer opened on a fresh pseudo-terminal, with a recording sink and logger.
+struct OpenLine
+{
+    OpenLine() : parameters(receiver.devicePath())
+    {
+        opened = link.open(parameters.dictionary, &sink);
+    }
+    ~OpenLine() { link.close(parameters.dictionary, &sink); }
+
+    RecordingLogger logger;
+    PseudoTerminal receiver;
+    SerialReaderWriter link;
+    RecordingSink sink;
+    Link parameters;
+    bool opened = false;
+};
 } // namespace
 
 class SerialTest : public QObject
@@ -65,21 +81,16 @@ private slots:
 
 void SerialTest::writesReachTheFarEndAndChunksReachTheSink()
 {
-    PseudoTerminal receiver;
-    QVERIFY(receiver.isValid());
-    SerialReaderWriter link;
-    RecordingSink sink;
-    Link parameters(receiver.devicePath());
-    QVERIFY2(link.open(parameters.dictionary, &sink), link.last_error());
-    QVERIFY(link.is_open());
+    OpenLine line;
+    QVERIFY2(line.opened, line.link.last_error());
+    QVERIFY(line.link.is_open());
 
-    QVERIFY(link.write(parameters.dictionary, "#KVT,,GET,DEVICE.INFO.SN\r\n", 26));
-    QCOMPARE(receiver.readCount(26), QByteArray("#KVT,,GET,DEVICE.INFO.SN\r\n"));
+    QVERIFY(line.link.write(line.parameters.dictionary, "#KVT,,GET,DEVICE.INFO.SN\r\n", 26));
+    QCOMPARE(line.receiver.readCount(26), QByteArray("#KVT,,GET,DEVICE.INFO.SN\r\n"));
 
-    receiver.write("@X,,GET,DEVICE.INFO.SN,OK,123*0A\r\n");
-    QTRY_COMPARE(sink.payloads(), QByteArray("@X,,GET,DEVICE.INFO.SN,OK,123*0A\r\n"));
-    QVERIFY(sink.messages.first().startsWith("MSG:"));
-    link.close(parameters.dictionary, &sink);
+    line.receiver.write("@X,,GET,DEVICE.INFO.SN,OK,123*0A\r\n");
+    QTRY_COMPARE(line.sink.payloads(), QByteArray("@X,,GET,DEVICE.INFO.SN,OK,123*0A\r\n"));
+    QVERIFY(line.sink.messages.first().startsWith("MSG:"));
 }
 
 void SerialTest::sinkMessagesCountExactlyTheBytesTheyCarry()
@@ -95,39 +106,30 @@ void SerialTest::sinkMessagesCountExactlyTheBytesTheyCarry()
 
 void SerialTest::aThrowingSinkIsLoggedAndTheLinkKeepsRunning()
 {
-    RecordingLogger logger;
-    PseudoTerminal receiver;
-    SerialReaderWriter link;
-    RecordingSink sink;
-    Link parameters(receiver.devicePath());
-    QVERIFY(link.open(parameters.dictionary, &sink));
-    sink.throwNext = true;
-    receiver.write("first\r");
-    QTRY_VERIFY(logger.contains("sink broke"));
-    receiver.write("second\r");
-    QTRY_VERIFY(sink.payloads().endsWith("second\r"));
-    QVERIFY(link.is_open());
-    link.close(parameters.dictionary, &sink);
+    OpenLine line;
+    QVERIFY(line.opened);
+    line.sink.throwNext = true;
+    line.receiver.write("first\r");
+    QTRY_VERIFY(line.logger.contains("sink broke"));
+    line.receiver.write("second\r");
+    QTRY_VERIFY(line.sink.payloads().endsWith("second\r"));
+    QVERIFY(line.link.is_open());
 }
 
 void SerialTest::closeStopsDeliveriesAndWritesAreRefused()
 {
-    RecordingLogger logger;
-    PseudoTerminal receiver;
-    SerialReaderWriter link;
-    RecordingSink sink;
-    Link parameters(receiver.devicePath());
-    QVERIFY(link.open(parameters.dictionary, &sink));
-    QVERIFY(link.close(parameters.dictionary, &sink));
-    receiver.write("@late,1\r");
+    OpenLine line;
+    QVERIFY(line.opened);
+    QVERIFY(line.link.close(line.parameters.dictionary, &line.sink));
+    line.receiver.write("@late,1\r");
     QTest::qWait(200);
-    QVERIFY(sink.messages.isEmpty());
+    QVERIFY(line.sink.messages.isEmpty());
 
-    QVERIFY(!link.write(parameters.dictionary, "#KVT,,SET,DEVICE.RECOVER\r\n", 26));
-    QVERIFY(QByteArray(link.last_error()).contains("not open"));
-    QVERIFY(logger.contains("not sent"));
-    QCOMPARE(receiver.read(300), QByteArray());
-    QVERIFY(!link.close(parameters.dictionary, &sink));
+    QVERIFY(!line.link.write(line.parameters.dictionary, "#KVT,,SET,DEVICE.RECOVER\r\n", 26));
+    QVERIFY(QByteArray(line.link.last_error()).contains("not open"));
+    QVERIFY(line.logger.contains("not sent"));
+    QCOMPARE(line.receiver.read(300), QByteArray());
+    QVERIFY(!line.link.close(line.parameters.dictionary, &line.sink));
 }
 
 void SerialTest::openOfMissingOrBusyPortFailsWithTheReason()
