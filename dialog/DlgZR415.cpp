@@ -51,6 +51,8 @@ void DlgZR415::buildWidgets()
     baudLabel = named(new QLabel(tr("波特率:"), this), "baudLabel");
     portCombo = named(new QComboBox(this), "portCombo");
     portCombo->setFixedSize(80, 18);
+    // Device paths are longer than the list is wide: the whole name shows on hover.
+    connect(portCombo, &QComboBox::currentTextChanged, portCombo, &QWidget::setToolTip);
     baudCombo = named(new QComboBox(this), "baudCombo");
     baudCombo->setFixedSize(80, 18);
     connectButton = named(new QPushButton(tr("连接"), this), "connectButton");

@@ -87,6 +87,8 @@ void EndToEndTest::submittedRatesComeBackFromAQuery()
     expected.replace(0, QStringLiteral("GGA=1"));
     expected.replace(6, QStringLiteral("RMC=0.5"));
     queryAndWaitFor(QStringList{"SN=ZR415-E2E-42"} + expected);
+    // What the operator sees now, for a look by eye.
+    page->grab().save(QStringLiteral(ZR415_BUILD_DIR "/zr415-page-queried.png"));
 }
 
 void EndToEndTest::allSentencesAtOnceAndFactoryReset()

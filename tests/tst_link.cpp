@@ -87,6 +87,7 @@ void LinkTest::reconnectRewritesTheLinkAndCloseSeesTheOldOne()
     QCOMPARE(link.calls[2].link.value("portNum"), QStringLiteral("0"));
     QCOMPARE(link.calls[2].link.value("baudrate"), QStringLiteral("9600"));
     QCOMPARE(link.calls[2].link.value("portName"), receiver.devicePath());
+    QCOMPARE(part<QComboBox>(page, "portCombo")->toolTip(), receiver.devicePath());
 }
 
 void LinkTest::pageGoingAwayClosesTheLink()
