@@ -62,6 +62,8 @@ private:
     void showLinkState();
     void linkLost(const QString& reason);
     void showStatus(const QString& text, bool problem);
+    // Logs the message, shows it as the status and in a warning box.
+    void warnOperator(const QString& message);
 
     std::vector<std::string> portNames;
     std::map<std::string, SetWidget*> setRows;

@@ -76,8 +76,7 @@ void DlgZR415::_query()
         count(sendSentence("#KVT,,GET,DEVICE.INFO.SN\r\n"));
     for (int i = 0; i < nmeaSentenceCount; ++i) {
         const std::string name = nmeaList[i].toStdString();
-        ScopedFormatter key(300);
-        if (dic_get_int(settings, key.format("query%s", name.c_str()), "0") != 0)
+        if (dic_get_int(settings, ScopedFormatter::once("query%s", name.c_str()).c_str(), "0") != 0)
             count(sendSentence("#KVT,,GET,GNSS.NMEA.%s\r\n", name.c_str()));
     }
     reportSent(sent, unsent);

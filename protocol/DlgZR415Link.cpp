@@ -45,9 +45,7 @@ void DlgZR415::_connect()
 {
     const int index = portCombo->currentIndex();
     if (index < 0 || static_cast<std::size_t>(index) >= portNames.size()) {
-        showStatus(OperatorMessages::noPort(), true);
-        OperatorPrompt::withButtons(this, QMessageBox::Warning, OperatorMessages::notice(),
-                                    OperatorMessages::noPort(), {OperatorMessages::ok()}, 0, -1);
+        warnOperator(OperatorMessages::noPort());
         return;
     }
     const std::string portText = portCombo->currentText().toStdString();
@@ -66,12 +64,8 @@ void DlgZR415::_connect()
     });
     if (!readerWriter->open(linkDictionary, this)) {
         readerWriter->set_link_lost_handler(nullptr);
-        const QString message = OperatorMessages::openFailed(
-            portCombo->currentText(), QString::fromUtf8(readerWriter->last_error()));
-        log_entry("%s", message.toUtf8().constData());
-        showStatus(message, true);
-        OperatorPrompt::withButtons(this, QMessageBox::Warning, OperatorMessages::notice(), message,
-                                    {OperatorMessages::ok()}, 0, -1);
+        warnOperator(OperatorMessages::openFailed(portCombo->currentText(),
+                                                  QString::fromUtf8(readerWriter->last_error())));
         return;
     }
     linkOpen = true;
@@ -102,13 +96,17 @@ void DlgZR415::linkLost(const QString& reason)
     readerWriter->set_link_lost_handler(nullptr);
     linkOpen = false;
     showLinkState();
-    const QString message = OperatorMessages::linkLost(openPortText, reason);
-    showStatus(message, true);
     // Told from the event loop, not from inside the port's own error signal.
-    QTimer::singleShot(0, this, [this, message] {
-        OperatorPrompt::withButtons(this, QMessageBox::Warning, OperatorMessages::notice(), message,
-                                    {OperatorMessages::ok()}, 0, -1);
-    });
+    const QString message = OperatorMessages::linkLost(openPortText, reason);
+    QTimer::singleShot(0, this, [this, message] { warnOperator(message); });
+}
+
+void DlgZR415::warnOperator(const QString& message)
+{
+    log_entry("%s", message.toUtf8().constData());
+    showStatus(message, true);
+    OperatorPrompt::withButtons(this, QMessageBox::Warning, OperatorMessages::notice(), message,
+                                {OperatorMessages::ok()}, 0, -1);
 }
 
 void DlgZR415::showStatus(const QString& text, bool problem)

@@ -2,6 +2,8 @@
 
 #include "IStreamFormatter.h"
 
+#include <string>
+
 // Holds a formatter for one block and gives it back at the end of it.
 class ScopedFormatter
 {
@@ -21,6 +23,16 @@ public:
         os_vprintf(formatter, format, args);
         va_end(args);
         return formatter->text();
+    }
+    // The text of one format in a formatter of its own, given back before this returns.
+    static std::string once(const char* format, ...) __attribute__((format(printf, 1, 2)))
+    {
+        ScopedFormatter scoped;
+        va_list args;
+        va_start(args, format);
+        os_vprintf(scoped.formatter, format, args);
+        va_end(args);
+        return scoped.text();
     }
     IStreamFormatter* get() const { return formatter; }
     const char* text() const { return formatter->text(); }

@@ -5,7 +5,6 @@
 
 #include "IDictionary.h"
 #include "IIniParameter.h"
-#include "ILogger.h"
 #include "NmeaList.h"
 #include "OperatorMessages.h"
 #include "OperatorPrompt.h"
@@ -37,19 +36,15 @@ void DlgZR415::loadSettings()
             continue;
         const std::string name = entry.toStdString();
         SetWidget* row = setRows.at(name);
-        {
-            ScopedFormatter key(300);
-            row->setChecked(dic_get_int(settings, key.format("set%s", name.c_str()), ""));
-        }
-        ScopedFormatter key(300);
-        row->setCurrentText(QString::fromStdString(
-            dic_get_csz(settings, key.format("setCommand%s", name.c_str()), "")));
+        row->setChecked(
+            dic_get_int(settings, ScopedFormatter::once("set%s", name.c_str()).c_str(), ""));
+        row->setCurrentText(QString::fromStdString(dic_get_csz(
+            settings, ScopedFormatter::once("setCommand%s", name.c_str()).c_str(), "")));
     }
     for (int i = 0; i < nmeaSentenceCount; ++i) {
         const std::string name = nmeaList[i].toStdString();
-        ScopedFormatter key(300);
         queryRows.at(name)->setChecked(
-            dic_get_int(settings, key.format("query%s", name.c_str()), "1"));
+            dic_get_int(settings, ScopedFormatter::once("query%s", name.c_str()).c_str(), "1"));
     }
 
     hdtPrefixCombo->addItem(QStringLiteral("HE"));
@@ -70,12 +65,9 @@ void DlgZR415::storeSetSettings()
     for (const QString& entry : nmeaList) {
         const std::string name = entry.toStdString();
         SetWidget* row = setRows.at(name);
-        {
-            ScopedFormatter key(300);
-            dic_set_value(settings, key.format("set%s", name.c_str()), "%d", row->isChecked());
-        }
-        ScopedFormatter key(300);
-        dic_set_value(settings, key.format("setCommand%s", name.c_str()), "%s",
+        dic_set_value(settings, ScopedFormatter::once("set%s", name.c_str()).c_str(), "%d",
+                      row->isChecked());
+        dic_set_value(settings, ScopedFormatter::once("setCommand%s", name.c_str()).c_str(), "%s",
                       row->currentText().toStdString().c_str());
     }
 }
@@ -86,8 +78,7 @@ void DlgZR415::storeQuerySettings()
     dic_set_value(settings, "bodyNum", "%d", bodyNumCheck->isChecked() ? 1 : 0);
     for (int i = 0; i < nmeaSentenceCount; ++i) {
         const std::string name = nmeaList[i].toStdString();
-        ScopedFormatter key(300);
-        dic_set_value(settings, key.format("query%s", name.c_str()), "%d",
+        dic_set_value(settings, ScopedFormatter::once("query%s", name.c_str()).c_str(), "%d",
                       queryRows.at(name)->isChecked());
     }
 }
@@ -105,10 +96,6 @@ void DlgZR415::_save()
         return;
     }
     // The file on disk is as it was; say so instead of claiming success.
-    const QString reason = QString::fromUtf8(get_system_ini_parameter()->error_text());
-    const QString message = OperatorMessages::saveFailed(reason);
-    log_entry("%s", message.toUtf8().constData());
-    showStatus(message, true);
-    OperatorPrompt::withButtons(this, QMessageBox::Warning, OperatorMessages::notice(), message,
-                                {OperatorMessages::ok()}, 0, -1);
+    warnOperator(
+        OperatorMessages::saveFailed(QString::fromUtf8(get_system_ini_parameter()->error_text())));
 }
