@@ -3,7 +3,9 @@
 #include "IDictionary.h"
 #include "IReaderWriter.h"
 #include "IStreamExtractor.h"
+#include "LinkTraffic.h"
 #include "NmeaList.h"
+#include "PortComboBox.h"
 #include "QueryWidget.h"
 #include "SetWidget.h"
 
@@ -15,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 DlgZR415::DlgZR415(QWidget* parent) : QWidget(parent)
@@ -33,6 +36,7 @@ DlgZR415::~DlgZR415()
     // The link must not call into a page that is going away.
     if (linkOpen) {
         readerWriter->set_link_lost_handler(nullptr);
+        readerWriter->set_write_failed_handler(nullptr);
         readerWriter->close(linkDictionary, this);
     }
     dictionary_release_instance(&linkDictionary);
@@ -49,7 +53,11 @@ void DlgZR415::buildWidgets()
     serialGroup = named(new QGroupBox(tr("串口设置"), this), "serialGroup");
     portLabel = named(new QLabel(tr("串口号:"), this), "portLabel");
     baudLabel = named(new QLabel(tr("波特率:"), this), "baudLabel");
-    portCombo = named(new QComboBox(this), "portCombo");
+    auto* livePortCombo = named(new PortComboBox(this), "portCombo");
+    // The list is read again each time the operator opens it: a receiver plugged in later
+    // can be chosen without a restart.
+    connect(livePortCombo, &PortComboBox::aboutToShowPopup, this, &DlgZR415::refreshPortList);
+    portCombo = livePortCombo;
     portCombo->setFixedSize(80, 18);
     // Device paths are longer than the list is wide: the whole name shows on hover.
     connect(portCombo, &QComboBox::currentTextChanged, portCombo, &QWidget::setToolTip);
@@ -100,6 +108,13 @@ void DlgZR415::buildWidgets()
     hdtPrefixCombo = named(new QComboBox(this), "hdtPrefixCombo");
 
     statusLabel = named(new QLabel(this), "statusLabel");
+    trafficTap = new LinkTraffic(this);
+    answerTimer = new QTimer(this);
+    answerTimer->setSingleShot(true);
+    connect(answerTimer, &QTimer::timeout, this, [this] {
+        outcomes.giveUp();
+        reportOutcomes();
+    });
 }
 
 // Grid cells of the rows, as the operator reads them: HDT stands before GRS.

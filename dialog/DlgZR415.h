@@ -1,6 +1,8 @@
 #pragma once
 
+#include "CommandOutcomes.h"
 #include "IMessanger.h"
+#include "ReplyReader.h"
 
 #include <QWidget>
 
@@ -9,6 +11,7 @@
 #include <vector>
 
 class IDictionary;
+class LinkTraffic;
 class IReaderWriter;
 class IStreamExtractor;
 class QCheckBox;
@@ -17,6 +20,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 class QueryWidget;
 class SetWidget;
 
@@ -37,6 +41,12 @@ public:
 
     const std::map<std::string, SetWidget*>& outputRows() const { return setRows; }
     const std::map<std::string, QueryWidget*>& queryRowMap() const { return queryRows; }
+    // What became of the commands of the last submit, query or factory reset.
+    const CommandOutcomes& lastOutcomes() const { return outcomes; }
+    // How long a command waits for the receiver's answer.
+    static constexpr int answerWaitMs = 2000;
+    // Each command sentence handed to the link and each chunk received.
+    LinkTraffic* traffic() const { return trafficTap; }
 
 private slots:
     void _submit();
@@ -56,11 +66,16 @@ private:
     void fillPortList(IDictionary* settings);
     void fillBaudList(IDictionary* settings);
 
-    // Formats one command sentence and hands it to the link; false when it was not sent.
-    bool sendSentence(const char* format, ...) __attribute__((format(printf, 2, 3)));
-    void reportSent(int sent, int unsent);
+    // Hands each sentence to the link and waits for the receiver's answers to them.
+    void sendCommands(const std::vector<std::string>& sentences);
+    // Hands one sentence to the link; false when it was not sent.
+    bool writeSentence(const std::string& sentence);
+    void acknowledge(const std::vector<ReplyAcknowledgement>& answers);
+    void reportOutcomes();
+    void refreshPortList();
     void showLinkState();
     void linkLost(const QString& reason);
+    void writeFailed();
     void showStatus(const QString& text, bool problem);
     // Logs the message, shows it as the status and in a warning box.
     void warnOperator(const QString& message);
@@ -96,4 +111,7 @@ private:
     QLabel* statusLabel = nullptr;
     bool linkOpen = false;
     QString openPortText;
+    CommandOutcomes outcomes;
+    QTimer* answerTimer = nullptr;
+    LinkTraffic* trafficTap = nullptr;
 };

@@ -1,98 +1,94 @@
-// The command actions of the settings page: submit, query and factory reset.
+// The command actions of the settings page: submit, query and factory reset, and what the
+// receiver answered to them.
 #include "DlgZR415.h"
 
-#include "IDictionary.h"
+#include "CommandSentences.h"
 #include "IIniParameter.h"
 #include "IReaderWriter.h"
-#include "NmeaList.h"
+#include "LinkTraffic.h"
 #include "OperatorMessages.h"
 #include "OperatorPrompt.h"
-#include "ScopedFormatter.h"
-#include "SetWidget.h"
 
-#include <QComboBox>
+#include <QTimer>
 #include <cstring>
 
-bool DlgZR415::sendSentence(const char* format, ...)
+bool DlgZR415::writeSentence(const std::string& sentence)
 {
-    ScopedFormatter formatter(300);
-    va_list args;
-    va_start(args, format);
-    os_vprintf(formatter.get(), format, args);
-    va_end(args);
-    const char* text = formatter.text();
-    return readerWriter->write(linkDictionary, text, static_cast<int>(std::strlen(text)));
+    const char* text = sentence.c_str();
+    const bool written =
+        readerWriter->write(linkDictionary, text, static_cast<int>(std::strlen(text)));
+    if (written)
+        emit trafficTap->commandWritten(QByteArray(text));
+    return written;
 }
 
-void DlgZR415::reportSent(int sent, int unsent)
+void DlgZR415::sendCommands(const std::vector<std::string>& sentences)
 {
-    if (unsent > 0)
+    answerTimer->stop();
+    outcomes.clear();
+    int written = 0;
+    for (const std::string& sentence : sentences) {
+        const bool ok = writeSentence(sentence);
+        outcomes.add(sentence, ok);
+        written += ok ? 1 : 0;
+    }
+    const int unsent = static_cast<int>(sentences.size()) - written;
+    if (unsent > 0 && written == 0)
         showStatus(OperatorMessages::notSent(unsent), true);
-    else if (sent > 0)
-        showStatus(OperatorMessages::sent(sent), false);
+    else if (written > 0)
+        showStatus(OperatorMessages::sent(written), false);
+    if (written > 0)
+        answerTimer->start(answerWaitMs);
+}
+
+void DlgZR415::acknowledge(const std::vector<ReplyAcknowledgement>& answers)
+{
+    bool changed = false;
+    for (const ReplyAcknowledgement& answer : answers)
+        changed = outcomes.acknowledge(answer.verb, answer.key, answer.ok) || changed;
+    if (changed && outcomes.settled()) {
+        answerTimer->stop();
+        reportOutcomes();
+    }
+}
+
+void DlgZR415::writeFailed()
+{
+    outcomes.writeFailed();
+    if (outcomes.settled()) {
+        answerTimer->stop();
+        reportOutcomes();
+    }
+}
+
+void DlgZR415::reportOutcomes()
+{
+    if (outcomes.empty())
+        return;
+    const bool allConfirmed = outcomes.count(CommandOutcomes::State::Confirmed) ==
+                              static_cast<int>(outcomes.all().size());
+    showStatus(OperatorMessages::outcomes(outcomes), !allConfirmed);
 }
 
 void DlgZR415::_submit()
 {
     storeSetSettings();
-    int sent = 0;
-    int unsent = 0;
-    auto count = [&](bool ok) { ++(ok ? sent : unsent); };
-
-    for (int i = 0; i < nmeaSentenceCount; ++i) {
-        const std::string name = nmeaList[i].toStdString();
-        SetWidget* row = setRows.at(name);
-        if (row->isChecked() == 1)
-            count(sendSentence("#KVT,,SET,GNSS.NMEA.%s,%s\r\n", name.c_str(),
-                               row->currentText().toStdString().c_str()));
-    }
-    SetWidget* allRow = setRows.at(nmeaList[nmeaSentenceCount].toStdString());
-    if (allRow->isChecked() == 1)
-        count(sendSentence("#KVT,,SET,GNSS.NMEA.ALL,%s\r\n",
-                           allRow->currentText().toStdString().c_str()));
-
-    IDictionary* settings = get_system_ini_parameter()->dictionary();
-    if (dic_get_int(settings, "sbas", "0") == 1)
-        count(sendSentence("#KVT,,SET,GNSS.SATELLITE.TRACK.SBAS,ALL\r\n"));
-    else
-        count(sendSentence("#KVT,,SET,GNSS.SATELLITE.UNTRACK.SBAS,ALL\r\n"));
-    if (dic_get_int(settings, "clean", "0") == 1)
-        count(sendSentence("#KVT,,SET,GNSS.CLEAN_SATELLITE\r\n"));
-    if (dic_get_int(settings, "useHdtPrefix", "0") != 0)
-        count(sendSentence("#KVT,,SET,GNSS.NMEATALKER.HDT,%s\r\n",
-                           hdtPrefixCombo->currentText().toStdString().c_str()));
-    reportSent(sent, unsent);
+    sendCommands(CommandSentences::forSubmit(get_system_ini_parameter()->dictionary()));
 }
 
 void DlgZR415::_query()
 {
     storeQuerySettings();
-    int sent = 0;
-    int unsent = 0;
-    auto count = [&](bool ok) { ++(ok ? sent : unsent); };
-
-    IDictionary* settings = get_system_ini_parameter()->dictionary();
-    if (dic_get_int(settings, "bodyNum", "0") == 1)
-        count(sendSentence("#KVT,,GET,DEVICE.INFO.SN\r\n"));
-    for (int i = 0; i < nmeaSentenceCount; ++i) {
-        const std::string name = nmeaList[i].toStdString();
-        if (dic_get_int(settings, ScopedFormatter::once("query%s", name.c_str()).c_str(), "0") != 0)
-            count(sendSentence("#KVT,,GET,GNSS.NMEA.%s\r\n", name.c_str()));
-    }
-    reportSent(sent, unsent);
+    sendCommands(CommandSentences::forQuery(get_system_ini_parameter()->dictionary()));
 }
 
 void DlgZR415::_factorySet()
 {
-    ScopedFormatter formatter(300);
-    const char* text = formatter.format("#KVT,,SET,DEVICE.RECOVER\r\n");
+    const std::string sentence = CommandSentences::factoryReset();
     const QMessageBox::StandardButton answer = OperatorPrompt::withStandardButtons(
         this, QMessageBox::Information, OperatorMessages::notice(),
         OperatorMessages::confirmFactoryReset(), QMessageBox::Yes | QMessageBox::No,
         QMessageBox::NoButton);
-    if (answer != QMessageBox::Yes)
-        return;
-    const bool sent =
-        readerWriter->write(linkDictionary, text, static_cast<int>(std::strlen(text)));
-    reportSent(sent ? 1 : 0, sent ? 0 : 1);
+    if (answer == QMessageBox::Yes)
+        sendCommands({sentence});
 }

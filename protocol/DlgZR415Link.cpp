@@ -5,6 +5,7 @@
 #include "IDictionary.h"
 #include "ILogger.h"
 #include "IReaderWriter.h"
+#include "IStreamExtractor.h"
 #include "OperatorMessages.h"
 #include "OperatorPrompt.h"
 #include "TextFunctions.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
 
 void DlgZR415::fillPortList(IDictionary* settings)
@@ -57,15 +59,24 @@ void DlgZR415::_connect()
     dic_set_value(linkDictionary, "portName", "%s",
                   portNames[static_cast<std::size_t>(index)].c_str());
 
+    // A reply cut off when the last link ended must not be finished by this link's bytes.
+    extractor->reset();
     QPointer<DlgZR415> page(this);
     readerWriter->set_link_lost_handler([page](const char* reason) {
         if (page)
             page->linkLost(QString::fromUtf8(reason));
     });
+    readerWriter->set_write_failed_handler([page](const char*) {
+        if (page)
+            page->writeFailed();
+    });
     if (!readerWriter->open(linkDictionary, this)) {
         readerWriter->set_link_lost_handler(nullptr);
-        warnOperator(OperatorMessages::openFailed(portCombo->currentText(),
-                                                  QString::fromUtf8(readerWriter->last_error())));
+        readerWriter->set_write_failed_handler(nullptr);
+        warnOperator(OperatorMessages::openFailed(
+            portCombo->currentText(),
+            OperatorMessages::linkReason(readerWriter->last_error_kind(),
+                                         QString::fromUtf8(readerWriter->last_error()))));
         return;
     }
     linkOpen = true;
@@ -77,10 +88,29 @@ void DlgZR415::_connect()
 void DlgZR415::_break()
 {
     readerWriter->set_link_lost_handler(nullptr);
+    readerWriter->set_write_failed_handler(nullptr);
     readerWriter->close(linkDictionary, this);
     linkOpen = false;
     showLinkState();
     showStatus(OperatorMessages::linkClosed(), false);
+}
+
+void DlgZR415::refreshPortList()
+{
+    const QString chosen = portCombo->currentText();
+    std::vector<std::string> present;
+    enum_serl_port(present);
+    if (present == portNames)
+        return;
+    portNames = present;
+    const QSignalBlocker quiet(portCombo);
+    portCombo->clear();
+    for (const std::string& name : portNames)
+        portCombo->addItem(tr(name.c_str()));
+    // The chosen entry stays chosen while it is there; otherwise the first one is.
+    const int index = portCombo->findText(chosen, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    portCombo->setCurrentIndex(index >= 0 ? index : (portNames.empty() ? -1 : 0));
+    portCombo->setToolTip(portCombo->currentText());
 }
 
 void DlgZR415::showLinkState()
@@ -93,11 +123,16 @@ void DlgZR415::showLinkState()
 
 void DlgZR415::linkLost(const QString& reason)
 {
+    // Only an open link can be lost: what goes wrong while opening is the open's failure.
+    if (!linkOpen)
+        return;
     readerWriter->set_link_lost_handler(nullptr);
+    readerWriter->set_write_failed_handler(nullptr);
     linkOpen = false;
     showLinkState();
     // Told from the event loop, not from inside the port's own error signal.
-    const QString message = OperatorMessages::linkLost(openPortText, reason);
+    const QString message = OperatorMessages::linkLost(
+        openPortText, OperatorMessages::linkReason(readerWriter->last_error_kind(), reason));
     QTimer::singleShot(0, this, [this, message] { warnOperator(message); });
 }
 

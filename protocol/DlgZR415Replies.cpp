@@ -3,6 +3,7 @@
 #include "DlgZR415.h"
 
 #include "IStreamExtractor.h"
+#include "LinkTraffic.h"
 #include "QueryWidget.h"
 #include "ReplyReader.h"
 #include "SinkMessage.h"
@@ -19,9 +20,12 @@ int DlgZR415::log(const char* text)
         return 0;
     const char* at = message.payload;
     std::vector<ReplyValue> values;
+    std::vector<ReplyAcknowledgement> answers;
+    if (message.length > 0)
+        emit trafficTap->bytesReceived(QByteArray(at, message.length));
     try {
         extractor->feed(at, message.length);
-        values = ReplyReader::drain(*extractor);
+        values = ReplyReader::drain(*extractor, &answers);
     } catch (const std::exception& error) {
         throw_logged_error("DlgZR415::log(%s):%s", at, error.what());
     } catch (...) {
@@ -34,5 +38,6 @@ int DlgZR415::log(const char* text)
         else
             queryRows.at(reply.sentence)->setText(value);
     }
+    acknowledge(answers);
     return 0;
 }

@@ -1,6 +1,11 @@
 #pragma once
 
+#include "IIniParameter.h"
+#include "IReaderWriter.h"
+
 #include <QString>
+
+class CommandOutcomes;
 
 // Every message the page shows the operator beyond its captions, in one place.
 namespace OperatorMessages {
@@ -13,6 +18,11 @@ QString linkLost(const QString& port, const QString& reason);
 QString sent(int count);
 QString notSent(int count);
 QString saveFailed(const QString& reason);
+// What became of the commands of one action, once each is confirmed, refused or given up on.
+QString outcomes(const CommandOutcomes& outcomes);
+// Why the link failed, in the operator's words; systemText when the system gave no known reason.
+QString linkReason(LinkError kind, const QString& systemText);
+QString saveReason(SaveError kind, const QString& systemText);
 QString ok();
 QString confirmFactoryReset();
 } // namespace OperatorMessages

@@ -35,13 +35,16 @@ static const std::vector<std::string>& sentenceNames()
     return names;
 }
 
-std::vector<ReplyValue> ReplyReader::drain(IStreamExtractor& extractor)
+std::vector<ReplyValue> ReplyReader::drain(IStreamExtractor& extractor,
+                                           std::vector<ReplyAcknowledgement>* acknowledgements)
 {
     std::vector<ReplyValue> values;
     while (extractor.has_sentence()) {
         const std::string verb = copyField(extractor, 2);
         const std::string key = copyField(extractor, 3);
         const std::string status = copyField(extractor, 4);
+        if (acknowledgements && (status == "OK" || status == "ERR"))
+            acknowledgements->push_back({verb, key, status == "OK"});
         if (verb == "GET" && status == "OK") {
             if (key == "DEVICE.INFO.SN") {
                 values.push_back({true, {}, cutValue(copyField(extractor, 5))});

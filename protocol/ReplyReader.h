@@ -14,12 +14,23 @@ struct ReplyValue
     std::string value;    // cut at "*", at most 63 characters
 };
 
+// The receiver's answer to one command: fields 2 to 4 are its verb, its key and OK or ERR.
+struct ReplyAcknowledgement
+{
+    std::string verb;
+    std::string key;
+    bool ok = false;
+};
+
 // Reads the complete sentences waiting in an extractor, in arrival order, and keeps the GET
 // answers that carry a value for the page. Knows nothing of widgets.
 class ReplyReader
 {
 public:
-    static std::vector<ReplyValue> drain(IStreamExtractor& extractor);
+    // acknowledgements, when given, receives every OK or ERR answer in arrival order.
+    static std::vector<ReplyValue>
+    drain(IStreamExtractor& extractor,
+          std::vector<ReplyAcknowledgement>* acknowledgements = nullptr);
 
     // Field index of the current sentence as a C string: empty when missing, empty or 1024
     // bytes or longer.

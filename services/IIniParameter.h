@@ -2,6 +2,17 @@
 
 class IDictionary;
 
+// Why a save failed, as far as the system tells it.
+enum class SaveError
+{
+    None,
+    FileReadOnly,
+    FolderMissing,
+    FolderNotWritable,
+    DiskFull,
+    Other
+};
+
 // The tool's settings file and its live dictionary of values.
 class IIniParameter
 {
@@ -14,6 +25,7 @@ public:
     virtual IDictionary* dictionary() = 0;
     // Why the last load or save failed, in the system's words.
     virtual const char* error_text() const = 0;
+    virtual SaveError error_kind() const = 0;
     virtual ~IIniParameter() = default;
 };
 

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <set>
 
 namespace {
@@ -220,24 +221,29 @@ bool IniParameter::load(const char* path)
 bool IniParameter::save(const char* path)
 {
     lastError.clear();
+    lastErrorKind = SaveError::None;
     const QString target = QString::fromLocal8Bit(path ? path : loadedPath.c_str());
     if (target.isEmpty()) {
         lastError = "no settings file was loaded";
+        lastErrorKind = SaveError::Other;
         return false;
     }
     // Read-only marks are honoured even for the superuser, who could write past them.
     const QFileInfo info(target);
     if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner)) {
         lastError = "the file is read-only";
+        lastErrorKind = SaveError::FileReadOnly;
         return false;
     }
     const QFileInfo folder(info.absolutePath());
     if (!folder.isDir()) {
         lastError = "the folder does not exist";
+        lastErrorKind = SaveError::FolderMissing;
         return false;
     }
     if (!(folder.permissions() & QFileDevice::WriteOwner)) {
         lastError = "the folder is read-only";
+        lastErrorKind = SaveError::FolderNotWritable;
         return false;
     }
     QSaveFile file(target);
@@ -245,6 +251,10 @@ bool IniParameter::save(const char* path)
     // when commit flushes, and this Qt then renames the cut-short file over the old one anyway.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         lastError = file.errorString().toStdString();
+        lastErrorKind = errno == EACCES || errno == EPERM || errno == EROFS
+                            ? SaveError::FolderNotWritable
+                        : errno == ENOSPC ? SaveError::DiskFull
+                                          : SaveError::Other;
         return false;
     }
     const std::string text = render();
@@ -252,6 +262,7 @@ bool IniParameter::save(const char* path)
             static_cast<qint64>(text.size()) ||
         !file.commit()) {
         lastError = file.errorString().toStdString();
+        lastErrorKind = errno == ENOSPC || errno == EDQUOT ? SaveError::DiskFull : SaveError::Other;
         file.cancelWriting();
         return false;
     }

@@ -18,6 +18,7 @@ public:
     bool save(const char* path) override;
     IDictionary* dictionary() override { return &values; }
     const char* error_text() const override { return lastError.c_str(); }
+    SaveError error_kind() const override { return lastErrorKind; }
 
     // The file text for the current values, as save writes it.
     std::string render() const;
@@ -42,4 +43,5 @@ private:
     std::string lineEnd = "\n";
     bool hasBom = false;
     std::string lastError;
+    SaveError lastErrorKind = SaveError::None;
 };

@@ -6,11 +6,13 @@
 #include "TextFunctions.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QPointer>
 #include <QSerialPortInfo>
 
 #include <algorithm>
 #include <exception>
+#include <unistd.h>
 
 SerialReaderWriter::SerialReaderWriter()
 {
@@ -34,31 +36,72 @@ std::string SerialReaderWriter::sinkMessage(const char* data, std::size_t length
     return "MSG:" + std::to_string(payload.size()) + ":" + payload;
 }
 
+void SerialReaderWriter::fail(LinkError kind, const std::string& text)
+{
+    lastErrorKind = kind;
+    lastError = text;
+}
+
+LinkError SerialReaderWriter::kindOf(QSerialPort::SerialPortError error) const
+{
+    switch (error) {
+    case QSerialPort::NoError:
+        return LinkError::None;
+    case QSerialPort::DeviceNotFoundError:
+        return LinkError::NoSuchDevice;
+    case QSerialPort::OpenError:
+        return LinkError::Busy;
+    case QSerialPort::PermissionError: {
+        // The system says "permission" for a port that is in use too: a device this user
+        // may read and write is busy, not forbidden.
+        const QByteArray path = port.portName().startsWith(QLatin1Char('/'))
+                                    ? port.portName().toLocal8Bit()
+                                    : ("/dev/" + port.portName()).toLocal8Bit();
+        return ::euidaccess(path.constData(), R_OK | W_OK) == 0 ? LinkError::Busy
+                                                                : LinkError::NoPermission;
+    }
+    case QSerialPort::ResourceError:
+        return LinkError::Unplugged;
+    case QSerialPort::UnsupportedOperationError:
+        return LinkError::BaudUnsupported;
+    case QSerialPort::WriteError:
+        return LinkError::WriteFailed;
+    case QSerialPort::NotOpenError:
+        return LinkError::NotOpen;
+    default:
+        return LinkError::Other;
+    }
+}
+
 bool SerialReaderWriter::open(IDictionary* link, IMessanger* newSink)
 {
-    lastError.clear();
+    fail(LinkError::None, {});
     if (port.isOpen())
         close(link, sink);
     const std::string name = portNameOf(link);
     const char* type = link ? link->get("type") : nullptr;
     if (type && std::string(type) != "SerialPort") {
-        lastError = std::string("unsupported link type ") + type;
+        fail(LinkError::Other, std::string("unsupported link type ") + type);
         return false;
     }
-    const int baud = text_to_int(link ? link->get("baudrate") : nullptr);
+    const char* baudText = link ? link->get("baudrate") : nullptr;
+    const int baud = baudText && *baudText ? text_to_int(baudText) : 9600;
     port.setPortName(QString::fromStdString(name));
+    opening = true;
     if (!port.open(QIODevice::ReadWrite)) {
-        lastError = port.errorString().toStdString();
+        opening = false;
+        fail(kindOf(port.error()), port.errorString().toStdString());
         log_entry("open %s failed: %s", name.c_str(), lastError.c_str());
         return false;
     }
     // Parameters are set on the open port: a device that refuses one is reported, not ignored.
-    const bool configured =
-        port.setBaudRate(baud > 0 ? baud : 9600) && port.setDataBits(QSerialPort::Data8) &&
-        port.setParity(QSerialPort::NoParity) && port.setStopBits(QSerialPort::OneStop) &&
-        port.setFlowControl(QSerialPort::NoFlowControl);
+    const bool configured = port.setBaudRate(baud) && port.setDataBits(QSerialPort::Data8) &&
+                            port.setParity(QSerialPort::NoParity) &&
+                            port.setStopBits(QSerialPort::OneStop) &&
+                            port.setFlowControl(QSerialPort::NoFlowControl);
+    opening = false;
     if (!configured) {
-        lastError = port.errorString().toStdString();
+        fail(LinkError::BaudUnsupported, port.errorString().toStdString());
         log_entry("configure %s at %d baud failed: %s", name.c_str(), baud, lastError.c_str());
         port.close();
         return false;
@@ -81,14 +124,14 @@ bool SerialReaderWriter::close(IDictionary*, IMessanger*)
 bool SerialReaderWriter::write(IDictionary*, const char* data, int length)
 {
     if (!port.isOpen()) {
-        lastError = "the link is not open";
+        fail(LinkError::NotOpen, "the link is not open");
         log_entry("not sent, link closed: %.*s", length > 0 && data ? length : 0, data ? data : "");
         return false;
     }
     if (!data || length <= 0)
         return true;
     if (port.write(data, length) != length) {
-        lastError = port.errorString().toStdString();
+        fail(LinkError::WriteFailed, port.errorString().toStdString());
         log_entry("write failed: %s", lastError.c_str());
         return false;
     }
@@ -98,6 +141,11 @@ bool SerialReaderWriter::write(IDictionary*, const char* data, int length)
 void SerialReaderWriter::set_link_lost_handler(std::function<void(const char*)> handler)
 {
     linkLost = std::move(handler);
+}
+
+void SerialReaderWriter::set_write_failed_handler(std::function<void(const char*)> handler)
+{
+    writeFailed = std::move(handler);
 }
 
 void SerialReaderWriter::deliverReceived()
@@ -119,13 +167,22 @@ void SerialReaderWriter::deliverReceived()
 
 void SerialReaderWriter::handleError(QSerialPort::SerialPortError error)
 {
-    if (error == QSerialPort::NoError || !port.isOpen())
+    if (error == QSerialPort::NoError || !port.isOpen() || opening)
         return;
-    // Timeouts and failed writes leave the port usable; anything else means the device is gone.
-    if (error == QSerialPort::TimeoutError || error == QSerialPort::WriteError)
+    if (error == QSerialPort::TimeoutError)
         return;
-    // QSerialPort repeats the error as fast as it can while the port stays open: close it here.
-    lastError = port.errorString().toStdString();
+    // A failed write leaves the port usable, but what was queued is gone: say so.
+    if (error == QSerialPort::WriteError) {
+        fail(LinkError::WriteFailed, port.errorString().toStdString());
+        log_entry("write to %s failed: %s", port.portName().toUtf8().constData(),
+                  lastError.c_str());
+        if (writeFailed)
+            writeFailed(lastError.c_str());
+        return;
+    }
+    // Anything else means the device is gone, and QSerialPort repeats the error as fast as it
+    // can while the port stays open: close it here.
+    fail(LinkError::Unplugged, port.errorString().toStdString());
     log_entry("link %s lost: %s", port.portName().toUtf8().constData(), lastError.c_str());
     sink = nullptr;
     port.close();
@@ -165,7 +222,8 @@ void enum_serl_port(std::vector<std::string>& names)
     for (const QSerialPortInfo& info : ports)
         names.push_back(info.portName().toStdString());
     const QByteArray extra = qgetenv("ZR415_EXTRA_PORTS");
+    // A path that is not there now (a simulator not started, a receiver unplugged) is not offered.
     for (const QByteArray& path : extra.split(':'))
-        if (!path.isEmpty())
+        if (!path.isEmpty() && QFileInfo::exists(QString::fromLocal8Bit(path)))
             names.push_back(path.toStdString());
 }

@@ -15,9 +15,11 @@ public:
     bool open(IDictionary* link, IMessanger* sink) override;
     bool close(IDictionary* link, IMessanger* sink) override;
     const char* last_error() const override { return lastError.c_str(); }
+    LinkError last_error_kind() const override { return lastErrorKind; }
     bool write(IDictionary* link, const char* data, int length) override;
     bool is_open() const override { return port.isOpen(); }
     void set_link_lost_handler(std::function<void(const char*)> handler) override;
+    void set_write_failed_handler(std::function<void(const char*)> handler) override;
 
     // The port name the link dictionary selects.
     static std::string portNameOf(IDictionary* link);
@@ -28,9 +30,15 @@ public:
 private:
     void deliverReceived();
     void handleError(QSerialPort::SerialPortError error);
+    void fail(LinkError kind, const std::string& text);
+    LinkError kindOf(QSerialPort::SerialPortError error) const;
 
     QSerialPort port;
     IMessanger* sink = nullptr;
     std::string lastError;
+    LinkError lastErrorKind = LinkError::None;
+    // Errors the port raises while it is being opened belong to the open, not to a lost link.
+    bool opening = false;
     std::function<void(const char*)> linkLost;
+    std::function<void(const char*)> writeFailed;
 };

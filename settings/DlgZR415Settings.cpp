@@ -5,12 +5,13 @@
 
 #include "IDictionary.h"
 #include "IIniParameter.h"
+#include "ILogger.h"
 #include "NmeaList.h"
 #include "OperatorMessages.h"
 #include "OperatorPrompt.h"
 #include "QueryWidget.h"
-#include "ScopedFormatter.h"
 #include "SetWidget.h"
+#include "SettingsKeys.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -36,15 +37,14 @@ void DlgZR415::loadSettings()
             continue;
         const std::string name = entry.toStdString();
         SetWidget* row = setRows.at(name);
-        row->setChecked(
-            dic_get_int(settings, ScopedFormatter::once("set%s", name.c_str()).c_str(), ""));
-        row->setCurrentText(QString::fromStdString(dic_get_csz(
-            settings, ScopedFormatter::once("setCommand%s", name.c_str()).c_str(), "")));
+        row->setChecked(dic_get_int(settings, SettingsKeys::set(name).c_str(), ""));
+        row->setCurrentText(QString::fromStdString(
+            dic_get_csz(settings, SettingsKeys::setCommand(name).c_str(), "")));
     }
     for (int i = 0; i < nmeaSentenceCount; ++i) {
         const std::string name = nmeaList[i].toStdString();
         queryRows.at(name)->setChecked(
-            dic_get_int(settings, ScopedFormatter::once("query%s", name.c_str()).c_str(), "1"));
+            dic_get_int(settings, SettingsKeys::query(name).c_str(), "1"));
     }
 
     hdtPrefixCombo->addItem(QStringLiteral("HE"));
@@ -65,9 +65,8 @@ void DlgZR415::storeSetSettings()
     for (const QString& entry : nmeaList) {
         const std::string name = entry.toStdString();
         SetWidget* row = setRows.at(name);
-        dic_set_value(settings, ScopedFormatter::once("set%s", name.c_str()).c_str(), "%d",
-                      row->isChecked());
-        dic_set_value(settings, ScopedFormatter::once("setCommand%s", name.c_str()).c_str(), "%s",
+        dic_set_value(settings, SettingsKeys::set(name).c_str(), "%d", row->isChecked());
+        dic_set_value(settings, SettingsKeys::setCommand(name).c_str(), "%s",
                       row->currentText().toStdString().c_str());
     }
 }
@@ -78,7 +77,7 @@ void DlgZR415::storeQuerySettings()
     dic_set_value(settings, "bodyNum", "%d", bodyNumCheck->isChecked() ? 1 : 0);
     for (int i = 0; i < nmeaSentenceCount; ++i) {
         const std::string name = nmeaList[i].toStdString();
-        dic_set_value(settings, ScopedFormatter::once("query%s", name.c_str()).c_str(), "%d",
+        dic_set_value(settings, SettingsKeys::query(name).c_str(), "%d",
                       queryRows.at(name)->isChecked());
     }
 }
@@ -95,7 +94,10 @@ void DlgZR415::_save()
                                     {tr("确定")}, 0, -1);
         return;
     }
-    // The file on disk is as it was; say so instead of claiming success.
-    warnOperator(
-        OperatorMessages::saveFailed(QString::fromUtf8(get_system_ini_parameter()->error_text())));
+    // The file on disk is as it was; say so instead of claiming success. The system's own
+    // words go to the log.
+    IIniParameter* file = get_system_ini_parameter();
+    log_entry("save failed: %s", file->error_text());
+    warnOperator(OperatorMessages::saveFailed(
+        OperatorMessages::saveReason(file->error_kind(), QString::fromUtf8(file->error_text()))));
 }

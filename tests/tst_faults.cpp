@@ -231,8 +231,9 @@ void FaultsTest::portWithoutRightsIsReported()
     }
     QVERIFY(linkShownClosed(page));
     QCOMPARE(prompts.shown.size(), 1);
-    QVERIFY2(prompts.shown[0].text.contains(QStringLiteral("ermission")),
-             qPrintable(prompts.shown[0].text));
+    QVERIFY2(
+        prompts.shown[0].text.endsWith(QStringLiteral("没有访问权限（用户须属于 dialout 组）")),
+        qPrintable(prompts.shown[0].text));
 }
 
 QTEST_MAIN(FaultsTest)

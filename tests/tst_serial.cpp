@@ -183,13 +183,19 @@ void SerialTest::farEndClosingClosesTheLinkOnceWithoutSpinning()
 
 void SerialTest::portListEndsWithTheExtraPortsInOrder()
 {
-    qputenv("ZR415_EXTRA_PORTS", "/tmp/sim-b:/dev/pts/7::/tmp/sim-a");
+    QTemporaryDir folder;
+    const QString b = folder.filePath("sim-b"), a = folder.filePath("sim-a");
+    for (const QString& path : {a, b})
+        QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+    // A path that is not there is not offered.
+    qputenv("ZR415_EXTRA_PORTS",
+            (b + ":/dev/null::" + folder.filePath("gone") + ":" + a).toLocal8Bit());
     std::vector<std::string> names{"stale"};
     enum_serl_port(names);
     qunsetenv("ZR415_EXTRA_PORTS");
     QVERIFY(names.size() >= 3);
     const std::vector<std::string> tail(names.end() - 3, names.end());
-    QCOMPARE(tail, (std::vector<std::string>{"/tmp/sim-b", "/dev/pts/7", "/tmp/sim-a"}));
+    QCOMPARE(tail, (std::vector<std::string>{b.toStdString(), "/dev/null", a.toStdString()}));
     QVERIFY(std::find(names.begin(), names.end(), "stale") == names.end());
 }
 

@@ -25,16 +25,23 @@ public:
     bool open(IDictionary* link, IMessanger* sink) override;
     bool close(IDictionary* link, IMessanger* sink) override;
     const char* last_error() const override { return "refused by the test"; }
+    LinkError last_error_kind() const override { return errorKind; }
     bool write(IDictionary* link, const char* data, int length) override;
     bool is_open() const override { return opened; }
     void set_link_lost_handler(std::function<void(const char*)> handler) override
     {
         linkLost = std::move(handler);
     }
+    void set_write_failed_handler(std::function<void(const char*)> handler) override
+    {
+        writeFailed = std::move(handler);
+    }
 
     bool openSucceeds = true;
     bool opened = false;
     QList<Call> calls;
     QList<QByteArray> writes;
+    LinkError errorKind = LinkError::Other;
     std::function<void(const char*)> linkLost;
+    std::function<void(const char*)> writeFailed;
 };

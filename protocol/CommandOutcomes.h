@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What became of the commands of one action: each waits for the receiver's "@" answer with the
+// same verb and key, which confirms (OK) or refuses (ERR) it. Knows no clock: the owner decides
+// when the wait is over.
+class CommandOutcomes
+{
+public:
+    enum class State
+    {
+        Waiting,
+        Confirmed,
+        Refused,
+        Unanswered,
+        NotWritten
+    };
+    struct Command
+    {
+        std::string verb;
+        std::string key;
+        State state;
+    };
+
+    // Forgets the last action.
+    void clear() { commands.clear(); }
+    // A sentence handed to the link; one that could not be written waits for nothing.
+    void add(const std::string& sentence, bool written);
+    // Settles the oldest waiting command with this verb and key; false when none waits.
+    bool acknowledge(const std::string& verb, const std::string& key, bool ok);
+    // The wait is over: what still waits got no answer.
+    void giveUp() { settleWaiting(State::Unanswered); }
+    // The link failed to write what it had queued: what still waits never reached the receiver.
+    void writeFailed() { settleWaiting(State::NotWritten); }
+
+    bool empty() const { return commands.empty(); }
+    bool settled() const { return count(State::Waiting) == 0; }
+    int count(State state) const;
+    // The keys of the commands in state, in sending order.
+    std::vector<std::string> keys(State state) const;
+    const std::vector<Command>& all() const { return commands; }
+
+private:
+    void settleWaiting(State state);
+
+    std::vector<Command> commands;
+};
