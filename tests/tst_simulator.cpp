@@ -16,6 +16,8 @@ private slots:
     void commandsGetTheirReplies_data();
     void commandsGetTheirReplies();
     void setsChangeTheStateAsAReceiverWould();
+    void misbehaviourRefusesIgnoresOrKeepsSets_data();
+    void misbehaviourRefusesIgnoresOrKeepsSets();
     void streamedSentencesCarryValidChecksums();
     void linkedDeviceAnswersAnyLineEndAndGoesAwayOnStop();
 };
@@ -54,6 +56,38 @@ void SimulatorTest::commandsGetTheirReplies()
                  "*" + QByteArray::number(uchar(sum), 16).rightJustified(2, '0').toUpper() +
                      "\r\n");
     }
+}
+
+void SimulatorTest::misbehaviourRefusesIgnoresOrKeepsSets_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QByteArray>("rateAfter");
+    QTest::newRow("reject") << "reject" << QByteArray("@KVT,,SET,GNSS.NMEA.GGA,ERR")
+                            << QByteArray("OFF");
+    QTest::newRow("sticky") << "sticky" << QByteArray("@KVT,,SET,GNSS.NMEA.GGA,OK")
+                            << QByteArray("OFF");
+    QTest::newRow("no-ack") << "no-ack" << QByteArray() << QByteArray("1");
+}
+
+void SimulatorTest::misbehaviourRefusesIgnoresOrKeepsSets()
+{
+    QFETCH(QString, mode);
+    QFETCH(QByteArray, reply);
+    QFETCH(QByteArray, rateAfter);
+    ReceiverState receiver;
+    if (mode == "reject")
+        receiver.reject("GGA");
+    else if (mode == "sticky")
+        receiver.stick("GNSS.NMEA.GGA");
+    else
+        receiver.setNoAck(true);
+    const std::optional<std::string> answer = receiver.handle("#KVT,,SET,GNSS.NMEA.GGA,1");
+    const QByteArray text = answer ? QByteArray::fromStdString(*answer) : QByteArray();
+    QCOMPARE(text.left(text.indexOf('*')), reply);
+    QCOMPARE(QByteArray::fromStdString(receiver.rate(0)), rateAfter);
+    // Other keys and every GET are answered as usual.
+    QVERIFY(receiver.handle("#KVT,,GET,GNSS.NMEA.GGA").has_value());
 }
 
 void SimulatorTest::setsChangeTheStateAsAReceiverWould()

@@ -127,6 +127,11 @@ bool ReceiverState::setValue(const std::string& key, const std::string& value, b
     return false;
 }
 
+std::string ReceiverState::dottedKey(const std::string& key)
+{
+    return key.find('.') == std::string::npos ? "GNSS.NMEA." + key : key;
+}
+
 std::optional<std::string> ReceiverState::handle(const std::string& command)
 {
     const std::vector<std::string> fields = split(command, ',');
@@ -142,9 +147,14 @@ std::optional<std::string> ReceiverState::handle(const std::string& command)
         return reply("KVT,,GET," + key + ",OK," + value);
     }
     if (verb == "SET") {
+        if (rejected.count(key))
+            return reply("KVT,,SET," + key + ",ERR");
         const bool hasValue = fields.size() >= 5;
         const bool accepted =
-            fields.size() <= 5 && setValue(key, hasValue ? fields[4] : "", hasValue);
+            sticky.count(key) ||
+            (fields.size() <= 5 && setValue(key, hasValue ? fields[4] : "", hasValue));
+        if (noAck)
+            return std::nullopt;
         return reply("KVT,,SET," + key + (accepted ? ",OK" : ",ERR"));
     }
     return reply("KVT,," + verb + "," + key + ",ERR");

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <optional>
+#include <set>
 #include <string>
 
 // What the simulated receiver remembers, and how it answers one command sentence.
@@ -31,6 +32,14 @@ public:
 
     void restoreFactory();
 
+    // Misbehaviour for testing: SETs of rejected keys are answered ERR and change nothing;
+    // SETs of sticky keys are answered OK and change nothing; with noAck, SETs are applied and
+    // never answered. Keys are dotted (GNSS.NMEA.GGA); a bare sentence name means its NMEA key.
+    void reject(const std::string& key) { rejected.insert(dottedKey(key)); }
+    void stick(const std::string& key) { sticky.insert(dottedKey(key)); }
+    void setNoAck(bool on) { noAck = on; }
+    static std::string dottedKey(const std::string& key);
+
     // "@" + body + "*" + two hex digits of the XOR of the body's bytes + CR LF.
     static std::string reply(const std::string& body);
     static bool isRate(const std::string& text);
@@ -44,4 +53,7 @@ private:
     bool sbas = false;
     std::string talker = "HE";
     int clears = 0;
+    std::set<std::string> rejected;
+    std::set<std::string> sticky;
+    bool noAck = false;
 };

@@ -11,6 +11,7 @@
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 // Output waiting for a reader that is not there is dropped, oldest first, past this.
@@ -30,9 +31,31 @@ double utcSeconds()
 }
 } // namespace
 
+namespace {
+std::vector<std::string> commaList(const std::string& text)
+{
+    std::vector<std::string> items;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(',', start);
+        if (end == std::string::npos)
+            end = text.size();
+        if (end > start)
+            items.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return items;
+}
+} // namespace
+
 Simulator::Simulator(SimulatorOptions chosen)
     : options(std::move(chosen)), state(options.serialNumber), random(options.seed)
 {
+    for (const std::string& key : commaList(options.rejectedKeys))
+        state.reject(key);
+    for (const std::string& key : commaList(options.stickyKeys))
+        state.stick(key);
+    state.setNoAck(options.noAck);
     std::size_t start = 0;
     while (start < options.initialRates.size()) {
         std::size_t end = options.initialRates.find(',', start);

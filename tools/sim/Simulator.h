@@ -18,6 +18,9 @@ struct SimulatorOptions
     bool silent = false;         // answer nothing
     double dropAfterSeconds = 0; // close the line after this long (0: never)
     std::string initialRates;    // NAME=RATE,… applied at start (ALL for every sentence)
+    std::string rejectedKeys;    // KEY,… whose SETs are answered ERR
+    std::string stickyKeys;      // KEY,… whose SETs are answered OK but not applied
+    bool noAck = false;          // apply SETs without answering them
     unsigned seed = 1;
 };
 

@@ -30,7 +30,10 @@ void usage(std::FILE* to)
         "  --delay MS         answer commands after MS milliseconds\n"
         "  --silent           answer nothing\n"
         "  --drop-after SEC   close the line after SEC seconds\n"
-        "  --seed N           seed of the random choices\n",
+        "  --seed N           seed of the random choices\n"
+        "  --reject KEYS      answer ERR to SETs of these keys (GGA or GNSS.NMEA.GGA, ...)\n"
+        "  --sticky KEYS      answer OK to SETs of these keys but keep the old value\n"
+        "  --no-ack           apply SETs without answering them\n",
         to);
 }
 } // namespace
@@ -50,6 +53,12 @@ int main(int argc, char* argv[])
             options.noise = true;
         } else if (option == "--silent") {
             options.silent = true;
+        } else if (option == "--no-ack") {
+            options.noAck = true;
+        } else if (option == "--reject" && hasValue) {
+            options.rejectedKeys = argv[++i];
+        } else if (option == "--sticky" && hasValue) {
+            options.stickyKeys = argv[++i];
         } else if (option == "--link" && hasValue) {
             options.linkPath = argv[++i];
         } else if (option == "--serial" && hasValue) {
