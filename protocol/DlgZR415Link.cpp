@@ -17,9 +17,20 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
+namespace {
+void logPortList(const std::vector<std::string>& names)
+{
+    std::string listed;
+    for (const std::string& name : names)
+        listed += (listed.empty() ? "" : ", ") + name;
+    log_entry("ports offered: %s", listed.c_str());
+}
+} // namespace
+
 void DlgZR415::fillPortList(IDictionary* settings)
 {
     enum_serl_port(portNames);
+    logPortList(portNames);
     const std::string saved = dic_get_csz(settings, "portNum", "");
     for (std::size_t i = 0; i < portNames.size(); ++i) {
         portCombo->addItem(tr(portNames[i].c_str()));
@@ -103,6 +114,7 @@ void DlgZR415::refreshPortList()
     if (present == portNames)
         return;
     portNames = present;
+    logPortList(portNames);
     const QSignalBlocker quiet(portCombo);
     portCombo->clear();
     for (const std::string& name : portNames)

@@ -18,13 +18,16 @@ bool load_translations_file(QApplication* application, int)
     } else {
         delete own;
     }
-    // Every caption is Chinese, so the standard buttons of message boxes are too.
-    auto* qt = new QTranslator(application);
-    if (qt->load(QStringLiteral("qtbase_zh_CN"),
-                 QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        application->installTranslator(qt);
-    } else {
-        delete qt;
+    // Every caption is Chinese, so the standard buttons of message boxes are too, and so are the
+    // serial port's own words where the operator sees them.
+    for (const char* name : {"qtbase_zh_CN", "qtserialport_zh_CN"}) {
+        auto* qt = new QTranslator(application);
+        if (qt->load(QString::fromLatin1(name),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            application->installTranslator(qt);
+        } else {
+            delete qt;
+        }
     }
     return loaded;
 }

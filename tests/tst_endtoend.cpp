@@ -9,6 +9,8 @@
 
 #include <QtTest>
 
+#include <QComboBox>
+
 #include <memory>
 
 using namespace PageProbe;
@@ -35,6 +37,9 @@ private slots:
     void choppedNoisyDelayedRepliesAreShownOnce();
     void droppedLineReturnsTheWindowToClosed();
     void programStartsWithTheSimulatorInItsPortList();
+    void receiverAnswersAreToldApart_data();
+    void receiverAnswersAreToldApart();
+    void simulatorStartedLaterCanBeChosen();
 
 private:
     void connectTo(const QStringList& simulatorOptions);
@@ -140,6 +145,7 @@ void EndToEndTest::programStartsWithTheSimulatorInItsPortList()
         return log.open(QIODevice::ReadOnly) ? log.readAll().count("window shown") : 0;
     };
     const qsizetype before = windowsShown();
+    const qint64 logSizeBefore = QFileInfo(logPath).size();
 
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -151,8 +157,70 @@ void EndToEndTest::programStartsWithTheSimulatorInItsPortList()
     QTRY_VERIFY_WITH_TIMEOUT(windowsShown() > before, 10000);
     QTest::qWait(300);
     QCOMPARE(program.state(), QProcess::Running);
+    // The list the program offered ends with the simulator. Other tests' programs write to the
+    // same log: look for a line that offered it.
+    QFile log(logPath);
+    QVERIFY(log.open(QIODevice::ReadOnly) && log.seek(logSizeBefore));
+    bool offered = false;
+    for (const QByteArray& line : log.readAll().split('\n'))
+        offered = offered || (line.contains("ports offered: ") &&
+                              line.endsWith(simulator->devicePath().toLocal8Bit()));
+    QVERIFY(offered);
     program.terminate();
     QVERIFY(program.waitForFinished(5000));
+}
+
+void EndToEndTest::receiverAnswersAreToldApart_data()
+{
+    QTest::addColumn<QStringList>("simulatorOptions");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("confirmed") << QStringList{} << "已发送 2 条命令，接收机全部确认";
+    QTest::newRow("refused") << QStringList{"--reject", "GGA"}
+                             << "1 条已确认；接收机拒绝：GNSS.NMEA.GGA";
+    QTest::newRow("unanswered") << QStringList{"--no-ack"} << "2 条无应答";
+}
+
+void EndToEndTest::receiverAnswersAreToldApart()
+{
+    QFETCH(QStringList, simulatorOptions);
+    QFETCH(QString, status);
+    connectTo(simulatorOptions);
+    page->outputRows().at("GGA")->setChecked(1);
+    page->outputRows().at("GGA")->setCurrentText(QStringLiteral("1"));
+    click(*page, "submitButton");
+    QTRY_COMPARE_WITH_TIMEOUT(PageProbe::status(*page), status, DlgZR415::answerWaitMs + 3000);
+}
+
+void EndToEndTest::simulatorStartedLaterCanBeChosen()
+{
+    QTemporaryDir folder;
+    const QString linkPath = folder.filePath(QStringLiteral("receiver"));
+    qputenv("ZR415_EXTRA_PORTS", ("/dev/null:" + linkPath).toLocal8Bit());
+    settings = std::make_unique<TempSettings>();
+    prompts = std::make_unique<PromptRecorder>();
+    page = std::make_unique<DlgZR415>(nullptr);
+    auto* ports = part<QComboBox>(*page, "portCombo");
+    QCOMPARE(ports->findText(linkPath), -1);
+    ports->setCurrentText(QStringLiteral("/dev/null"));
+
+    simulator = std::make_unique<SimulatorProcess>(QStringList{"--link", linkPath});
+    QVERIFY(simulator->isRunning());
+    ports->showPopup();
+    ports->hidePopup();
+    QVERIFY(ports->findText(linkPath) >= 0);
+    QCOMPARE(ports->currentText(), QStringLiteral("/dev/null"));
+    choose(*page, linkPath, QStringLiteral("115200"));
+    click(*page, "connectButton");
+    QVERIFY(linkShownOpen(*page));
+    queryAndWaitFor(QStringList{"SN=ZR415-SIM-0001"} + everyRowAt(QStringLiteral("OFF")));
+    click(*page, "breakButton");
+
+    // Gone again: no longer offered, and the first entry is chosen instead.
+    simulator.reset();
+    ports->showPopup();
+    ports->hidePopup();
+    QCOMPARE(ports->findText(linkPath), -1);
+    QCOMPARE(ports->currentIndex(), 0);
 }
 
 QTEST_MAIN(EndToEndTest)

@@ -5,6 +5,7 @@
 #include "PseudoTerminal.h"
 #include "QueryWidget.h"
 #include "RecordingLogger.h"
+#include "SinkMessage.h"
 #include "StreamExtractor.h"
 #include "TempSettings.h"
 
@@ -55,6 +56,8 @@ private slots:
     void repliesFillTheQueryGroup();
     void messagesOtherThanDataChangeNothing();
     void countBeyondTheTextIsNotReadPastItsEnd();
+    void sinkCountNeverExceedsTheBytesPresent_data();
+    void sinkCountNeverExceedsTheBytesPresent();
     void failingExtractorIsLoggedAndLeavesTheFieldsAlone();
     void repliesFromTheLineAreShown();
 
@@ -150,6 +153,33 @@ void RepliesTest::countBeyondTheTextIsNotReadPastItsEnd()
     QByteArray exact(text.constData(), text.size()); // no spare bytes behind the NUL
     QCOMPARE(page.log(exact.constData()), 0);
     QCOMPARE(shownValues(page), (QStringList{"SN=", "GGA=1"}));
+}
+
+void RepliesTest::sinkCountNeverExceedsTheBytesPresent_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("length");
+    QTest::newRow("exact") << QByteArray("MSG:3:abc") << 3;
+    QTest::newRow("fewer-than-present") << QByteArray("MSG:2:abc") << 2;
+    QTest::newRow("more-than-present") << QByteArray("MSG:9:abc") << 3;
+    QTest::newRow("beyond-int") << QByteArray("MSG:99999999999999999999:abc") << 3;
+    QTest::newRow("negative") << QByteArray("MSG:-5:abc") << 0;
+    QTest::newRow("not-a-number") << QByteArray("MSG:x:abc") << 0;
+    QTest::newRow("no-payload") << QByteArray("MSG:7") << 0;
+    QTest::newRow("word-over-100-bytes") << "MSG:" + QByteArray(150, '9') + ":ab" << 2;
+    QTest::newRow("payload-with-colons") << QByteArray("MSG:40:a:b:c") << 5;
+}
+
+void RepliesTest::sinkCountNeverExceedsTheBytesPresent()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, length);
+    const QByteArray exact(text.constData(), text.size());
+    const SinkMessage message = SinkMessage::parse(exact.constData());
+    QVERIFY(message.isData);
+    QCOMPARE(message.length, length);
+    QVERIFY(message.payload >= exact.constData() &&
+            message.payload + message.length <= exact.constData() + exact.size());
 }
 
 void RepliesTest::failingExtractorIsLoggedAndLeavesTheFieldsAlone()

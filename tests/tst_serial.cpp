@@ -75,6 +75,7 @@ private slots:
     void aThrowingSinkIsLoggedAndTheLinkKeepsRunning();
     void closeStopsDeliveriesAndWritesAreRefused();
     void openOfMissingOrBusyPortFailsWithTheReason();
+    void refusedLineSettingsAreAnOpenFailureNotALostLink();
     void farEndClosingClosesTheLinkOnceWithoutSpinning();
     void portListEndsWithTheExtraPortsInOrder();
 };
@@ -140,6 +141,7 @@ void SerialTest::openOfMissingOrBusyPortFailsWithTheReason()
     Link missing(QStringLiteral("/dev/zr415-no-such-port"));
     QVERIFY(!link.open(missing.dictionary, &sink));
     QVERIFY(QByteArray(link.last_error()).size() > 0);
+    QCOMPARE(link.last_error_kind(), LinkError::NoSuchDevice);
     QVERIFY(logger.contains("zr415-no-such-port"));
     QVERIFY(!link.is_open());
 
@@ -149,9 +151,29 @@ void SerialTest::openOfMissingOrBusyPortFailsWithTheReason()
     QVERIFY(holder.open(parameters.dictionary, &sink));
     QVERIFY(!link.open(parameters.dictionary, &sink));
     QVERIFY(QByteArray(link.last_error()).size() > 0);
+    QCOMPARE(link.last_error_kind(), LinkError::Busy);
     holder.close(parameters.dictionary, &sink);
     QVERIFY2(link.open(parameters.dictionary, &sink), link.last_error());
     link.close(parameters.dictionary, &sink);
+}
+
+void SerialTest::refusedLineSettingsAreAnOpenFailureNotALostLink()
+{
+    RecordingLogger logger;
+    PseudoTerminal receiver;
+    // A rate no port takes: the port opens, then refuses the setting.
+    Link parameters(receiver.devicePath(), "-1");
+    SerialReaderWriter link;
+    RecordingSink sink;
+    int lost = 0;
+    link.set_link_lost_handler([&lost](const char*) { ++lost; });
+    QVERIFY(!link.open(parameters.dictionary, &sink));
+    QCOMPARE(link.last_error_kind(), LinkError::BaudUnsupported);
+    QVERIFY(!link.is_open());
+    QTest::qWait(50);
+    QCOMPARE(lost, 0);
+    QVERIFY(!logger.contains("lost"));
+    QVERIFY(logger.contains("configure"));
 }
 
 void SerialTest::farEndClosingClosesTheLinkOnceWithoutSpinning()

@@ -9,6 +9,7 @@
 #include "QueryWidget.h"
 #include "RecordingLogger.h"
 #include "SetWidget.h"
+#include "SettingsKeys.h"
 #include "TempSettings.h"
 
 #include <QtTest>
@@ -56,6 +57,7 @@ private slots:
     void portAndBaudRateFollowTheFile();
     void allThirtyNineKeysSurviveSaveAndANewStart();
     void failedSaveWarnsLogsAndKeepsTheFile();
+    void sharedValueListsAreThePagesLists();
 };
 
 void SettingsPageTest::initTestCase()
@@ -230,6 +232,13 @@ void SettingsPageTest::allThirtyNineKeysSurviveSaveAndANewStart()
     IniParameter fresh;
     QVERIFY(fresh.load(settings.path().toLocal8Bit().constData()));
     QCOMPARE(fresh.dictionary()->count(), std::size_t(40));
+    // The shared key table names exactly the keys the page saves, in the order it stores them.
+    QStringList saved, table;
+    for (std::size_t i = 1; i < fresh.dictionary()->count(); ++i)
+        saved << fresh.dictionary()->keyAt(i);
+    for (const SettingsKey& key : SettingsKeys::all())
+        table << QString::fromStdString(key.name);
+    QCOMPARE(saved, table);
     const QByteArray file = settings.fileContent();
     QVERIFY(file.startsWith("; kept comment\nunknownKey=kept\n"));
     for (const QByteArray line :
@@ -271,6 +280,21 @@ void SettingsPageTest::failedSaveWarnsLogsAndKeepsTheFile()
     QCOMPARE(prompts.shown[0].text, QStringLiteral("配置保存失败：文件只读"));
     QVERIFY(logger.contains("配置保存失败"));
     QVERIFY(logger.contains("the file is read-only"));
+}
+
+void SettingsPageTest::sharedValueListsAreThePagesLists()
+{
+    TempSettings settings;
+    DlgZR415 page(nullptr);
+    auto items = [](QComboBox* box) {
+        std::vector<std::string> texts;
+        for (int i = 0; i < box->count(); ++i)
+            texts.push_back(box->itemText(i).toStdString());
+        return texts;
+    };
+    QCOMPARE(items(page.outputRows().at("GGA")->findChild<QComboBox*>()), SettingsKeys::rates());
+    QCOMPARE(items(part<QComboBox>(page, "baudCombo")), SettingsKeys::baudRates());
+    QCOMPARE(items(part<QComboBox>(page, "hdtPrefixCombo")), SettingsKeys::hdtPrefixes());
 }
 
 QTEST_MAIN(SettingsPageTest)

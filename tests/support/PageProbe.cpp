@@ -38,6 +38,16 @@ QString status(QWidget& page)
     return part<QLabel>(page, "statusLabel")->text();
 }
 
+bool statusIsProblem(QWidget& page)
+{
+    return part<QLabel>(page, "statusLabel")->styleSheet().contains(QLatin1String("color"));
+}
+
+void receive(DlgZR415& page, const QByteArray& bytes)
+{
+    page.log(("MSG:" + QByteArray::number(bytes.size()) + ":" + bytes).constData());
+}
+
 QString queryValue(DlgZR415& page, const QString& sentence)
 {
     return page.queryRowMap().at(sentence.toStdString())->findChild<QLineEdit*>()->text();

@@ -23,6 +23,10 @@ void choose(QWidget& page, const QString& port, const QString& baud = QStringLit
 bool linkShownOpen(QWidget& page);
 bool linkShownClosed(QWidget& page);
 QString status(QWidget& page);
+// The status text is shown as a problem (in red).
+bool statusIsProblem(QWidget& page);
+// Hands received bytes to the page's sink as the link does.
+void receive(DlgZR415& page, const QByteArray& bytes);
 QString queryValue(DlgZR415& page, const QString& sentence);
 // What the query group shows: "SN=…" then each non-empty row as "NAME=value".
 QStringList shownValues(DlgZR415& page);

@@ -16,6 +16,8 @@ QMap<QString, QString> snapshot(IDictionary* link)
 bool RecordingReaderWriter::open(IDictionary* link, IMessanger* sink)
 {
     calls << Call{QStringLiteral("open"), snapshot(link), sink};
+    if (duringOpen)
+        duringOpen();
     opened = openSucceeds;
     return openSucceeds;
 }

@@ -38,6 +38,8 @@ public:
     }
 
     bool openSucceeds = true;
+    // Runs inside open, before it returns: a port that reports errors while it is being set up.
+    std::function<void()> duringOpen;
     bool opened = false;
     QList<Call> calls;
     QList<QByteArray> writes;
