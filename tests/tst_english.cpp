@@ -1,0 +1,227 @@
+// English for operators who read no Chinese: every text the operator can see is English when the
+// desktop's language is English, the page still fits, and what goes over the wire is the same.
+#include "CommandOutcomes.h"
+#include "DlgTab.h"
+#include "DlgZR415.h"
+#include "IDictionary.h"
+#include "IIniParameter.h"
+#include "OperatorMessages.h"
+#include "PageProbe.h"
+#include "PromptRecorder.h"
+#include "RecordingReaderWriter.h"
+#include "SetWidget.h"
+#include "TempSettings.h"
+#include "Translations.h"
+
+#include <QtTest>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTranslator>
+
+using namespace PageProbe;
+
+namespace {
+bool hasCjk(const QString& text)
+{
+    for (const QChar c : text)
+        if (c.script() == QChar::Script_Han || (c.unicode() >= 0x3000 && c.unicode() <= 0x303f) ||
+            (c.unicode() >= 0xff00 && c.unicode() <= 0xffef))
+            return true;
+    return false;
+}
+
+// Every text a widget shows: captions, tab titles, list items, tooltips.
+QStringList textsOf(QWidget* widget)
+{
+    QStringList texts{widget->toolTip(), widget->windowTitle()};
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        texts << label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        texts << button->text();
+    if (auto* group = qobject_cast<QGroupBox*>(widget))
+        texts << group->title();
+    if (auto* combo = qobject_cast<QComboBox*>(widget))
+        for (int i = 0; i < combo->count(); ++i)
+            texts << combo->itemText(i);
+    if (auto* tabs = qobject_cast<QTabWidget*>(widget))
+        for (int i = 0; i < tabs->count(); ++i)
+            texts << tabs->tabText(i);
+    return texts;
+}
+
+QByteArray submittedBytes()
+{
+    RecordingReaderWriter link;
+    DlgZR415 page(nullptr);
+    click(page, "connectButton");
+    click(page, "submitButton");
+    return link.writes.join();
+}
+} // namespace
+
+class EnglishTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void everyWidgetTextIsEnglish();
+    void everyMessageAndStatusIsEnglish();
+    void messageBoxesOfThePageAreEnglish();
+    void englishPageFitsItsWindow();
+    void submitSendsTheSameBytesInBothLanguages();
+    void everyTextOfTheTranslationIsTranslated();
+
+private:
+    TempSettings* settings = nullptr;
+};
+
+void EnglishTest::initTestCase()
+{
+    // The suite runs with LANGUAGE=en, as an English desktop sets it.
+    QVERIFY(load_translations_file(qApp, 0));
+    settings = new TempSettings("setGGA=1\nsetCommandGGA=0.5\nsetNMEA=1\nsetCommandNMEA=OFF\n"
+                                "sbas=1\nclean=1\nuseHdtPrefix=1\nhdtPrefix=2\n");
+}
+
+void EnglishTest::everyWidgetTextIsEnglish()
+{
+    DlgTab window(nullptr);
+    QCOMPARE(window.tabs()->tabText(0), QStringLiteral("ZR415 Settings"));
+    QList<QWidget*> widgets = window.findChildren<QWidget*>();
+    widgets << &window;
+    for (QWidget* widget : widgets)
+        for (const QString& text : textsOf(widget))
+            QVERIFY2(!hasCjk(text), qPrintable(widget->objectName() + ": " + text));
+}
+
+void EnglishTest::everyMessageAndStatusIsEnglish()
+{
+    using namespace OperatorMessages;
+    QStringList texts{notice(),
+                      linkOpen("p", "9600"),
+                      linkClosed(),
+                      openFailed("p", "r"),
+                      noPort(),
+                      linkLost("p", "r"),
+                      sent(3),
+                      notSent(3),
+                      saveFailed("r"),
+                      ok(),
+                      confirmFactoryReset()};
+    for (LinkError kind : {LinkError::NoSuchDevice, LinkError::NoPermission, LinkError::Busy,
+                           LinkError::Unplugged, LinkError::BaudUnsupported, LinkError::Other})
+        texts << linkReason(kind, "x");
+    for (SaveError kind : {SaveError::FileReadOnly, SaveError::FolderMissing,
+                           SaveError::FolderNotWritable, SaveError::DiskFull, SaveError::Other})
+        texts << saveReason(kind, "x");
+    CommandOutcomes mixed;
+    for (const char* sentence : {"#KVT,,SET,A,1\r\n", "#KVT,,SET,B,1\r\n", "#KVT,,SET,C,1\r\n"})
+        mixed.add(sentence, true);
+    mixed.add("#KVT,,SET,D,1\r\n", false);
+    mixed.acknowledge("SET", "A", true);
+    mixed.acknowledge("SET", "B", false);
+    mixed.giveUp();
+    texts << outcomes(mixed);
+    CommandOutcomes confirmed;
+    confirmed.add("#KVT,,SET,A,1\r\n", true);
+    confirmed.acknowledge("SET", "A", true);
+    texts << outcomes(confirmed);
+    texts << QObject::tr("警告") << QObject::tr("程序已经运行，不能运行多个程序！");
+    for (const QString& text : texts)
+        QVERIFY2(!hasCjk(text) && !text.isEmpty(), qPrintable(text));
+    QCOMPARE(
+        outcomes(mixed),
+        QStringLiteral("confirmed: 1; refused by the receiver: B; no answer: 1; not written: 1"));
+}
+
+void EnglishTest::messageBoxesOfThePageAreEnglish()
+{
+    PromptRecorder prompts(QMessageBox::No);
+    DlgZR415 page(nullptr);
+    part<QComboBox>(page, "portCombo")->clear();
+    click(page, "connectButton");
+    click(page, "factoryButton");
+    click(page, "saveButton");
+    QCOMPARE(prompts.shown.size(), 3);
+    for (const PromptRequest& box : prompts.shown) {
+        QStringList texts = box.buttonTexts;
+        texts << box.title << box.text;
+        for (const QString& text : texts)
+            QVERIFY2(!hasCjk(text), qPrintable(text));
+    }
+    QCOMPARE(status(page), QStringLiteral("No serial port available: cannot connect"));
+}
+
+void EnglishTest::englishPageFitsItsWindow()
+{
+    DlgTab window(nullptr);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QRect inside = window.rect();
+    for (QWidget* control : window.settingsPage()->findChildren<QWidget*>()) {
+        if (!control->isVisible())
+            continue;
+        const QString name = control->objectName() + " " + control->metaObject()->className();
+        const QRect where(control->mapTo(&window, QPoint(0, 0)), control->size());
+        QVERIFY2(inside.contains(where), qPrintable(name));
+        // Whole: a caption is never narrower than it needs.
+        if (qobject_cast<QAbstractButton*>(control) || qobject_cast<QGroupBox*>(control))
+            QVERIFY2(control->width() >= control->sizeHint().width(), qPrintable(name));
+    }
+    window.grab().save(QStringLiteral(ZR415_BUILD_DIR "/zr415-page-english.png"));
+}
+
+void EnglishTest::submitSendsTheSameBytesInBothLanguages()
+{
+    const QByteArray english = submittedBytes();
+    QVERIFY(english.contains("GNSS.NMEA.GGA,0.5\r\n#KVT,,SET,GNSS.NMEA.ALL,OFF\r\n"));
+    QVERIFY(english.endsWith("#KVT,,SET,GNSS.NMEATALKER.HDT,GN\r\n"));
+    const QList<QTranslator*> translators = qApp->findChildren<QTranslator*>();
+    for (QTranslator* translator : translators)
+        QCoreApplication::removeTranslator(translator);
+    const QByteArray chinese = submittedBytes();
+    for (QTranslator* translator : translators)
+        QCoreApplication::installTranslator(translator);
+    QCOMPARE(english, chinese);
+    // The settings keep their texts too.
+    QCOMPARE(
+        QByteArray(dic_get_csz(get_system_ini_parameter()->dictionary(), "setCommandNMEA", "")),
+        QByteArray("OFF"));
+}
+
+void EnglishTest::everyTextOfTheTranslationIsTranslated()
+{
+    QFile file(QStringLiteral(ZR415_SOURCE_DIR "/translations/zr415_en.ts"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    QString context, source;
+    int messages = 0;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("name")) {
+            context = xml.readElementText();
+        } else if (xml.name() == QLatin1String("source")) {
+            source = xml.readElementText();
+        } else if (xml.name() == QLatin1String("translation")) {
+            const bool unfinished =
+                xml.attributes().value(QLatin1String("type")) == QLatin1String("unfinished");
+            const QString translation = xml.readElementText();
+            const QString where = context + ": " + source;
+            QVERIFY2(!unfinished && !translation.isEmpty(), qPrintable("untranslated " + where));
+            QVERIFY2(!hasCjk(translation), qPrintable("Chinese left in " + where));
+            ++messages;
+        }
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QVERIFY(messages > 40);
+}
+
+QTEST_MAIN(EnglishTest)
+#include "tst_english.moc"

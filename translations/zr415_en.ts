@@ -1,0 +1,201 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en">
+<context>
+    <name>DlgTab</name>
+    <message>
+        <source>ZR415</source>
+        <translation>ZR415</translation>
+    </message>
+    <message>
+        <source>设置ZR415</source>
+        <translation>ZR415 Settings</translation>
+    </message>
+</context>
+<context>
+    <name>DlgZR415</name>
+    <message>
+        <source>串口设置</source>
+        <translation>Serial Port</translation>
+    </message>
+    <message>
+        <source>串口号:</source>
+        <translation>Port:</translation>
+    </message>
+    <message>
+        <source>波特率:</source>
+        <translation>Baud:</translation>
+    </message>
+    <message>
+        <source>连接</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>断开</source>
+        <translation>Disconnect</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>清除所有星历</source>
+        <translation>Clear all ephemerides</translation>
+    </message>
+    <message>
+        <source>打开SBAS</source>
+        <translation>Enable SBAS</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置</source>
+        <translation>Factory Reset</translation>
+    </message>
+    <message>
+        <source>提交</source>
+        <translation>Submit</translation>
+    </message>
+    <message>
+        <source>查询</source>
+        <translation>Query</translation>
+    </message>
+    <message>
+        <source>机身号</source>
+        <translation>Serial No.</translation>
+    </message>
+    <message>
+        <source>保存配置</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>HDT前缀</source>
+        <translation>HDT prefix</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>保存成功</source>
+        <translation>Saved.</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>%1 %2 已连接</source>
+        <translation>%1 at %2 baud: connected</translation>
+    </message>
+    <message>
+        <source>未连接</source>
+        <translation>Not connected</translation>
+    </message>
+    <message>
+        <source>无法打开串口 %1：%2</source>
+        <translation>Cannot open serial port %1: %2</translation>
+    </message>
+    <message>
+        <source>没有可用的串口，无法连接</source>
+        <translation>No serial port available: cannot connect</translation>
+    </message>
+    <message>
+        <source>串口 %1 已断开：%2</source>
+        <translation>Serial port %1 disconnected: %2</translation>
+    </message>
+    <message>
+        <source>已发送 %1 条命令</source>
+        <translation>Commands sent: %1</translation>
+    </message>
+    <message>
+        <source>未连接，%1 条命令未发送</source>
+        <translation>Not connected; commands not sent: %1</translation>
+    </message>
+    <message>
+        <source>配置保存失败：%1</source>
+        <translation>Settings not saved: %1</translation>
+    </message>
+    <message>
+        <source>已发送 %1 条命令，接收机全部确认</source>
+        <translation>Commands sent: %1, all confirmed by the receiver</translation>
+    </message>
+    <message>
+        <source>%1 条已确认</source>
+        <translation>confirmed: %1</translation>
+    </message>
+    <message>
+        <source>接收机拒绝：%1</source>
+        <translation>refused by the receiver: %1</translation>
+    </message>
+    <message>
+        <source>%1 条无应答</source>
+        <translation>no answer: %1</translation>
+    </message>
+    <message>
+        <source>%1 条未能发出</source>
+        <translation>not written: %1</translation>
+    </message>
+    <message>
+        <source>设备不存在</source>
+        <translation>no such device</translation>
+    </message>
+    <message>
+        <source>没有访问权限（用户须属于 dialout 组）</source>
+        <translation>permission denied (the user must be in the group dialout)</translation>
+    </message>
+    <message>
+        <source>串口已被其他程序占用</source>
+        <translation>the port is in use by another program</translation>
+    </message>
+    <message>
+        <source>设备已拔出</source>
+        <translation>the device was unplugged</translation>
+    </message>
+    <message>
+        <source>不支持该波特率</source>
+        <translation>baud rate not supported</translation>
+    </message>
+    <message>
+        <source>系统错误：%1</source>
+        <translation>system error: %1</translation>
+    </message>
+    <message>
+        <source>文件只读</source>
+        <translation>the file is read-only</translation>
+    </message>
+    <message>
+        <source>文件夹不存在</source>
+        <translation>the folder does not exist</translation>
+    </message>
+    <message>
+        <source>文件夹不可写</source>
+        <translation>the folder is not writable</translation>
+    </message>
+    <message>
+        <source>磁盘已满</source>
+        <translation>the disk is full</translation>
+    </message>
+    <message>
+        <source>是否恢复出厂设置？</source>
+        <translation>Restore the factory settings?</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>程序已经运行，不能运行多个程序！</source>
+        <translation>The program is already running: only one copy can run.</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+</context>
+</TS>
