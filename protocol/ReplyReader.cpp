@@ -43,8 +43,12 @@ std::vector<ReplyValue> ReplyReader::drain(IStreamExtractor& extractor,
         const std::string verb = copyField(extractor, 2);
         const std::string key = copyField(extractor, 3);
         const std::string status = copyField(extractor, 4);
-        if (acknowledgements && (status == "OK" || status == "ERR"))
-            acknowledgements->push_back({verb, key, status == "OK"});
+        if (acknowledgements) {
+            // An answer without a value ends its status with the checksum: "OK*5A".
+            const std::string outcome = cutValue(status);
+            if (outcome == "OK" || outcome == "ERR")
+                acknowledgements->push_back({verb, key, outcome == "OK"});
+        }
         if (verb == "GET" && status == "OK") {
             if (key == "DEVICE.INFO.SN") {
                 values.push_back({true, {}, cutValue(copyField(extractor, 5))});
