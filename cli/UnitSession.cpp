@@ -49,17 +49,20 @@ void UnitSession::start()
         return;
     }
     port.setPortName(job.port);
-    opening = true;
+    configuring = true;
     const bool opened = port.open(QIODevice::ReadWrite);
-    opening = false;
+    configuring = false;
     if (!opened) {
         finish(UnitResult::Outcome::OpenFailed, port.errorString());
         return;
     }
     // 8N1 without flow control; the speed is set for each try.
-    if (!port.setDataBits(QSerialPort::Data8) || !port.setParity(QSerialPort::NoParity) ||
-        !port.setStopBits(QSerialPort::OneStop) ||
-        !port.setFlowControl(QSerialPort::NoFlowControl)) {
+    configuring = true;
+    const bool configured =
+        port.setDataBits(QSerialPort::Data8) && port.setParity(QSerialPort::NoParity) &&
+        port.setStopBits(QSerialPort::OneStop) && port.setFlowControl(QSerialPort::NoFlowControl);
+    configuring = false;
+    if (!configured) {
         finish(UnitResult::Outcome::OpenFailed,
                QStringLiteral("the port refused 8N1: %1").arg(port.errorString()));
         return;
@@ -72,7 +75,11 @@ void UnitSession::start()
 void UnitSession::probe()
 {
     const unsigned baud = job.bauds[speedIndex];
-    if (!port.setBaudRate(static_cast<qint32>(baud))) {
+    // A speed the port refuses is that try's failure, not a lost line.
+    configuring = true;
+    const bool set = port.setBaudRate(static_cast<qint32>(baud));
+    configuring = false;
+    if (!set) {
         if (job.searchBaud && speedIndex + 1 < job.bauds.size()) {
             ++speedIndex;
             probe();
@@ -236,12 +243,13 @@ void UnitSession::handleAnswers(const std::vector<ReplyValue>& values,
 
 void UnitSession::failed(QSerialPort::SerialPortError error)
 {
-    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError || opening ||
+    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError || configuring ||
         phase == Phase::Done || !port.isOpen())
         return;
     // The device went away (unplugged, the line hung up): QSerialPort repeats this as long as
     // the port stays open, so the unit ends here, once.
-    finish(UnitResult::Outcome::Lost, port.errorString());
+    finish(UnitResult::Outcome::Lost,
+           QStringLiteral("the line went away: %1").arg(port.errorString()));
 }
 
 bool UnitSession::write(const std::string& sentence)
@@ -250,7 +258,8 @@ bool UnitSession::write(const std::string& sentence)
     const qint64 size = static_cast<qint64>(sentence.size());
     if (port.write(sentence.data(), size) != size) {
         if (phase != Phase::Done)
-            finish(UnitResult::Outcome::Lost, port.errorString());
+            finish(UnitResult::Outcome::Lost,
+                   QStringLiteral("cannot write to the line: %1").arg(port.errorString()));
         return false;
     }
     return true;
@@ -272,7 +281,7 @@ void UnitSession::finishWithAnswers()
 void UnitSession::interrupt()
 {
     if (phase != Phase::Done)
-        finish(UnitResult::Outcome::Interrupted, QStringLiteral("interrupted"));
+        finish(UnitResult::Outcome::Interrupted, QStringLiteral("stopped by Ctrl-C"));
 }
 
 void UnitSession::finish(UnitResult::Outcome result, const QString& error)

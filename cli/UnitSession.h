@@ -83,5 +83,5 @@ private:
     std::vector<Exchange> exchanges;
     std::size_t current = 0;
     int attempts = 0;
-    bool opening = false;
+    bool configuring = false;
 };
