@@ -16,7 +16,7 @@ QString ResultPrinter::humanLine(const UnitResult& result)
         result.port, result.serial.isEmpty() ? QStringLiteral("-") : result.serial,
         result.baud ? QStringLiteral("%1 baud%2")
                           .arg(result.baud)
-                          .arg(result.baudSearched ? QStringLiteral(" (searched)") : QString())
+                          .arg(result.baudSearched ? QStringLiteral(" (auto)") : QString())
                     : QStringLiteral("-"),
         UnitResult::outcomeName(result.outcome),
         QStringLiteral("%1 s").arg(result.seconds, 0, 'f', 2)};
