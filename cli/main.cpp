@@ -4,11 +4,15 @@
 
 #include <QCoreApplication>
 
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
+    // Output piped into a reader that quits early must not end the run before every unit's
+    // record is written.
+    std::signal(SIGPIPE, SIG_IGN);
     QString error;
     QString usage;
     const std::optional<Invocation> invocation =

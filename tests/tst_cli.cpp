@@ -36,12 +36,13 @@ struct CtlRun
     QByteArray err;
 };
 
-// Short waits: the simulators answer at once or never.
+// The default wait for answers, so a busy machine cannot fake a missing one; a shorter search
+// at each speed, which only a device that never answers waits out in full.
 QProcessEnvironment quickEnvironment()
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("ZR415CTL_ACK_MS"), QStringLiteral("300"));
-    environment.insert(QStringLiteral("ZR415CTL_PROBE_MS"), QStringLiteral("150"));
+    environment.remove(QStringLiteral("ZR415CTL_ACK_MS"));
+    environment.insert(QStringLiteral("ZR415CTL_PROBE_MS"), QStringLiteral("400"));
     return environment;
 }
 
@@ -571,7 +572,8 @@ const CliTest::MixedRun& CliTest::mixedRun()
     const QString profile = writeFile(scratch, "field.ini", fieldProfile);
     const QString audit = scratch.filePath(QStringLiteral("mixed.jsonl"));
     QProcessEnvironment environment = quickEnvironment();
-    environment.insert(QStringLiteral("ZR415CTL_ACK_MS"), QStringLiteral("500"));
+    // Shorter waits for the acknowledgements the unanswered unit never gets.
+    environment.insert(QStringLiteral("ZR415CTL_ACK_MS"), QStringLiteral("700"));
     const CtlRun run =
         runCtl(QStringList{"apply", profile} + ports + QStringList{"--json", "--audit", audit},
                environment);
@@ -678,12 +680,10 @@ void CliTest::interruptLeavesAConsistentAuditFile()
     QProcess program;
     // Unanswered commands wait the full second each, so the slow units are surely mid-way
     // when Ctrl-C comes.
-    QProcessEnvironment environment = quickEnvironment();
-    environment.insert(QStringLiteral("ZR415CTL_ACK_MS"), QStringLiteral("1000"));
     startCtl(program,
              {"apply", profile, quick.devicePath(), slowA.devicePath(), slowB.devicePath(),
               waiting.devicePath(), "--parallel", "2", "--json", "--audit", audit},
-             environment);
+             quickEnvironment());
     // Two at a time: once the quick unit is done both slow ones hold the places, and the last
     // unit waits for one.
     QTRY_VERIFY_WITH_TIMEOUT(fileContent(audit).contains("SN-QUICK"), 10000);
