@@ -558,7 +558,7 @@ const CliTest::MixedRun& CliTest::mixedRun()
         {"no-device", {"--silent"}},
         {"wrong-baud", {"--baud", "9600"}},
         // Started last, so its line is surely up when the run begins and gone part-way.
-        {"lost", {"--no-ack", "--drop-after", "2"}},
+        {"lost", {"--no-ack", "--drop-after", "3"}},
     };
     QStringList ports;
     for (const auto& [name, options] : units) {
