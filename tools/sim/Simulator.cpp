@@ -1,5 +1,7 @@
 #include "Simulator.h"
 
+#include "LineSettings.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -104,8 +106,32 @@ bool Simulator::open(std::string& error)
     return true;
 }
 
+bool Simulator::atLineSpeed() const
+{
+    if (options.lineBaud == 0)
+        return true;
+    LineSettings line{};
+    return readLineSettings(device, line) && line.baud == options.lineBaud;
+}
+
+// What a UART at another speed makes of the bytes. Never an "@" or CR, so it never forms a
+// reply of its own.
+std::string Simulator::garbage(std::size_t length)
+{
+    std::uniform_int_distribution<int> value(0, 255);
+    std::string junk;
+    while (junk.size() < length) {
+        const char c = static_cast<char>(value(random));
+        if (c != '@' && c != '\r')
+            junk += c;
+    }
+    return junk;
+}
+
 void Simulator::queue(std::string bytes)
 {
+    if (!atLineSpeed())
+        bytes = garbage(bytes.size());
     if (options.noise) {
         std::uniform_int_distribution<int> length(0, 12);
         std::uniform_int_distribution<int> value(0, 255);
@@ -152,8 +178,16 @@ void Simulator::readCommands()
         const ssize_t got = read(controller, buffer, sizeof buffer);
         if (got <= 0)
             return;
+        const bool understood = atLineSpeed();
         for (ssize_t i = 0; i < got; ++i) {
             const char c = buffer[i];
+            if (!understood) {
+                // The command is lost in framing errors; the answer the tool hears is noise.
+                received.clear();
+                if (c == '\r')
+                    queue(garbage(32));
+                continue;
+            }
             if (c != '\r' && c != '\n') {
                 if (received.size() < maxCommandLength)
                     received += c;

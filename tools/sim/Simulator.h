@@ -21,6 +21,7 @@ struct SimulatorOptions
     std::string rejectedKeys;    // KEY,… whose SETs are answered ERR
     std::string stickyKeys;      // KEY,… whose SETs are answered OK but not applied
     bool noAck = false;          // apply SETs without answering them
+    unsigned lineBaud = 0;       // answer only while the line is at this speed (0: any)
     unsigned seed = 1;
 };
 
@@ -43,6 +44,8 @@ private:
     void queue(std::string bytes);
     void flush();
     void streamDue(double now);
+    bool atLineSpeed() const;
+    std::string garbage(std::size_t length);
 
     SimulatorOptions options;
     ReceiverState state;

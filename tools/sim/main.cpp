@@ -33,7 +33,9 @@ void usage(std::FILE* to)
         "  --seed N           seed of the random choices\n"
         "  --reject KEYS      answer ERR to SETs of these keys (GGA or GNSS.NMEA.GGA, ...)\n"
         "  --sticky KEYS      answer OK to SETs of these keys but keep the old value\n"
-        "  --no-ack           apply SETs without answering them\n",
+        "  --no-ack           apply SETs without answering them\n"
+        "  --baud RATE        understand and answer only while the line is set to RATE;\n"
+        "                     at any other speed everything sent is garbage\n",
         to);
 }
 } // namespace
@@ -69,6 +71,13 @@ int main(int argc, char* argv[])
             options.replyDelayMs = std::atoi(argv[++i]);
         } else if (option == "--drop-after" && hasValue) {
             options.dropAfterSeconds = std::atof(argv[++i]);
+        } else if (option == "--baud" && hasValue) {
+            const long rate = std::strtol(argv[++i], nullptr, 10);
+            if (rate <= 0) {
+                std::fprintf(stderr, "zr415-sim: --baud needs a positive rate, not %s\n", argv[i]);
+                return 2;
+            }
+            options.lineBaud = static_cast<unsigned>(rate);
         } else if (option == "--seed" && hasValue) {
             options.seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
         } else {

@@ -1,0 +1,203 @@
+#include "CommandRunner.h"
+
+#include "AuditLog.h"
+#include "CommandSentences.h"
+#include "InterruptWatcher.h"
+#include "LineMonitor.h"
+#include "PortList.h"
+#include "Profile.h"
+#include "ProvisionRun.h"
+#include "ResultPrinter.h"
+#include "SettingsKeys.h"
+
+#include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <algorithm>
+#include <optional>
+
+CommandRunner::CommandRunner(std::FILE* toOut, std::FILE* toErr) : out(toOut), err(toErr) {}
+
+std::vector<unsigned> CommandRunner::baudOrder(unsigned hint)
+{
+    std::vector<unsigned> order;
+    const auto add = [&order](unsigned baud) {
+        if (baud && std::find(order.begin(), order.end(), baud) == order.end())
+            order.push_back(baud);
+    };
+    add(hint);
+    add(115200);
+    add(9600);
+    for (const std::string& rate : SettingsKeys::baudRates())
+        add(static_cast<unsigned>(std::stoul(rate)));
+    return order;
+}
+
+bool CommandRunner::waitFromEnvironment(const char* name, int fallback, int& value, QString& error)
+{
+    value = fallback;
+    if (!qEnvironmentVariableIsSet(name))
+        return true;
+    bool ok = false;
+    const QString text = qEnvironmentVariable(name);
+    const int parsed = text.toInt(&ok);
+    if (!ok || parsed < 1 || parsed > 600000) {
+        error = QStringLiteral("%1 must be milliseconds from 1 to 600000, not '%2'")
+                    .arg(QString::fromLatin1(name), text);
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+int CommandRunner::refuse(const QString& message)
+{
+    std::fprintf(err, "zr415ctl: %s\n", message.toUtf8().constData());
+    return exitUsage;
+}
+
+int CommandRunner::run(const Invocation& invocation)
+{
+    switch (invocation.command) {
+    case Invocation::Command::Ports:
+        return runPorts(invocation);
+    case Invocation::Command::Monitor:
+        return runMonitor(invocation);
+    case Invocation::Command::Query:
+    case Invocation::Command::Set:
+    case Invocation::Command::Apply:
+    case Invocation::Command::Reset:
+        return runUnits(invocation);
+    default:
+        return exitUsage;
+    }
+}
+
+int CommandRunner::runPorts(const Invocation& invocation)
+{
+    const QList<PortList::Entry> ports = PortList::present();
+    if (invocation.json)
+        std::fprintf(out, "%s\n",
+                     QJsonDocument(PortList::toJson(ports)).toJson(QJsonDocument::Compact).data());
+    else if (ports.isEmpty())
+        std::fprintf(err, "no serial ports found\n");
+    else
+        std::fputs(PortList::toText(ports).toUtf8().constData(), out);
+    return exitOk;
+}
+
+int CommandRunner::runMonitor(const Invocation& invocation)
+{
+    InterruptWatcher interrupts;
+    LineMonitor monitor(out);
+    QString error;
+    if (!monitor.start(invocation.ports.first(), invocation.baud, invocation.seconds, error)) {
+        std::fprintf(err, "zr415ctl: cannot open %s\n", error.toUtf8().constData());
+        return exitUnitsFailed;
+    }
+    QEventLoop loop;
+    QObject::connect(&monitor, &LineMonitor::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&interrupts, &InterruptWatcher::interrupted, &monitor, &LineMonitor::stop);
+    loop.exec();
+    if (interrupts.isInterrupted())
+        return exitInterrupted;
+    if (!monitor.failure().isEmpty()) {
+        std::fprintf(err, "zr415ctl: %s lost: %s\n", invocation.ports.first().toUtf8().constData(),
+                     monitor.failure().toUtf8().constData());
+        return exitUnitsFailed;
+    }
+    return exitOk;
+}
+
+int CommandRunner::runUnits(const Invocation& invocation)
+{
+    int ackMs = 0;
+    int probeMs = 0;
+    QString error;
+    if (!waitFromEnvironment("ZR415CTL_ACK_MS", 1000, ackMs, error) ||
+        !waitFromEnvironment("ZR415CTL_PROBE_MS", 300, probeMs, error))
+        return refuse(error);
+
+    std::optional<Profile> profile;
+    if (invocation.command == Invocation::Command::Apply)
+        profile = Profile::load(invocation.profilePath, error);
+    else if (invocation.command == Invocation::Command::Set)
+        profile = Profile::fromAssignments(invocation.assignments, error);
+    if (!error.isEmpty())
+        return refuse(error);
+    if (profile && !profile->ignoredKeys().isEmpty())
+        std::fprintf(err, "zr415ctl: profile %s: keys ignored, the window does not know them: %s\n",
+                     invocation.profilePath.toUtf8().constData(),
+                     profile->ignoredKeys().join(QStringLiteral(", ")).toUtf8().constData());
+
+    AuditLog audit;
+    const bool audited = invocation.command != Invocation::Command::Query;
+    if (audited &&
+        !audit.open(invocation.auditPath.isEmpty() ? AuditLog::defaultPath() : invocation.auditPath,
+                    error))
+        return refuse(error);
+
+    std::vector<UnitJob> jobs;
+    for (const QString& port : invocation.ports) {
+        UnitJob job;
+        job.command = invocation.name;
+        job.port = port;
+        job.searchBaud = invocation.baud == 0;
+        job.bauds = job.searchBaud ? baudOrder(profile ? profile->baudHint() : 0)
+                                   : std::vector<unsigned>{invocation.baud};
+        if (profile) {
+            job.sets = profile->sentences();
+            job.wanted = profile->wantedRates();
+        }
+        if (invocation.command == Invocation::Command::Reset)
+            job.sets = {CommandSentences::factoryReset()};
+        job.verify = invocation.verify && invocation.command != Invocation::Command::Reset;
+        job.readRates = invocation.command == Invocation::Command::Query;
+        job.ackMs = ackMs;
+        job.probeMs = probeMs;
+        jobs.push_back(std::move(job));
+    }
+
+    ProvisionRun run(std::move(jobs), invocation.parallel);
+    ResultPrinter printer(invocation.json, out, err);
+    InterruptWatcher interrupts;
+    QEventLoop loop;
+    bool allOk = true;
+    bool auditFailed = false;
+    QObject::connect(&interrupts, &InterruptWatcher::interrupted, &run, &ProvisionRun::interrupt);
+    QObject::connect(&run, &ProvisionRun::allFinished, &loop, &QEventLoop::quit);
+    QObject::connect(&run, &ProvisionRun::unitFinished, &loop, [&](const UnitResult& result) {
+        allOk = allOk && result.outcome == UnitResult::Outcome::Ok;
+        if (audited) {
+            QJsonObject record = result.toJson();
+            record.insert(QStringLiteral("profile"), profile && !profile->path().isEmpty()
+                                                         ? QJsonValue(profile->path())
+                                                         : QJsonValue());
+            record.insert(QStringLiteral("profile_sha256"), profile && !profile->sha256().isEmpty()
+                                                                ? QJsonValue(profile->sha256())
+                                                                : QJsonValue());
+            if (invocation.command == Invocation::Command::Set)
+                record.insert(QStringLiteral("settings"),
+                              QJsonArray::fromStringList(invocation.assignments));
+            QString auditError;
+            if (!audit.append(record, auditError)) {
+                // The record must not be lost: it goes to the terminal instead.
+                auditFailed = true;
+                std::fprintf(err, "zr415ctl: %s; the record was: %s\n",
+                             auditError.toUtf8().constData(),
+                             QJsonDocument(record).toJson(QJsonDocument::Compact).constData());
+            }
+        }
+        printer.unit(result);
+        printer.progress(run.done(), run.total());
+    });
+    printer.progress(0, run.total());
+    run.start();
+    if (run.done() < run.total())
+        loop.exec();
+    printer.finish();
+    if (interrupts.isInterrupted())
+        return exitInterrupted;
+    return allOk && !auditFailed ? exitOk : exitUnitsFailed;
+}

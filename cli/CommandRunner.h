@@ -1,0 +1,40 @@
+#pragma once
+
+#include "Invocation.h"
+
+#include <QString>
+
+#include <cstdio>
+#include <vector>
+
+class Profile;
+
+// Carries out one checked invocation and gives the exit status: 0 every unit ok, 1 some unit
+// not ok, 2 a usage or profile error with nothing sent, 130 interrupted.
+class CommandRunner
+{
+public:
+    CommandRunner(std::FILE* out, std::FILE* err);
+
+    int run(const Invocation& invocation);
+
+    // The speeds --baud auto tries: the profile's (when it names one), 115200, 9600, then the
+    // rest of the list.
+    static std::vector<unsigned> baudOrder(unsigned hint);
+    // A wait in milliseconds from the environment variable name, else fallback.
+    static bool waitFromEnvironment(const char* name, int fallback, int& value, QString& error);
+
+    static constexpr int exitOk = 0;
+    static constexpr int exitUnitsFailed = 1;
+    static constexpr int exitUsage = 2;
+    static constexpr int exitInterrupted = 130;
+
+private:
+    int runPorts(const Invocation& invocation);
+    int runMonitor(const Invocation& invocation);
+    int runUnits(const Invocation& invocation);
+    int refuse(const QString& message);
+
+    std::FILE* out;
+    std::FILE* err;
+};

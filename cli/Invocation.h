@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// One run of zr415ctl as the command line asked for it, already checked.
+struct Invocation
+{
+    enum class Command
+    {
+        Help,
+        Version,
+        Ports,
+        Query,
+        Set,
+        Apply,
+        Reset,
+        Monitor
+    };
+
+    Command command = Command::Help;
+    QString name; // the command's word: ports, query, …
+    QStringList ports;
+    QStringList assignments; // set: NAME=VALUE…
+    QString profilePath;     // apply
+    unsigned baud = 0;       // 0: search (auto)
+    bool json = false;
+    bool verify = true;
+    bool confirmed = false; // reset: --yes
+    QString auditPath;      // empty: the default file
+    int parallel = 0;       // 0: every unit at once
+    double seconds = 0;     // monitor: 0 until Ctrl-C
+    QString helpText;       // Help: what to print
+};

@@ -1,0 +1,241 @@
+#include "Profile.h"
+
+#include "CommandSentences.h"
+#include "Dictionary.h"
+#include "IniParameter.h"
+#include "NmeaList.h"
+#include "SettingsKeys.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace {
+const std::string allName = "NMEA"; // the settings name of the row for every sentence at once
+
+bool isWholeNumber(const std::string& text)
+{
+    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+$"));
+    return number.match(QString::fromStdString(text)).hasMatch();
+}
+
+QString joined(const std::vector<std::string>& items)
+{
+    QStringList list;
+    for (const std::string& item : items)
+        list << QString::fromStdString(item);
+    return list.join(QStringLiteral(", "));
+}
+
+int intOf(IDictionary* values, const std::string& key, const char* fallback)
+{
+    return dic_get_int(values, key.c_str(), fallback);
+}
+
+QString quoted(const std::string& key, const char* value)
+{
+    return QStringLiteral("%1=%2").arg(QString::fromStdString(key), QString::fromUtf8(value));
+}
+} // namespace
+
+QString Profile::allowedRates()
+{
+    return joined(SettingsKeys::rates());
+}
+
+void Profile::check(IDictionary* raw, QStringList& errors)
+{
+    for (std::size_t i = 0; i < raw->count(); ++i) {
+        const std::string key = raw->keyAt(i);
+        const char* value = raw->get(key.c_str());
+        const SettingsKey* known = SettingsKeys::find(key);
+        if (!known || known->group != SettingsKey::Output)
+            continue;
+        if (known->kind == SettingsKey::Integer && !isWholeNumber(value))
+            errors << QStringLiteral("%1: not a whole number; allowed: 0 or 1%2")
+                          .arg(quoted(key, value), key == "hdtPrefix"
+                                                       ? QStringLiteral(" (0, 1, 2 for HE, GP, GN)")
+                                                       : QString());
+        // The page's list has no entry for another text and would send its first, OFF.
+        if (known->kind == SettingsKey::Text && !SettingsKeys::isRate(value))
+            errors << QStringLiteral("%1: not an output rate; allowed: %2")
+                          .arg(quoted(key, value), allowedRates());
+    }
+    for (const QString& entry : nmeaList) {
+        const std::string name = entry.toStdString();
+        const std::string rateKey = SettingsKeys::setCommand(name);
+        if (intOf(raw, SettingsKeys::set(name), "0") != 0 && !raw->get(rateKey.c_str()))
+            errors << QStringLiteral("%1: missing while %2 is set; allowed: %3")
+                          .arg(QString::fromStdString(rateKey),
+                               QString::fromStdString(SettingsKeys::set(name)), allowedRates());
+    }
+    const int prefix = intOf(raw, "hdtPrefix", "0");
+    if (intOf(raw, "useHdtPrefix", "0") != 0 && SettingsKeys::hdtPrefixAt(prefix).empty())
+        errors << QStringLiteral("%1: out of range while useHdtPrefix is set; allowed: 0 (HE), "
+                                 "1 (GP), 2 (GN)")
+                      .arg(quoted("hdtPrefix", raw->get("hdtPrefix")));
+    const char* baud = raw->get("baudrate");
+    if (baud && *baud) {
+        bool listed = false;
+        for (const std::string& rate : SettingsKeys::baudRates())
+            listed = listed || rate == baud;
+        if (!listed)
+            errors << QStringLiteral("%1: not a baud rate of the list; allowed: %2")
+                          .arg(quoted("baudrate", baud), joined(SettingsKeys::baudRates()));
+    }
+}
+
+void Profile::normalise(IDictionary* raw, IDictionary* page)
+{
+    // Check boxes read any non-zero number as ticked and store 1 or 0; the lists keep a text
+    // they hold and otherwise their first entry; the talker list stores its index.
+    dic_set_value(page, "sbas", "%d", intOf(raw, "sbas", "0") != 0 ? 1 : 0);
+    dic_set_value(page, "clean", "%d", intOf(raw, "clean", "0") != 0 ? 1 : 0);
+    const int prefix = intOf(raw, "hdtPrefix", "0");
+    dic_set_value(page, "hdtPrefix", "%d", SettingsKeys::hdtPrefixAt(prefix).empty() ? -1 : prefix);
+    dic_set_value(page, "useHdtPrefix", "%d", intOf(raw, "useHdtPrefix", "0") != 0 ? 1 : 0);
+    for (const QString& entry : nmeaList) {
+        const std::string name = entry.toStdString();
+        const std::string rate = dic_get_csz(raw, SettingsKeys::setCommand(name).c_str(), "");
+        dic_set_value(page, SettingsKeys::set(name).c_str(), "%d",
+                      intOf(raw, SettingsKeys::set(name), "") != 0 ? 1 : 0);
+        dic_set_value(page, SettingsKeys::setCommand(name).c_str(), "%s",
+                      SettingsKeys::isRate(rate) ? rate.c_str()
+                                                 : SettingsKeys::rates().front().c_str());
+    }
+}
+
+void Profile::build(IDictionary* page, bool withSbas)
+{
+    setSentences = CommandSentences::forSubmit(page);
+    if (!withSbas) {
+        const std::string track = CommandSentences::trackSbas();
+        const std::string untrack = CommandSentences::untrackSbas();
+        setSentences.erase(std::remove_if(setSentences.begin(), setSentences.end(),
+                                          [&](const std::string& sentence) {
+                                              return sentence == track || sentence == untrack;
+                                          }),
+                           setSentences.end());
+    }
+    // Every sentence at once is sent after the single ones, so it decides what they report.
+    std::string all;
+    if (intOf(page, SettingsKeys::set(allName), "0") == 1)
+        all = dic_get_csz(page, SettingsKeys::setCommand(allName).c_str(), "");
+    for (int i = 0; i < nmeaSentenceCount; ++i) {
+        const std::string name = nmeaList[i].toStdString();
+        if (!all.empty())
+            wanted[name] = all;
+        else if (intOf(page, SettingsKeys::set(name), "0") == 1)
+            wanted[name] = dic_get_csz(page, SettingsKeys::setCommand(name).c_str(), "");
+    }
+}
+
+std::optional<Profile> Profile::load(const QString& path, QString& error)
+{
+    IniParameter file;
+    if (!file.load(path.toLocal8Bit().constData())) {
+        error = QStringLiteral("cannot read profile %1: %2")
+                    .arg(path, QString::fromUtf8(file.error_text()));
+        return std::nullopt;
+    }
+    QStringList errors;
+    check(file.dictionary(), errors);
+    if (!errors.isEmpty()) {
+        error = QStringLiteral("profile %1 refused:\n  %2").arg(path, errors.join("\n  "));
+        return std::nullopt;
+    }
+    QFile bytes(path);
+    if (!bytes.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("cannot read profile %1: %2").arg(path, bytes.errorString());
+        return std::nullopt;
+    }
+    Profile profile;
+    profile.digest = QString::fromLatin1(
+        QCryptographicHash::hash(bytes.readAll(), QCryptographicHash::Sha256).toHex());
+    profile.filePath = QFileInfo(path).absoluteFilePath();
+    IDictionary* raw = file.dictionary();
+    for (std::size_t i = 0; i < raw->count(); ++i)
+        if (!SettingsKeys::find(raw->keyAt(i)))
+            profile.unknownKeys << QString::fromUtf8(raw->keyAt(i));
+    profile.baud = static_cast<unsigned>(intOf(raw, "baudrate", "0"));
+    Dictionary page;
+    normalise(raw, &page);
+    profile.build(&page, true);
+    return profile;
+}
+
+std::optional<Profile> Profile::fromAssignments(const QStringList& assignments, QString& error)
+{
+    Dictionary raw;
+    QStringList errors;
+    QStringList seen;
+    bool sbasNamed = false;
+    const QString knownNames =
+        QStringLiteral("GGA, ZDA, GST, GSV, GSA, GLL, RMC, VTG, GRS, HDT, ALL, SBAS, HDT-TALKER, "
+                       "CLEAN");
+    for (const QString& assignment : assignments) {
+        const qsizetype equals = assignment.indexOf(QLatin1Char('='));
+        const QString name = assignment.left(equals).trimmed().toUpper();
+        const QString value = equals < 0 ? QString() : assignment.mid(equals + 1).trimmed();
+        if (seen.contains(name)) {
+            errors << QStringLiteral("%1: given twice").arg(name);
+            continue;
+        }
+        seen << name;
+        const int sentence =
+            nmeaList.indexOf(name == QLatin1String("ALL") ? QString::fromStdString(allName) : name);
+        if (sentence >= 0 && name != QString::fromStdString(allName)) {
+            // OFF in any case; the numbers as the list spells them.
+            const std::string rate = value.compare(QLatin1String("off"), Qt::CaseInsensitive) == 0
+                                         ? std::string("OFF")
+                                         : value.toStdString();
+            if (equals < 0 || !SettingsKeys::isRate(rate)) {
+                errors << QStringLiteral("%1=%2: not an output rate; allowed: %3")
+                              .arg(name, value, allowedRates());
+                continue;
+            }
+            const std::string key = nmeaList[sentence].toStdString();
+            dic_set_value(&raw, SettingsKeys::set(key).c_str(), "1");
+            dic_set_value(&raw, SettingsKeys::setCommand(key).c_str(), "%s", rate.c_str());
+        } else if (name == QLatin1String("SBAS")) {
+            const QString state = value.toLower();
+            if (state != QLatin1String("on") && state != QLatin1String("off")) {
+                errors << QStringLiteral("SBAS=%1: allowed: on, off").arg(value);
+                continue;
+            }
+            dic_set_value(&raw, "sbas", "%d", state == QLatin1String("on") ? 1 : 0);
+            sbasNamed = true;
+        } else if (name == QLatin1String("HDT-TALKER")) {
+            const auto& prefixes = SettingsKeys::hdtPrefixes();
+            const auto found =
+                std::find(prefixes.begin(), prefixes.end(), value.toUpper().toStdString());
+            if (found == prefixes.end()) {
+                errors << QStringLiteral("HDT-TALKER=%1: allowed: %2").arg(value, joined(prefixes));
+                continue;
+            }
+            dic_set_value(&raw, "useHdtPrefix", "1");
+            dic_set_value(&raw, "hdtPrefix", "%d", static_cast<int>(found - prefixes.begin()));
+        } else if (name == QLatin1String("CLEAN")) {
+            if (equals >= 0) {
+                errors << QStringLiteral("%1: CLEAN takes no value").arg(assignment);
+                continue;
+            }
+            dic_set_value(&raw, "clean", "1");
+        } else {
+            errors << QStringLiteral("%1: unknown setting; known: %2").arg(name, knownNames);
+        }
+    }
+    if (!errors.isEmpty()) {
+        error = errors.join(QLatin1Char('\n'));
+        return std::nullopt;
+    }
+    Profile profile;
+    Dictionary page;
+    normalise(&raw, &page);
+    // SBAS goes out only when it was asked for: setting one rate must not switch SBAS off.
+    profile.build(&page, sbasNamed);
+    return profile;
+}

@@ -1,0 +1,66 @@
+#include "ProvisionRun.h"
+
+#include "UnitSession.h"
+
+#include <QDateTime>
+
+#include <algorithm>
+
+ProvisionRun::ProvisionRun(std::vector<UnitJob> chosen, int parallel, QObject* parent)
+    : QObject(parent), jobs(std::move(chosen)), limit(parallel > 0 ? parallel : 0)
+{}
+
+void ProvisionRun::start()
+{
+    launchMore();
+    if (jobs.empty())
+        emit allFinished();
+}
+
+void ProvisionRun::launchMore()
+{
+    while (!stopping && nextJob < jobs.size() &&
+           (limit == 0 || static_cast<int>(running.size()) < limit)) {
+        auto* session = new UnitSession(jobs[nextJob++], this);
+        connect(session, &UnitSession::finished, this, &ProvisionRun::unitDone);
+        running.push_back(session);
+        // Started from the loop, so a unit that fails at once cannot finish inside this one.
+        QMetaObject::invokeMethod(session, &UnitSession::start, Qt::QueuedConnection);
+    }
+}
+
+void ProvisionRun::unitDone(UnitSession* session)
+{
+    running.erase(std::remove(running.begin(), running.end(), session), running.end());
+    ++finishedCount;
+    emit unitFinished(session->result());
+    session->deleteLater();
+    launchMore();
+    if (running.empty() && (stopping || nextJob >= jobs.size()))
+        emit allFinished();
+}
+
+void ProvisionRun::interrupt()
+{
+    if (stopping || (running.empty() && nextJob >= jobs.size()))
+        return;
+    stopping = true;
+    // Units never started are reported too, so every port named has its record.
+    for (; nextJob < jobs.size(); ++nextJob) {
+        UnitResult skipped;
+        skipped.command = jobs[nextJob].command;
+        skipped.port = jobs[nextJob].port;
+        skipped.outcome = UnitResult::Outcome::Interrupted;
+        skipped.error = QStringLiteral("stopped by Ctrl-C before it started");
+        skipped.started = QDateTime::currentDateTimeUtc();
+        ++finishedCount;
+        emit unitFinished(skipped);
+    }
+    const std::vector<UnitSession*> stillRunning = running;
+    if (stillRunning.empty()) {
+        emit allFinished();
+        return;
+    }
+    for (UnitSession* session : stillRunning)
+        session->interrupt();
+}

@@ -1,0 +1,98 @@
+#include "ResultPrinter.h"
+
+#include "NmeaList.h"
+
+#include <QJsonDocument>
+
+#include <unistd.h>
+
+ResultPrinter::ResultPrinter(bool asJson, std::FILE* toOut, std::FILE* toStatus)
+    : json(asJson), out(toOut), status(toStatus), live(::isatty(::fileno(toStatus)) == 1)
+{}
+
+QString ResultPrinter::humanLine(const UnitResult& result)
+{
+    QStringList parts{
+        result.port, result.serial.isEmpty() ? QStringLiteral("-") : result.serial,
+        result.baud ? QStringLiteral("%1 baud%2")
+                          .arg(result.baud)
+                          .arg(result.baudSearched ? QStringLiteral(" (auto)") : QString())
+                    : QStringLiteral("-"),
+        UnitResult::outcomeName(result.outcome),
+        QStringLiteral("%1 s").arg(result.seconds, 0, 'f', 2)};
+    QStringList details;
+    if (!result.rates.empty()) {
+        QStringList rates;
+        for (int i = 0; i < nmeaSentenceCount; ++i) {
+            const auto found = result.rates.find(nmeaList[i]);
+            if (found != result.rates.end())
+                rates << nmeaList[i] + QLatin1Char('=') + found->second;
+        }
+        details << rates.join(QLatin1Char(' '));
+    }
+    if (!result.rejected.isEmpty())
+        details << QStringLiteral("refused: ") + result.rejected.join(QStringLiteral(", "));
+    if (!result.unanswered.isEmpty())
+        details << QStringLiteral("no answer: ") + result.unanswered.join(QStringLiteral(", "));
+    for (const UnitResult::Mismatch& mismatch : result.mismatches)
+        details << QStringLiteral("%1 wanted %2, read back %3")
+                       .arg(mismatch.key, mismatch.want,
+                            mismatch.got ? *mismatch.got : QStringLiteral("nothing"));
+    if (!result.ackOnly.isEmpty())
+        details << QStringLiteral("acknowledged, no read-back exists: ") +
+                       result.ackOnly.join(QStringLiteral(", "));
+    if (!result.error.isEmpty() && result.outcome != UnitResult::Outcome::Ok)
+        details << result.error;
+    QString line = parts.join(QStringLiteral("  "));
+    if (!details.isEmpty())
+        line += QStringLiteral("  ") + details.join(QStringLiteral("; "));
+    return line;
+}
+
+QString ResultPrinter::summaryLine(const QList<UnitResult::Outcome>& outcomes)
+{
+    QStringList counts;
+    for (UnitResult::Outcome outcome : UnitResult::allOutcomes()) {
+        const qsizetype n = outcomes.count(outcome);
+        if (n > 0)
+            counts << QStringLiteral("%1 %2").arg(n).arg(UnitResult::outcomeName(outcome));
+    }
+    return counts.isEmpty() ? QStringLiteral("no units") : counts.join(QStringLiteral(", "));
+}
+
+void ResultPrinter::clearStatus()
+{
+    if (!statusShown)
+        return;
+    std::fputs("\r\033[K", status);
+    std::fflush(status);
+    statusShown = false;
+}
+
+void ResultPrinter::unit(const UnitResult& result)
+{
+    seen << result.outcome;
+    clearStatus();
+    const QByteArray line = json ? QJsonDocument(result.toJson()).toJson(QJsonDocument::Compact)
+                                 : humanLine(result).toUtf8();
+    std::fprintf(out, "%s\n", line.constData());
+    std::fflush(out);
+}
+
+void ResultPrinter::progress(int done, int total)
+{
+    if (!live || total < 2)
+        return;
+    std::fprintf(status, "\r\033[K%d of %d done", done, total);
+    std::fflush(status);
+    statusShown = true;
+}
+
+void ResultPrinter::finish()
+{
+    clearStatus();
+    if (json)
+        return;
+    std::fprintf(out, "%s\n", summaryLine(seen).toUtf8().constData());
+    std::fflush(out);
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "UnitResult.h"
+
+#include <QList>
+#include <QString>
+
+#include <cstdio>
+
+// Tells the operator how each unit ended: one line per unit as it finishes, in English or as
+// JSON, then a summary; a live count on a terminal.
+class ResultPrinter
+{
+public:
+    ResultPrinter(bool json, std::FILE* out, std::FILE* status);
+
+    void unit(const UnitResult& result);
+    void progress(int done, int total);
+    // The summary line (not in JSON mode); clears the live count.
+    void finish();
+
+    static QString humanLine(const UnitResult& result);
+    // "30 ok, 1 rejected, 1 no-device", in the order of the outcomes.
+    static QString summaryLine(const QList<UnitResult::Outcome>& outcomes);
+
+private:
+    void clearStatus();
+
+    bool json;
+    std::FILE* out;
+    std::FILE* status;
+    bool live;
+    bool statusShown = false;
+    QList<UnitResult::Outcome> seen;
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <map>
+#include <string>
+#include <vector>
+
+// What to do with one receiver: where it is, how to find its speed, what to send and what to
+// read back.
+struct UnitJob
+{
+    QString command; // query, set, apply, reset: named in the result
+    QString port;
+    std::vector<unsigned> bauds;   // tried in this order
+    bool searchBaud = true;        // several speeds, each asked once with the short wait
+    std::vector<std::string> sets; // with CR LF, sent one at a time
+    std::map<std::string, std::string> wanted; // sentence name -> rate read back afterwards
+    bool verify = true;
+    bool readRates = false; // ask for every output rate (query)
+    int ackMs = 1000;       // wait for each answer; one retry after it
+    int probeMs = 300;      // wait at each speed while searching
+};

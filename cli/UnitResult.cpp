@@ -1,0 +1,71 @@
+#include "UnitResult.h"
+
+#include <QJsonArray>
+
+#include <cmath>
+
+QString UnitResult::outcomeName(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Ok:
+        return QStringLiteral("ok");
+    case Outcome::Rejected:
+        return QStringLiteral("rejected");
+    case Outcome::Unanswered:
+        return QStringLiteral("unanswered");
+    case Outcome::Mismatch:
+        return QStringLiteral("mismatch");
+    case Outcome::NoDevice:
+        return QStringLiteral("no-device");
+    case Outcome::OpenFailed:
+        return QStringLiteral("open-failed");
+    case Outcome::Lost:
+        return QStringLiteral("lost");
+    case Outcome::Interrupted:
+        return QStringLiteral("interrupted");
+    }
+    return {};
+}
+
+const QList<UnitResult::Outcome>& UnitResult::allOutcomes()
+{
+    static const QList<Outcome> list = {Outcome::Ok,       Outcome::Rejected,   Outcome::Unanswered,
+                                        Outcome::Mismatch, Outcome::NoDevice,   Outcome::OpenFailed,
+                                        Outcome::Lost,     Outcome::Interrupted};
+    return list;
+}
+
+QJsonObject UnitResult::toJson() const
+{
+    QJsonArray mismatchList;
+    for (const Mismatch& mismatch : mismatches)
+        mismatchList.append(QJsonObject{
+            {QStringLiteral("key"), mismatch.key},
+            {QStringLiteral("want"), mismatch.want},
+            {QStringLiteral("got"), mismatch.got ? QJsonValue(*mismatch.got) : QJsonValue()}});
+    QJsonObject json{
+        {QStringLiteral("command"), command},
+        {QStringLiteral("port"), port},
+        {QStringLiteral("baud"), baud ? QJsonValue(static_cast<qint64>(baud)) : QJsonValue()},
+        {QStringLiteral("baud_searched"), baudSearched},
+        {QStringLiteral("serial"), serial.isEmpty() ? QJsonValue() : QJsonValue(serial)},
+        {QStringLiteral("result"), outcomeName(outcome)},
+        {QStringLiteral("sent"), QJsonArray::fromStringList(sent)},
+        {QStringLiteral("rejected"), QJsonArray::fromStringList(rejected)},
+        {QStringLiteral("unanswered"), QJsonArray::fromStringList(unanswered)},
+        {QStringLiteral("mismatches"), mismatchList},
+        {QStringLiteral("ack_only"), QJsonArray::fromStringList(ackOnly)},
+        {QStringLiteral("verified"), verified},
+        {QStringLiteral("error"), error.isEmpty() ? QJsonValue() : QJsonValue(error)},
+        // Milliseconds are all a person or a script can use.
+        {QStringLiteral("seconds"), std::round(seconds * 1000) / 1000},
+        {QStringLiteral("time"), started.toUTC().toString(Qt::ISODateWithMs)},
+    };
+    if (command == QLatin1String("query")) {
+        QJsonObject rateObject;
+        for (const auto& [name, rate] : rates)
+            rateObject.insert(name, rate);
+        json.insert(QStringLiteral("rates"), rateObject);
+    }
+    return json;
+}

@@ -1,0 +1,34 @@
+// zr415ctl: configures, verifies and provisions ZR415 receivers from the command line.
+#include "CommandLine.h"
+#include "CommandRunner.h"
+
+#include <QCoreApplication>
+
+#include <csignal>
+#include <cstdio>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    // Output piped into a reader that quits early must not end the run before every unit's
+    // record is written.
+    std::signal(SIGPIPE, SIG_IGN);
+    QString error;
+    QString usage;
+    const std::optional<Invocation> invocation =
+        CommandLine::parse(QCoreApplication::arguments(), error, usage);
+    if (!invocation) {
+        std::fprintf(stderr, "zr415ctl: %s\n%s", error.toUtf8().constData(),
+                     usage.toUtf8().constData());
+        return CommandRunner::exitUsage;
+    }
+    if (invocation->command == Invocation::Command::Help) {
+        std::fputs(invocation->helpText.toUtf8().constData(), stdout);
+        return CommandRunner::exitOk;
+    }
+    if (invocation->command == Invocation::Command::Version) {
+        std::printf("zr415ctl %s\n", ZR415_VERSION);
+        return CommandRunner::exitOk;
+    }
+    return CommandRunner(stdout, stderr).run(*invocation);
+}

@@ -1,0 +1,758 @@
+// zr415ctl: its arguments, profiles and audit file, and whole runs of the real program against
+// simulated receivers.
+#include "AuditLog.h"
+#include "CommandLine.h"
+#include "CommandRunner.h"
+#include "DlgZR415.h"
+#include "LineSettings.h"
+#include "PageProbe.h"
+#include "Profile.h"
+#include "PromptRecorder.h"
+#include "PseudoTerminal.h"
+#include "ReceiverState.h"
+#include "RecordingReaderWriter.h"
+#include "ResultPrinter.h"
+#include "SimulatorProcess.h"
+#include "TempSettings.h"
+
+#include <QtTest>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSerialPort>
+
+#include <csignal>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+struct CtlRun
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// The default wait for answers, so a busy machine cannot fake a missing one; a shorter search
+// at each speed, which only a device that never answers waits out in full.
+QProcessEnvironment quickEnvironment()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("ZR415CTL_ACK_MS"));
+    environment.insert(QStringLiteral("ZR415CTL_PROBE_MS"), QStringLiteral("400"));
+    return environment;
+}
+
+void startCtl(QProcess& process, const QStringList& arguments,
+              const QProcessEnvironment& environment = quickEnvironment())
+{
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(ZR415CTL_BINARY), arguments);
+    QVERIFY(process.waitForStarted(5000));
+}
+
+CtlRun runCtl(const QStringList& arguments,
+              const QProcessEnvironment& environment = quickEnvironment())
+{
+    QProcess process;
+    startCtl(process, arguments, environment);
+    CtlRun run;
+    if (!process.waitForFinished(60000))
+        process.kill();
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+QList<QJsonObject> jsonLines(const QByteArray& text)
+{
+    QList<QJsonObject> objects;
+    for (const QByteArray& line : text.split('\n')) {
+        if (line.isEmpty())
+            continue;
+        QJsonParseError error{};
+        const QJsonDocument document = QJsonDocument::fromJson(line, &error);
+        if (error.error != QJsonParseError::NoError || !document.isObject())
+            qWarning("not a JSON object: %s", line.constData());
+        objects << document.object();
+    }
+    return objects;
+}
+
+QByteArray fileContent(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteArray& content)
+{
+    const QString path = folder.filePath(name);
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(content);
+    return path;
+}
+
+// Plays a receiver on the controlling side of a pseudo-terminal until zr415ctl ends, and keeps
+// every byte the program sent.
+QByteArray serveUntilFinished(PseudoTerminal& line, QProcess& program)
+{
+    ReceiverState receiver("ZR415-PTY-7");
+    QByteArray all;
+    QByteArray pending;
+    while (program.state() != QProcess::NotRunning) {
+        const QByteArray got = line.read(40, 5);
+        all += got;
+        pending += got;
+        for (qsizetype end = pending.indexOf("\r\n"); end >= 0; end = pending.indexOf("\r\n")) {
+            const std::optional<std::string> reply =
+                receiver.handle(pending.left(end).toStdString());
+            pending.remove(0, end + 2);
+            if (reply)
+                line.write(QByteArray::fromStdString(*reply));
+        }
+        program.waitForFinished(0);
+    }
+    return all;
+}
+
+// What the page's submit button writes for a settings file.
+QByteArray pageBytes(const QByteArray& settingsText, const QString& port)
+{
+    TempSettings settings(settingsText);
+    RecordingReaderWriter link;
+    PromptRecorder prompts(0);
+    DlgZR415 page(nullptr);
+    PageProbe::choose(page, port, QStringLiteral("115200"));
+    PageProbe::click(page, "connectButton");
+    PageProbe::click(page, "submitButton");
+    return link.writes.join();
+}
+
+QByteArray withoutQueries(const QByteArray& bytes)
+{
+    QByteArray kept;
+    for (const QByteArray& sentence : bytes.split('\n'))
+        if (!sentence.isEmpty() && !sentence.startsWith("#KVT,,GET,"))
+            kept += sentence + '\n';
+    return kept;
+}
+
+const QByteArray fieldProfile = "baudrate=115200\nportNum=COM7\n"
+                                "setGGA=1\nsetCommandGGA=1\nsetRMC=1\nsetCommandRMC=0.5\n"
+                                "setGSV=0\nsetCommandGSV=5\nsbas=0\nclean=1\n"
+                                "queryGGA=1\nbodyNum=1\n";
+} // namespace
+
+class CliTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void argumentsAreReadIntoAnInvocation_data();
+    void argumentsAreReadIntoAnInvocation();
+    void badArgumentsGetOneLineAndTheUsage_data();
+    void badArgumentsGetOneLineAndTheUsage();
+
+    void refusedProfilesNameKeyValueAndWhatIsAllowed_data();
+    void refusedProfilesNameKeyValueAndWhatIsAllowed();
+    void assignmentsBecomeSentencesInSubmitOrder_data();
+    void assignmentsBecomeSentencesInSubmitOrder();
+    void readBackFollowsTheLastWordOnEachRate();
+    void speedSearchStartsWithTheProfilesRate_data();
+    void speedSearchStartsWithTheProfilesRate();
+    void summaryCountsOutcomesInOrder();
+    void auditFallsBackToTheStateFolder();
+
+    void lineSettingsReadWhatThePortSet_data();
+    void lineSettingsReadWhatThePortSet();
+    void unitReceivesExactlyThePagesBytes_data();
+    void unitReceivesExactlyThePagesBytes();
+    void profileErrorsSendNothingAndExitTwo_data();
+    void profileErrorsSendNothingAndExitTwo();
+    void everyResultClassInOneRun_data();
+    void everyResultClassInOneRun();
+    void interruptLeavesAConsistentAuditFile();
+    void queryReportsSerialAndRatesAsJson();
+    void portsListsTheExtraPathsThatExist();
+    void monitorPrintsTimedLines();
+
+private:
+    struct MixedRun
+    {
+        std::vector<std::unique_ptr<SimulatorProcess>> simulators;
+        QMap<QString, QString> portByName;
+        QMap<QString, QJsonObject> resultByPort;
+        QList<QJsonObject> audit;
+        int exitCode = -1;
+        QByteArray err;
+    };
+    const MixedRun& mixedRun();
+
+    std::unique_ptr<MixedRun> mixed;
+    QTemporaryDir scratch;
+};
+
+void CliTest::argumentsAreReadIntoAnInvocation_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QStringList>("ports");
+    QTest::addColumn<unsigned>("baud");
+    QTest::addColumn<int>("parallel");
+    QTest::addColumn<bool>("verify");
+
+    using C = Invocation::Command;
+    QTest::newRow("apply-many-ports-capped")
+        << QStringList{"apply", "p.ini", "/dev/a", "/dev/b", "--parallel", "4"} << int(C::Apply)
+        << QStringList{"/dev/a", "/dev/b"} << 0u << 4 << true;
+    QTest::newRow("options-before-positionals")
+        << QStringList{"apply", "--no-verify", "--baud", "9600", "p.ini", "/dev/a"} << int(C::Apply)
+        << QStringList{"/dev/a"} << 9600u << 0 << false;
+    QTest::newRow("baud-auto-is-a-search")
+        << QStringList{"query", "/dev/a", "--baud", "auto"} << int(C::Query)
+        << QStringList{"/dev/a"} << 0u << 0 << true;
+    QTest::newRow("set-takes-one-port") << QStringList{"set", "/dev/a", "GGA=1", "CLEAN"}
+                                        << int(C::Set) << QStringList{"/dev/a"} << 0u << 0 << true;
+    QTest::newRow("monitor-defaults-to-115200")
+        << QStringList{"monitor", "/dev/a"} << int(C::Monitor) << QStringList{"/dev/a"} << 115200u
+        << 0 << true;
+    QTest::newRow("reset-confirmed") << QStringList{"reset", "/dev/a", "--yes"} << int(C::Reset)
+                                     << QStringList{"/dev/a"} << 0u << 0 << true;
+    QTest::newRow("command-help") << QStringList{"apply", "--help"} << int(C::Help) << QStringList{}
+                                  << 0u << 0 << true;
+}
+
+void CliTest::argumentsAreReadIntoAnInvocation()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, command);
+    QFETCH(QStringList, ports);
+    QFETCH(unsigned, baud);
+    QFETCH(int, parallel);
+    QFETCH(bool, verify);
+    QString error;
+    QString usage;
+    const std::optional<Invocation> invocation =
+        CommandLine::parse(QStringList{"zr415ctl"} + arguments, error, usage);
+    QVERIFY2(invocation, qPrintable(error));
+    QCOMPARE(int(invocation->command), command);
+    QCOMPARE(invocation->ports, ports);
+    QCOMPARE(invocation->baud, baud);
+    QCOMPARE(invocation->parallel, parallel);
+    QCOMPARE(invocation->verify, verify);
+}
+
+void CliTest::badArgumentsGetOneLineAndTheUsage_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("complaint");
+    QTest::newRow("nothing") << QStringList{} << "no command given";
+    QTest::newRow("unknown-command") << QStringList{"flash", "/dev/a"} << "unknown command 'flash'";
+    QTest::newRow("unknown-option") << QStringList{"query", "/dev/a", "--fast"} << "fast";
+    QTest::newRow("option-of-another-command") << QStringList{"query", "/dev/a", "--yes"} << "yes";
+    QTest::newRow("query-without-port") << QStringList{"query"} << "at least one PORT";
+    QTest::newRow("apply-without-port") << QStringList{"apply", "p.ini"} << "at least one PORT";
+    QTest::newRow("set-without-value") << QStringList{"set", "/dev/a"} << "NAME=VALUE";
+    QTest::newRow("reset-unconfirmed") << QStringList{"reset", "/dev/a"} << "--yes";
+    QTest::newRow("baud-word") << QStringList{"query", "/dev/a", "--baud", "fast"} << "'fast'";
+    QTest::newRow("baud-fraction")
+        << QStringList{"query", "/dev/a", "--baud", "9600.5"} << "'9600.5'";
+    QTest::newRow("monitor-cannot-search")
+        << QStringList{"monitor", "/dev/a", "--baud", "auto"} << "'auto'";
+    QTest::newRow("parallel-zero")
+        << QStringList{"apply", "p", "/dev/a", "--parallel", "0"} << "above 0";
+    QTest::newRow("seconds-negative")
+        << QStringList{"monitor", "/dev/a", "--seconds", "-1"} << "'-1'";
+    QTest::newRow("port-twice") << QStringList{"query", "/dev/a", "/dev/a"} << "named twice";
+    QTest::newRow("ports-with-port") << QStringList{"ports", "/dev/a"} << "takes no port";
+}
+
+void CliTest::badArgumentsGetOneLineAndTheUsage()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, complaint);
+    const CtlRun run = runCtl(arguments);
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY(run.out.isEmpty());
+    const QList<QByteArray> lines = run.err.split('\n');
+    QVERIFY2(lines.size() > 2, run.err.constData());
+    QVERIFY2(lines[0].startsWith("zr415ctl: ") && lines[0].contains(complaint.toUtf8()),
+             lines[0].constData());
+    QVERIFY2(lines[1].startsWith("usage: zr415ctl"), lines[1].constData());
+}
+
+void CliTest::refusedProfilesNameKeyValueAndWhatIsAllowed_data()
+{
+    QTest::addColumn<QByteArray>("content"); // empty: no file at all
+    QTest::addColumn<QStringList>("mentioned");
+    QTest::newRow("rate-not-in-list") << QByteArray("setGGA=1\nsetCommandGGA=3\n")
+                                      << QStringList{"setCommandGGA=3", "0.02", "60"};
+    QTest::newRow("unticked-rate-not-in-list")
+        << QByteArray("setGGA=0\nsetCommandGGA=fast\n") << QStringList{"setCommandGGA=fast"};
+    QTest::newRow("rate-missing-while-ticked")
+        << QByteArray("setRMC=1\n") << QStringList{"setCommandRMC", "missing", "setRMC"};
+    QTest::newRow("talker-out-of-range")
+        << QByteArray("useHdtPrefix=1\nhdtPrefix=3\n") << QStringList{"hdtPrefix=3", "2 (GN)"};
+    QTest::newRow("talker-negative")
+        << QByteArray("useHdtPrefix=1\nhdtPrefix=-1\n") << QStringList{"hdtPrefix=-1"};
+    QTest::newRow("switch-not-a-number") << QByteArray("sbas=on\n") << QStringList{"sbas=on"};
+    QTest::newRow("tick-not-a-number")
+        << QByteArray("setGGA=yes\nsetCommandGGA=1\n") << QStringList{"setGGA=yes"};
+    QTest::newRow("baud-not-in-list")
+        << QByteArray("baudrate=4800\n") << QStringList{"baudrate=4800", "256000"};
+    QTest::newRow("every-problem-at-once")
+        << QByteArray("setGGA=1\nsetCommandGGA=7\nuseHdtPrefix=1\nhdtPrefix=9\n")
+        << QStringList{"setCommandGGA=7", "hdtPrefix=9"};
+    QTest::newRow("missing-file") << QByteArray() << QStringList{"cannot read profile"};
+}
+
+void CliTest::refusedProfilesNameKeyValueAndWhatIsAllowed()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, mentioned);
+    const QString path = content.isEmpty() ? scratch.filePath(QStringLiteral("absent.ini"))
+                                           : writeFile(scratch, "refused.ini", content);
+    QString error;
+    QVERIFY(!Profile::load(path, error));
+    for (const QString& text : mentioned)
+        QVERIFY2(error.contains(text), qPrintable(error));
+}
+
+void CliTest::assignmentsBecomeSentencesInSubmitOrder_data()
+{
+    QTest::addColumn<QStringList>("assignments");
+    QTest::addColumn<QByteArray>("expected"); // empty: refused
+    QTest::newRow("singles-in-list-order-then-all")
+        << QStringList{"all=5", "HDT=OFF", "gga=1"}
+        << QByteArray("#KVT,,SET,GNSS.NMEA.GGA,1\r\n#KVT,,SET,GNSS.NMEA.HDT,OFF\r\n"
+                      "#KVT,,SET,GNSS.NMEA.ALL,5\r\n");
+    QTest::newRow("off-in-any-case")
+        << QStringList{"RMC=off"} << QByteArray("#KVT,,SET,GNSS.NMEA.RMC,OFF\r\n");
+    QTest::newRow("sbas-only-when-named-then-clean-then-talker")
+        << QStringList{"HDT-TALKER=gp", "CLEAN", "SBAS=on", "GSV=0.1"}
+        << QByteArray("#KVT,,SET,GNSS.NMEA.GSV,0.1\r\n#KVT,,SET,GNSS.SATELLITE.TRACK.SBAS,ALL\r\n"
+                      "#KVT,,SET,GNSS.CLEAN_SATELLITE\r\n#KVT,,SET,GNSS.NMEATALKER.HDT,GP\r\n");
+    QTest::newRow("sbas-off") << QStringList{"sbas=OFF"}
+                              << QByteArray("#KVT,,SET,GNSS.SATELLITE.UNTRACK.SBAS,ALL\r\n");
+    QTest::newRow("rate-not-in-list") << QStringList{"GGA=3"} << QByteArray();
+    QTest::newRow("rate-missing") << QStringList{"GGA"} << QByteArray();
+    QTest::newRow("unknown-name") << QStringList{"NMEA=1"} << QByteArray();
+    QTest::newRow("clean-with-value") << QStringList{"CLEAN=1"} << QByteArray();
+    QTest::newRow("talker-unknown") << QStringList{"HDT-TALKER=GL"} << QByteArray();
+    QTest::newRow("sbas-yes") << QStringList{"SBAS=yes"} << QByteArray();
+    QTest::newRow("twice") << QStringList{"GGA=1", "gga=2"} << QByteArray();
+}
+
+void CliTest::assignmentsBecomeSentencesInSubmitOrder()
+{
+    QFETCH(QStringList, assignments);
+    QFETCH(QByteArray, expected);
+    QString error;
+    const std::optional<Profile> profile = Profile::fromAssignments(assignments, error);
+    if (expected.isEmpty()) {
+        QVERIFY(!profile);
+        QVERIFY(!error.isEmpty());
+        return;
+    }
+    QVERIFY2(profile, qPrintable(error));
+    QByteArray sent;
+    for (const std::string& sentence : profile->sentences())
+        sent += QByteArray::fromStdString(sentence);
+    QCOMPARE(sent, expected);
+}
+
+void CliTest::readBackFollowsTheLastWordOnEachRate()
+{
+    QString error;
+    const std::optional<Profile> profile =
+        Profile::fromAssignments({"GGA=1", "ALL=0.5", "SBAS=on"}, error);
+    QVERIFY(profile);
+    // ALL goes out after GGA, so every sentence must read back 0.5.
+    QCOMPARE(profile->wantedRates().size(), std::size_t(10));
+    for (const auto& [name, rate] : profile->wantedRates())
+        QCOMPARE(rate, std::string("0.5"));
+    const std::optional<Profile> single = Profile::fromAssignments({"RMC=2", "CLEAN"}, error);
+    QVERIFY(single);
+    QCOMPARE(single->wantedRates(), (std::map<std::string, std::string>{{"RMC", "2"}}));
+}
+
+void CliTest::speedSearchStartsWithTheProfilesRate_data()
+{
+    QTest::addColumn<unsigned>("hint");
+    QTest::addColumn<QList<unsigned>>("first");
+    QTest::newRow("no-profile-rate") << 0u << QList<unsigned>{115200, 9600, 14400};
+    QTest::newRow("profile-rate-first") << 38400u << QList<unsigned>{38400, 115200, 9600};
+    QTest::newRow("profile-rate-not-repeated") << 9600u << QList<unsigned>{9600, 115200, 14400};
+}
+
+void CliTest::speedSearchStartsWithTheProfilesRate()
+{
+    QFETCH(unsigned, hint);
+    QFETCH(QList<unsigned>, first);
+    const std::vector<unsigned> order = CommandRunner::baudOrder(hint);
+    QCOMPARE(order.size(), std::size_t(9)); // every rate of the list, once
+    QCOMPARE(QList<unsigned>(order.begin(), order.begin() + 3), first);
+}
+
+void CliTest::summaryCountsOutcomesInOrder()
+{
+    using O = UnitResult::Outcome;
+    QCOMPARE(ResultPrinter::summaryLine({O::NoDevice, O::Ok, O::Rejected, O::Ok}),
+             QStringLiteral("2 ok, 1 rejected, 1 no-device"));
+    QCOMPARE(ResultPrinter::summaryLine({}), QStringLiteral("no units"));
+}
+
+void CliTest::auditFallsBackToTheStateFolder()
+{
+    const QString state = scratch.filePath(QStringLiteral("state"));
+    qputenv("XDG_STATE_HOME", state.toLocal8Bit());
+    const QString log = scratch.filePath(QStringLiteral("log"));
+    QCOMPARE(AuditLog::chooseFolder(log), log);
+    // A log folder that cannot exist (its parent is a file) sends the record to the state folder.
+    writeFile(scratch, "plain-file", "x");
+    QCOMPARE(AuditLog::chooseFolder(scratch.filePath(QStringLiteral("plain-file/log"))),
+             state + QStringLiteral("/zr415"));
+    qunsetenv("XDG_STATE_HOME");
+}
+
+void CliTest::lineSettingsReadWhatThePortSet_data()
+{
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<int>("dataBits");
+    QTest::addColumn<bool>("parity");
+    QTest::addColumn<int>("stopBits");
+    QTest::addColumn<bool>("hardwareFlow");
+    QTest::newRow("9600-8n1") << 9600 << 8 << false << 1 << false;
+    QTest::newRow("115200-8n1") << 115200 << 8 << false << 1 << false;
+    // Outside the table of standard speeds: only the kernel's own number tells them apart.
+    QTest::newRow("14400-8n1") << 14400 << 8 << false << 1 << false;
+    QTest::newRow("128000-8n1") << 128000 << 8 << false << 1 << false;
+    QTest::newRow("256000-8n1") << 256000 << 8 << false << 1 << false;
+    // A pseudo-terminal keeps 8 bits without parity whatever it is told; the rest it keeps.
+    QTest::newRow("56000-8n2-rtscts") << 56000 << 8 << false << 2 << true;
+}
+
+void CliTest::lineSettingsReadWhatThePortSet()
+{
+    QFETCH(int, baud);
+    QFETCH(int, dataBits);
+    QFETCH(bool, parity);
+    QFETCH(int, stopBits);
+    QFETCH(bool, hardwareFlow);
+    PseudoTerminal line;
+    QSerialPort port(line.devicePath());
+    QVERIFY(port.open(QIODevice::ReadWrite));
+    QVERIFY(port.setBaudRate(baud));
+    QVERIFY(port.setDataBits(static_cast<QSerialPort::DataBits>(dataBits)));
+    QVERIFY(port.setParity(parity ? QSerialPort::EvenParity : QSerialPort::NoParity));
+    QVERIFY(port.setStopBits(stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop));
+    QVERIFY(port.setFlowControl(hardwareFlow ? QSerialPort::HardwareControl
+                                             : QSerialPort::NoFlowControl));
+    // Read through a descriptor of its own, as the simulator reads its end of the line.
+    const int device = ::open(line.devicePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    QVERIFY(device >= 0);
+    LineSettings settings{};
+    const bool read = readLineSettings(device, settings);
+    ::close(device);
+    QVERIFY(read);
+    QCOMPARE(settings.baud, unsigned(baud));
+    QCOMPARE(settings.dataBits, dataBits);
+    QCOMPARE(settings.parity, parity);
+    QCOMPARE(settings.stopBits, stopBits);
+    QCOMPARE(settings.hardwareFlow, hardwareFlow);
+    LineSettings none{};
+    QVERIFY(!readLineSettings(-1, none));
+}
+
+void CliTest::unitReceivesExactlyThePagesBytes_data()
+{
+    QTest::addColumn<QByteArray>("settings");
+    QTest::addColumn<QStringList>("command"); // how zr415ctl is told the same settings
+    QTest::newRow("field-profile") << fieldProfile << QStringList{"apply", "PROFILE"};
+    QTest::newRow("every-option")
+        << QByteArray("setGGA=2\nsetCommandGGA=0.02\nsetHDT=1\nsetCommandHDT=60\n"
+                      "setNMEA=1\nsetCommandNMEA=10\nsbas=1\nclean=1\nuseHdtPrefix=1\n"
+                      "hdtPrefix=2\n")
+        << QStringList{"apply", "PROFILE"};
+    QTest::newRow("nothing-ticked")
+        << QByteArray("setGGA=0\nsetCommandGGA=5\n") << QStringList{"apply", "PROFILE"};
+    QTest::newRow("assignments") << QByteArray("setGGA=1\nsetCommandGGA=1\nsetNMEA=1\n"
+                                               "setCommandNMEA=OFF\nsbas=0\nuseHdtPrefix=1\n"
+                                               "hdtPrefix=0\n")
+                                 << QStringList{"set", "ALL=OFF", "GGA=1", "SBAS=off",
+                                                "HDT-TALKER=HE"};
+}
+
+void CliTest::unitReceivesExactlyThePagesBytes()
+{
+    QFETCH(QByteArray, settings);
+    QFETCH(QStringList, command);
+    PseudoTerminal line;
+    QVERIFY(line.isValid());
+    qputenv("ZR415_EXTRA_PORTS", line.devicePath().toLocal8Bit());
+    const QByteArray page = pageBytes(settings, line.devicePath());
+    QVERIFY(!page.isEmpty());
+
+    const QString profile = writeFile(scratch, "same.ini", settings);
+    QStringList arguments = command;
+    if (arguments[1] == QLatin1String("PROFILE"))
+        arguments[1] = profile;
+    arguments.insert(command[0] == QLatin1String("set") ? 1 : 2, line.devicePath());
+    arguments << "--baud"
+              << "115200"
+              << "--audit" << scratch.filePath("same.jsonl") << "--json";
+    QProcess program;
+    startCtl(program, arguments);
+    const QByteArray received = serveUntilFinished(line, program);
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY(received.startsWith("#KVT,,GET,DEVICE.INFO.SN\r\n"));
+    QCOMPARE(withoutQueries(received), page);
+}
+
+void CliTest::profileErrorsSendNothingAndExitTwo_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QByteArray>("mentioned");
+    QTest::newRow("rate") << QByteArray("setGGA=1\nsetCommandGGA=2.5\n")
+                          << QByteArray("setCommandGGA=2.5");
+    QTest::newRow("talker") << QByteArray("useHdtPrefix=1\nhdtPrefix=5\n")
+                            << QByteArray("hdtPrefix=5");
+    QTest::newRow("unreadable") << QByteArray() << QByteArray("is a folder");
+}
+
+void CliTest::profileErrorsSendNothingAndExitTwo()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QByteArray, mentioned);
+    PseudoTerminal first;
+    PseudoTerminal second;
+    const QString profile =
+        content.isEmpty() ? scratch.path() : writeFile(scratch, "bad.ini", content);
+    const QString audit = scratch.filePath(QStringLiteral("refused.jsonl"));
+    const CtlRun run =
+        runCtl({"apply", profile, first.devicePath(), second.devicePath(), "--audit", audit});
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.err.contains(mentioned), run.err.constData());
+    QVERIFY(run.out.isEmpty());
+    QCOMPARE(first.read(200, 50), QByteArray());
+    QCOMPARE(second.read(50, 50), QByteArray());
+    QVERIFY(fileContent(audit).isEmpty());
+}
+
+const CliTest::MixedRun& CliTest::mixedRun()
+{
+    if (mixed)
+        return *mixed;
+    mixed = std::make_unique<MixedRun>();
+    const QList<QPair<QString, QStringList>> units = {
+        {"ok", {}},
+        {"rejected", {"--reject", "RMC"}},
+        {"unanswered", {"--no-ack"}},
+        {"mismatch", {"--sticky", "GGA"}},
+        {"no-device", {"--silent"}},
+        {"wrong-baud", {"--baud", "9600"}},
+        // Started last, so its line is surely up when the run begins and gone part-way.
+        {"lost", {"--no-ack", "--drop-after", "3"}},
+    };
+    QStringList ports;
+    for (const auto& [name, options] : units) {
+        mixed->simulators.push_back(
+            std::make_unique<SimulatorProcess>(QStringList{"--serial", "SN-" + name} + options));
+        mixed->portByName[name] = mixed->simulators.back()->devicePath();
+        ports << mixed->simulators.back()->devicePath();
+    }
+    mixed->portByName["open-failed"] = scratch.filePath(QStringLiteral("no-such-port"));
+    ports << mixed->portByName["open-failed"];
+    const QString profile = writeFile(scratch, "field.ini", fieldProfile);
+    const QString audit = scratch.filePath(QStringLiteral("mixed.jsonl"));
+    QProcessEnvironment environment = quickEnvironment();
+    // Shorter waits for the acknowledgements the unanswered unit never gets.
+    environment.insert(QStringLiteral("ZR415CTL_ACK_MS"), QStringLiteral("700"));
+    const CtlRun run =
+        runCtl(QStringList{"apply", profile} + ports + QStringList{"--json", "--audit", audit},
+               environment);
+    mixed->exitCode = run.exitCode;
+    mixed->err = run.err;
+    for (const QJsonObject& result : jsonLines(run.out))
+        mixed->resultByPort[result["port"].toString()] = result;
+    mixed->audit = jsonLines(fileContent(audit));
+    return *mixed;
+}
+
+void CliTest::everyResultClassInOneRun_data()
+{
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<QString>("detailKey"); // a list in the result that must hold detail
+    QTest::addColumn<QString>("detail");
+    QTest::newRow("ok") << "ok"
+                        << "ok" << 115200 << "ack_only"
+                        << "GNSS.CLEAN_SATELLITE";
+    QTest::newRow("rejected") << "rejected"
+                              << "rejected" << 115200 << "rejected"
+                              << "GNSS.NMEA.RMC";
+    QTest::newRow("unanswered") << "unanswered"
+                                << "unanswered" << 115200 << "unanswered"
+                                << "GNSS.SATELLITE.UNTRACK.SBAS";
+    QTest::newRow("mismatch") << "mismatch"
+                              << "mismatch" << 115200 << "mismatches"
+                              << "GNSS.NMEA.GGA want 1 got OFF";
+    QTest::newRow("no-device") << "no-device"
+                               << "no-device" << 0 << ""
+                               << "";
+    QTest::newRow("wrong-baud-found") << "wrong-baud"
+                                      << "ok" << 9600 << ""
+                                      << "";
+    QTest::newRow("lost") << "lost"
+                          << "lost" << 115200 << ""
+                          << "";
+    QTest::newRow("open-failed") << "open-failed"
+                                 << "open-failed" << 0 << ""
+                                 << "";
+}
+
+void CliTest::everyResultClassInOneRun()
+{
+    QFETCH(QString, unit);
+    QFETCH(QString, result);
+    QFETCH(int, baud);
+    QFETCH(QString, detailKey);
+    QFETCH(QString, detail);
+    const MixedRun& run = mixedRun();
+    QCOMPARE(run.exitCode, 1);
+    const QString port = run.portByName.value(unit);
+    QVERIFY2(run.resultByPort.contains(port), run.err.constData());
+    const QJsonObject got = run.resultByPort[port];
+    QCOMPARE(got["result"].toString(), result);
+    QCOMPARE(got["baud"].toInt(), baud);
+    const bool answered = baud != 0;
+    QCOMPARE(got["serial"].toString(), answered ? "SN-" + unit : QString());
+    // Nothing but the serial-number query ever reaches a device that did not answer it.
+    for (const QJsonValue& sentence : got["sent"].toArray())
+        QVERIFY(answered || sentence.toString() == QLatin1String("#KVT,,GET,DEVICE.INFO.SN"));
+    if (result == QLatin1String("ok"))
+        QVERIFY(got["mismatches"].toArray().isEmpty() && got["verified"].toBool());
+    if (!detailKey.isEmpty()) {
+        QStringList items;
+        for (const QJsonValue& item : got[detailKey].toArray())
+            items << (item.isObject() ? QStringLiteral("%1 want %2 got %3")
+                                            .arg(item["key"].toString(), item["want"].toString(),
+                                                 item["got"].toString())
+                                      : item.toString());
+        QVERIFY2(items.contains(detail), qPrintable(items.join(", ")));
+    }
+    if (unit == QLatin1String("wrong-baud"))
+        QVERIFY(got["baud_searched"].toBool());
+    if (unit == QLatin1String("lost") || unit == QLatin1String("open-failed"))
+        QVERIFY(!got["error"].toString().isEmpty());
+
+    // The audit file holds the same outcome for this unit, once, with the profile's digest.
+    int records = 0;
+    for (const QJsonObject& record : run.audit) {
+        if (record["port"].toString() != port)
+            continue;
+        ++records;
+        QCOMPARE(record["result"].toString(), result);
+        QCOMPARE(record["profile_sha256"].toString(),
+                 QString::fromLatin1(
+                     QCryptographicHash::hash(fieldProfile, QCryptographicHash::Sha256).toHex()));
+        QVERIFY(record["profile"].toString().endsWith(QLatin1String("field.ini")));
+    }
+    QCOMPARE(records, 1);
+    QCOMPARE(run.audit.size(), run.portByName.size());
+}
+
+void CliTest::interruptLeavesAConsistentAuditFile()
+{
+    SimulatorProcess quick({"--serial", "SN-QUICK"});
+    SimulatorProcess slowA({"--serial", "SN-SLOW-A", "--no-ack"});
+    SimulatorProcess slowB({"--serial", "SN-SLOW-B", "--no-ack"});
+    SimulatorProcess waiting({"--serial", "SN-WAITING"});
+    const QString profile = writeFile(scratch, "interrupt.ini", fieldProfile);
+    const QString audit = scratch.filePath(QStringLiteral("interrupt.jsonl"));
+    QProcess program;
+    // Unanswered commands wait the full second each, so the slow units are surely mid-way
+    // when Ctrl-C comes.
+    startCtl(program,
+             {"apply", profile, quick.devicePath(), slowA.devicePath(), slowB.devicePath(),
+              waiting.devicePath(), "--parallel", "2", "--json", "--audit", audit},
+             quickEnvironment());
+    // Two at a time: once the quick unit is done both slow ones hold the places, and the last
+    // unit waits for one.
+    QTRY_VERIFY_WITH_TIMEOUT(fileContent(audit).contains("SN-QUICK"), 10000);
+    ::kill(static_cast<pid_t>(program.processId()), SIGINT);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 130);
+
+    const QByteArray text = fileContent(audit);
+    QVERIFY(text.endsWith('\n'));
+    const QList<QJsonObject> records = jsonLines(text);
+    QCOMPARE(records.size(), 4);
+    QMap<QString, QJsonObject> byPort;
+    for (const QJsonObject& record : records)
+        byPort[record["port"].toString()] = record;
+    QCOMPARE(byPort.size(), 4);
+    QCOMPARE(byPort[quick.devicePath()]["result"].toString(), QStringLiteral("ok"));
+    for (const SimulatorProcess* unit : {&slowA, &slowB, &waiting})
+        QCOMPARE(byPort[unit->devicePath()]["result"].toString(), QStringLiteral("interrupted"));
+    QVERIFY(byPort[slowA.devicePath()]["sent"].toArray().size() > 1);
+    QVERIFY(byPort[waiting.devicePath()]["sent"].toArray().isEmpty());
+    // What was printed agrees with the record.
+    QCOMPARE(jsonLines(program.readAllStandardOutput()).size(), 4);
+}
+
+void CliTest::queryReportsSerialAndRatesAsJson()
+{
+    SimulatorProcess receiver({"--serial", "SN-Q", "--rates", "GGA=1,HDT=0.2", "--baud", "256000"});
+    const CtlRun run = runCtl({"query", receiver.devicePath(), "--json"});
+    QCOMPARE(run.exitCode, 0);
+    const QList<QJsonObject> results = jsonLines(run.out);
+    QCOMPARE(results.size(), 1);
+    QCOMPARE(results[0]["serial"].toString(), QStringLiteral("SN-Q"));
+    QCOMPARE(results[0]["baud"].toInt(), 256000);
+    const QJsonObject rates = results[0]["rates"].toObject();
+    QCOMPARE(rates.size(), 10);
+    QCOMPARE(rates["GGA"].toString(), QStringLiteral("1"));
+    QCOMPARE(rates["HDT"].toString(), QStringLiteral("0.2"));
+    QCOMPARE(rates["RMC"].toString(), QStringLiteral("OFF"));
+}
+
+void CliTest::portsListsTheExtraPathsThatExist()
+{
+    PseudoTerminal line;
+    QProcessEnvironment environment = quickEnvironment();
+    environment.insert(QStringLiteral("ZR415_EXTRA_PORTS"),
+                       line.devicePath() + QStringLiteral(":/no/such/port"));
+    const CtlRun run = runCtl({"ports", "--json"}, environment);
+    QCOMPARE(run.exitCode, 0);
+    const QJsonArray ports = QJsonDocument::fromJson(run.out).array();
+    QStringList paths;
+    for (const QJsonValue& port : ports)
+        paths << port["path"].toString();
+    QVERIFY2(paths.contains(line.devicePath()), run.out.constData());
+    QVERIFY(!paths.contains(QStringLiteral("/no/such/port")));
+}
+
+void CliTest::monitorPrintsTimedLines()
+{
+    SimulatorProcess receiver({"--rates", "GGA=0.1"});
+    const CtlRun run = runCtl({"monitor", receiver.devicePath(), "--seconds", "0.6"});
+    QCOMPARE(run.exitCode, 0);
+    const QList<QByteArray> lines = run.out.trimmed().split('\n');
+    QVERIFY2(lines.size() >= 2, run.out.constData());
+    static const QRegularExpression timed(
+        QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT[0-9:.]+Z  \\$..GGA,"));
+    for (const QByteArray& line : lines)
+        QVERIFY2(timed.match(QString::fromLatin1(line)).hasMatch(), line.constData());
+}
+
+QTEST_MAIN(CliTest)
+#include "tst_cli.moc"
