@@ -45,9 +45,9 @@ int hexDigit(char c)
 }
 } // namespace
 
-std::string IniParameter::encodeValue(const std::string& value)
+std::string IniParameter::encodeValue(const std::string& value, bool quoted)
 {
-    if (!needsQuotes(value))
+    if (!quoted && !needsQuotes(value))
         return value;
     static const char hex[] = "0123456789ABCDEF";
     std::string out = "\"";
@@ -160,11 +160,26 @@ void IniParameter::parse(const std::string& text)
                            kept.text.find('\0') == std::string::npos;
         if (entry) {
             kept.key = trimmed(content.substr(0, equals));
-            kept.indent = kept.text.substr(0, kept.text.find_first_not_of(" \t"));
-            values.set(kept.key.c_str(), decodeValue(trimmed(content.substr(equals + 1))).c_str());
+            // Only blanks come before the key, so the first "=" of the line is the entry's.
+            const std::size_t afterEquals = kept.text.find('=') + 1;
+            const std::size_t valueStart = kept.text.find_first_not_of(" \t", afterEquals);
+            const std::size_t valueEnd = kept.text.find_last_not_of(" \t") + 1;
+            kept.head = kept.text.substr(0, valueStart == std::string::npos ? kept.text.size()
+                                                                            : valueStart);
+            kept.tail = valueStart == std::string::npos ? "" : kept.text.substr(valueEnd);
+            const std::string raw = trimmed(content.substr(equals + 1));
+            kept.value = decodeValue(raw);
+            // A decoded value always loses its quotes, so it differs from the raw text.
+            kept.quoted = kept.value != raw;
+            values.set(kept.key.c_str(), kept.value.c_str());
         }
         lines.push_back(std::move(kept));
     }
+    // The last line of a key gave the value that counts; only that line is ever rewritten.
+    std::set<std::string> seen;
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line)
+        if (!line->key.empty() && seen.insert(line->key).second)
+            line->live = true;
     lineEnd = !lines.empty() && lines.front().ending == "\r\n" ? "\r\n" : "\n";
 }
 
@@ -173,13 +188,14 @@ std::string IniParameter::render() const
     std::string out = hasBom ? bom : std::string();
     std::set<std::string> written;
     for (const Line& line : lines) {
-        const char* value = line.key.empty() ? nullptr : values.get(line.key.c_str());
-        if (value) {
-            out += line.indent + line.key + "=" + encodeValue(value) + line.ending;
-            written.insert(line.key);
-        } else {
+        const char* value = line.live ? values.get(line.key.c_str()) : nullptr;
+        // An unchanged value keeps its line byte for byte, whatever spelling it had.
+        if (value && line.value != value)
+            out += line.head + encodeValue(value, line.quoted) + line.tail + line.ending;
+        else
             out += line.text + line.ending;
-        }
+        if (!line.key.empty())
+            written.insert(line.key);
     }
     bool separated = lines.empty() || lines.back().ending.find('\n') != std::string::npos;
     for (std::size_t i = 0; i < values.count(); ++i) {

@@ -38,6 +38,8 @@ private slots:
     void everyValueComesBackByteForByte_data();
     void everyValueComesBackByteForByte();
     void saveKeepsCommentsUnknownKeysAndLineEnds();
+    void onlyTheLineOfAChangedValueIsRewritten_data();
+    void onlyTheLineOfAChangedValueIsRewritten();
     void malformedLinesDoNotStopTheLoad();
     void savingTwiceWritesTheSameBytes_data();
     void savingTwiceWritesTheSameBytes();
@@ -122,8 +124,65 @@ void IniParameterTest::saveKeepsCommentsUnknownKeysAndLineEnds()
     settings.dictionary()->set("sbas", "1");
     settings.dictionary()->set("newKey", "new");
     QVERIFY(settings.save(nullptr));
+    // Only the last sbas line gave the value; the earlier one stays as the operator left it.
     QCOMPARE(readFile(path), QByteArray("\xEF\xBB\xBF; operator notes\r\nunknownKey=kept\r\n"
-                                        "sbas=1\r\nsbas=1\r\nnewKey=new\r\n"));
+                                        "sbas=0\r\nsbas=1\r\nnewKey=new\r\n"));
+}
+
+void IniParameterTest::onlyTheLineOfAChangedValueIsRewritten_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QByteArray>("saved");
+
+    QTest::newRow("same-key-in-two-sections-changed")
+        << QByteArray("[a]\nname=one\n[b]\nname=two\n") << QByteArray("name") << QByteArray("three")
+        << QByteArray("[a]\nname=one\n[b]\nname=three\n");
+    QTest::newRow("same-key-in-two-sections-unchanged")
+        << QByteArray("[a]\nname=one\n[b]\nname=two\n") << QByteArray("name") << QByteArray("two")
+        << QByteArray("[a]\nname=one\n[b]\nname=two\n");
+    QTest::newRow("repeated-key-crlf") << QByteArray("a=1\r\nb=2\r\na=3\r\n") << QByteArray("a")
+                                       << QByteArray("4") << QByteArray("a=1\r\nb=2\r\na=4\r\n");
+    QTest::newRow("quoted-value-unchanged")
+        << QByteArray("station=\"north, mast 2\"\n") << QByteArray("station")
+        << QByteArray("north, mast 2") << QByteArray("station=\"north, mast 2\"\n");
+    QTest::newRow("quoted-value-changed-stays-quoted")
+        << QByteArray("station=\"north, mast 2\"\n") << QByteArray("station")
+        << QByteArray("south, mast 3") << QByteArray("station=\"south, mast 3\"\n");
+    QTest::newRow("escaped-value-unchanged")
+        << QByteArray("path=\"C:\\\\dir\"\n") << QByteArray("path") << QByteArray("C:\\dir")
+        << QByteArray("path=\"C:\\\\dir\"\n");
+    QTest::newRow("spacing-unchanged")
+        << QByteArray("  portNum = COM3  \n") << QByteArray("portNum") << QByteArray("COM3")
+        << QByteArray("  portNum = COM3  \n");
+    QTest::newRow("spacing-kept-when-changed")
+        << QByteArray("\tportNum = COM3 \n") << QByteArray("portNum") << QByteArray("COM4")
+        << QByteArray("\tportNum = COM4 \n");
+    QTest::newRow("empty-value-filled") << QByteArray("sbas=\nx=1\n") << QByteArray("sbas")
+                                        << QByteArray("1") << QByteArray("sbas=1\nx=1\n");
+    QTest::newRow("plain-value-that-now-needs-quotes")
+        << QByteArray("note=x\n") << QByteArray("note") << QByteArray(" padded ")
+        << QByteArray("note=\" padded \"\n");
+}
+
+void IniParameterTest::onlyTheLineOfAChangedValueIsRewritten()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, key);
+    QFETCH(QByteArray, value);
+    QFETCH(QByteArray, saved);
+    const QString path = pathOf("rewrite.ini");
+    writeFile(path, file);
+    IniParameter settings;
+    QVERIFY(settings.load(path.toLocal8Bit().constData()));
+    settings.dictionary()->set(key.constData(), value.constData());
+    QVERIFY2(settings.save(nullptr), settings.error_text());
+    QCOMPARE(readFile(path), saved);
+
+    IniParameter reloaded;
+    QVERIFY(reloaded.load(path.toLocal8Bit().constData()));
+    QCOMPARE(::value(reloaded, key.constData()), value);
 }
 
 void IniParameterTest::malformedLinesDoNotStopTheLoad()
