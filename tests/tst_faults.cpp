@@ -8,6 +8,7 @@
 #include "PseudoTerminal.h"
 #include "RecordingLogger.h"
 #include "SetWidget.h"
+#include "SettingsKeys.h"
 #include "StreamExtractor.h"
 #include "TempSettings.h"
 
@@ -18,6 +19,9 @@
 #include <QRandomGenerator>
 
 #include <csignal>
+#include <cstring>
+#include <map>
+#include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,6 +47,42 @@ QByteArray randomBytes(qsizetype size, quint32 seed)
     for (char& byte : bytes)
         byte = static_cast<char>(random.bounded(256));
     return bytes;
+}
+
+// The indexes of the lines that give the settings keys their values: the last line of each,
+// read as the settings file reads it (blanks around the key, no comments, sections or NULs).
+std::set<qsizetype> linesOfSettingsKeys(const QList<QByteArray>& lines)
+{
+    std::map<std::string, qsizetype> last;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        std::string line = lines[i].toStdString();
+        if (i == 0 && line.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            line.erase(0, 3);
+        line.erase(0, line.find_first_not_of(" \t"));
+        const std::size_t equals = line.find('=');
+        if (line.empty() || std::strchr(";#[", line[0]) || line.find('\0') != std::string::npos ||
+            equals == std::string::npos)
+            continue;
+        std::string key = line.substr(0, equals);
+        key.erase(key.find_last_not_of(" \t") + 1);
+        if (SettingsKeys::find(key))
+            last[key] = i;
+    }
+    std::set<qsizetype> indexes;
+    for (const auto& entry : last)
+        indexes.insert(entry.second);
+    return indexes;
+}
+
+// The settings keys and their values as the settings object holds them now.
+std::map<std::string, std::string> settingsValues()
+{
+    IDictionary* values = get_system_ini_parameter()->dictionary();
+    std::map<std::string, std::string> found;
+    for (const SettingsKey& key : SettingsKeys::all())
+        if (const char* value = values->get(key.name.c_str()))
+            found[key.name] = value;
+    return found;
 }
 
 // Runs body with every file write past limitBytes failing, as on a full disk.
@@ -118,14 +158,25 @@ void FaultsTest::badSettingsFilesStillStartThePage()
     QCOMPARE(part<QCheckBox>(page, "sbasCheck")->isChecked(), sbasTicked);
     QCOMPARE(page.outputRows().at("GGA")->currentText(), ggaRate);
 
-    // Saving keeps what the tool did not write, byte for byte.
+    // Saving keeps what the tool did not write, byte for byte: every line but the last one
+    // of each settings key comes back as it was, and nothing the tool wrote is lost on reload.
     click(page, "saveButton");
     QCOMPARE(prompts.shown.size(), 1);
     QCOMPARE(prompts.shown[0].text, QStringLiteral("保存成功"));
-    IDictionary* before = get_system_ini_parameter()->dictionary();
-    const std::size_t keys = before->count();
+    const QList<QByteArray> before = file.split('\n');
+    const QList<QByteArray> after = settings.fileContent().split('\n');
+    QVERIFY(after.size() >= before.size());
+    const std::set<qsizetype> written = linesOfSettingsKeys(before);
+    for (qsizetype i = 0; i + 1 < before.size(); ++i)
+        if (!written.count(i))
+            QVERIFY2(after[i] == before[i], qPrintable(QStringLiteral("line %1").arg(i + 1)));
+    // The last line had no line end: keys appended after it give it one.
+    if (!written.count(before.size() - 1))
+        QVERIFY(after[before.size() - 1].startsWith(before.last()));
+    const std::map<std::string, std::string> stored = settingsValues();
     QVERIFY(settings.reload());
-    QCOMPARE(get_system_ini_parameter()->dictionary()->count(), keys);
+    QCOMPARE(settingsValues(), stored);
+    QCOMPARE(stored.size(), SettingsKeys::all().size());
 }
 
 void FaultsTest::failedSavesKeepTheOldFileByteForByte_data()
