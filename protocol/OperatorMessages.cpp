@@ -100,6 +100,8 @@ QString saveReason(SaveError kind, const QString& systemText)
         return tr("文件夹不可写");
     case SaveError::DiskFull:
         return tr("磁盘已满");
+    case SaveError::FileIsLink:
+        return tr("配置文件是符号链接，已拒绝");
     default:
         return tr("系统错误：%1").arg(systemText);
     }

@@ -11,7 +11,8 @@
 // keeps every line byte for byte except the last line of each key whose value changed, which is
 // rewritten in place (its spacing and quoting kept); new keys are appended at the end. Values
 // that would not survive a plain line (spaces at either end, a leading quote, control
-// characters) are written quoted with backslash escapes.
+// characters) are written quoted with backslash escapes. The file is replaced through a new
+// file renamed over it, and a symbolic link in its place is refused rather than followed.
 class IniParameter : public IIniParameter
 {
 public:
@@ -42,6 +43,8 @@ private:
         bool live = false;   // the last line of its key: the one whose value counts
         std::string ending;  // the line's own end: "\n", "\r\n", or none on the last line
     };
+
+    bool fail(SaveError kind, const std::string& text);
 
     Dictionary values;
     std::vector<Line> lines;

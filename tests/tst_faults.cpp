@@ -109,6 +109,8 @@ private slots:
     void badSettingsFilesStillStartThePage();
     void failedSavesKeepTheOldFileByteForByte_data();
     void failedSavesKeepTheOldFileByteForByte();
+    void linkPlantedForTheSettingsFileIsRefused_data();
+    void linkPlantedForTheSettingsFileIsRefused();
     void lineFaultsLeaveThePageWorkingAndBounded_data();
     void lineFaultsLeaveThePageWorkingAndBounded();
     void portWithoutRightsIsReported();
@@ -217,6 +219,48 @@ void FaultsTest::failedSavesKeepTheOldFileByteForByte()
     // The operator's choice is still in memory: a save that works later writes it.
     click(page, "saveButton");
     QVERIFY(settings.fileContent().contains("sbas=1\r\n"));
+}
+
+void FaultsTest::linkPlantedForTheSettingsFileIsRefused_data()
+{
+    QTest::addColumn<bool>("targetExists");
+    QTest::newRow("link-to-a-file-elsewhere") << true;
+    QTest::newRow("dangling-link") << false;
+}
+
+// Someone who may write the settings folder swaps the file for a link: saving must neither
+// write through it nor create what it names, and the operator is told why.
+void FaultsTest::linkPlantedForTheSettingsFileIsRefused()
+{
+    QFETCH(bool, targetExists);
+    RecordingLogger logger;
+    TempSettings settings("sbas=0\n");
+    PromptRecorder prompts;
+    DlgZR415 page(nullptr);
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath(QStringLiteral("shadow"));
+    const QByteArray victim = "root:x:0:0\n";
+    if (targetExists) {
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(victim);
+    }
+    QVERIFY(QFile::remove(settings.path()));
+    QVERIFY(QFile::link(target, settings.path()));
+
+    part<QCheckBox>(page, "sbasCheck")->setChecked(true);
+    click(page, "saveButton");
+
+    QCOMPARE(QFileInfo::exists(target), targetExists);
+    if (targetExists) {
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), victim);
+    }
+    QCOMPARE(QFileInfo(settings.path()).symLinkTarget(), target);
+    QCOMPARE(prompts.shown.size(), 1);
+    QCOMPARE(prompts.shown[0].text, QStringLiteral("配置保存失败：配置文件是符号链接，已拒绝"));
+    QVERIFY(logger.contains("symbolic link"));
 }
 
 void FaultsTest::lineFaultsLeaveThePageWorkingAndBounded_data()

@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 QByteArray readFile(const QString& path)
@@ -47,6 +48,10 @@ private slots:
     void saveIntoReadOnlyFileFailsAndKeepsIt();
     void saveIntoReadOnlyFolderFailsAndKeepsTheFile();
     void saveOntoFullDiskFailsAndKeepsTheFile();
+    void saveKeepsTheModeOfTheFile_data();
+    void saveKeepsTheModeOfTheFile();
+    void saveRefusesALinkInTheFilesPlace_data();
+    void saveRefusesALinkInTheFilesPlace();
 
 private:
     QTemporaryDir folder;
@@ -295,6 +300,73 @@ void IniParameterTest::saveOntoFullDiskFailsAndKeepsTheFile()
     QVERIFY(QByteArray(settings.error_text()).size() > 0);
     QCOMPARE(readFile(path), original);
     QCOMPARE(QDir(folder.path()).entryList({QStringLiteral("full.ini*")}, QDir::Files).size(), 1);
+}
+
+void IniParameterTest::saveKeepsTheModeOfTheFile_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("owner-only") << 0600;
+    QTest::newRow("group-writable") << 0664;
+    QTest::newRow("group-read-only") << 0640;
+}
+
+// The file is replaced by a new one: it must come out as the operator's group left it.
+void IniParameterTest::saveKeepsTheModeOfTheFile()
+{
+    QFETCH(int, mode);
+    const QString path = pathOf("mode.ini");
+    writeFile(path, "sbas=0\n");
+    const QByteArray local = path.toLocal8Bit();
+    QCOMPARE(chmod(local.constData(), static_cast<mode_t>(mode)), 0);
+    IniParameter settings;
+    QVERIFY(settings.load(local.constData()));
+    settings.dictionary()->set("sbas", "1");
+    QVERIFY2(settings.save(nullptr), settings.error_text());
+    struct stat saved = {};
+    QCOMPARE(lstat(local.constData(), &saved), 0);
+    QVERIFY(S_ISREG(saved.st_mode));
+    QCOMPARE(int(saved.st_mode & 07777), mode);
+    QCOMPARE(readFile(path), QByteArray("sbas=1\n"));
+}
+
+void IniParameterTest::saveRefusesALinkInTheFilesPlace_data()
+{
+    QTest::addColumn<bool>("targetExists");
+    QTest::addColumn<bool>("givenByName");
+    QTest::newRow("link-to-a-file-elsewhere") << true << false;
+    QTest::newRow("link-to-a-file-named-in-the-call") << true << true;
+    QTest::newRow("dangling-link") << false << false;
+}
+
+// A link planted where the file was loaded from: the save fails and what the link points to
+// is neither changed nor created.
+void IniParameterTest::saveRefusesALinkInTheFilesPlace()
+{
+    QFETCH(bool, targetExists);
+    QFETCH(bool, givenByName);
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath(QStringLiteral("victim"));
+    const QByteArray victim = "not a settings file\n";
+    if (targetExists)
+        writeFile(target, victim);
+    QTemporaryDir shared;
+    const QString path = shared.filePath(QStringLiteral("ZR415.ini"));
+    writeFile(path, "sbas=0\n");
+    IniParameter settings;
+    QVERIFY(settings.load(path.toLocal8Bit().constData()));
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QFile::link(target, path));
+
+    settings.dictionary()->set("sbas", "1");
+    QVERIFY(!settings.save(givenByName ? path.toLocal8Bit().constData() : nullptr));
+    QCOMPARE(settings.error_kind(), SaveError::FileIsLink);
+    QVERIFY(QByteArray(settings.error_text()).contains("symbolic link"));
+    QCOMPARE(QFileInfo::exists(target), targetExists);
+    if (targetExists)
+        QCOMPARE(readFile(target), victim);
+    QCOMPARE(QFileInfo(path).symLinkTarget(), target);
+    QCOMPARE(QDir(shared.path()).entryList(QDir::Files | QDir::System | QDir::Hidden),
+             QStringList{QStringLiteral("ZR415.ini")});
 }
 
 QTEST_GUILESS_MAIN(IniParameterTest)
