@@ -24,6 +24,8 @@ private slots:
     void textToIntReadsLikeAtoiWithoutOverflow();
     void formatterCutsAtItsCapacity();
     void dictionaryKeepsValuesOfAnyLengthAndOrder();
+    void valuePointerStaysValidWhileOtherKeysAreSet_data();
+    void valuePointerStaysValidWhileOtherKeysAreSet();
     void dicGetCszFallsBackToDefaultOrThrowsLogged();
     void throwLoggedErrorLogsTheFormatAndThrowsTheBoundedText();
 };
@@ -144,6 +146,43 @@ void TextServicesTest::dictionaryKeepsValuesOfAnyLengthAndOrder()
     QVERIFY(dictionary->get("missing") == nullptr);
     dictionary_release_instance(&dictionary);
     QVERIFY(dictionary == nullptr);
+}
+
+void TextServicesTest::valuePointerStaysValidWhileOtherKeysAreSet_data()
+{
+    QTest::addColumn<QByteArray>("held");
+    QTest::addColumn<int>("added");
+    // Short texts live inside the string object itself, so they move whenever it moves.
+    QTest::newRow("short-value-few-keys") << QByteArray("1") << 10;
+    QTest::newRow("short-value-many-keys") << QByteArray("COM3") << 20000;
+    QTest::newRow("empty-value-many-keys") << QByteArray("") << 20000;
+    QTest::newRow("long-value-many-keys") << QByteArray(300, 'v') << 20000;
+}
+
+// A caller may keep the pointer get() gave while it sets other keys: the sanitizer build
+// reports a read through a pointer that moved.
+void TextServicesTest::valuePointerStaysValidWhileOtherKeysAreSet()
+{
+    QFETCH(QByteArray, held);
+    QFETCH(int, added);
+    IDictionary* dictionary = dictionary_get_instance(0);
+    dictionary->set("held", held.constData());
+    const char* pointer = dictionary->get("held");
+    for (int i = 0; i < added; ++i) {
+        const QByteArray key = "key" + QByteArray::number(i);
+        dictionary->set(key.constData(), key.constData());
+        if (i % 100 == 0)
+            dictionary->set("key0", "set again");
+    }
+    // The same text where it was, not merely an equal text somewhere else.
+    QCOMPARE(static_cast<const void*>(dictionary->get("held")), static_cast<const void*>(pointer));
+    QCOMPARE(QByteArray(pointer), held);
+    QCOMPARE(dictionary->count(), std::size_t(added) + 1);
+    QCOMPARE(QByteArray(dictionary->keyAt(0)), QByteArray("held"));
+    QCOMPARE(QByteArray(dictionary->keyAt(std::size_t(added))),
+             "key" + QByteArray::number(added - 1));
+    QCOMPARE(QByteArray(dictionary->get("key0")), QByteArray("set again"));
+    dictionary_release_instance(&dictionary);
 }
 
 void TextServicesTest::dicGetCszFallsBackToDefaultOrThrowsLogged()
