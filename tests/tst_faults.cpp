@@ -1,6 +1,7 @@
 // Faults from the settings file and the serial line: the tool starts, keeps working, keeps its
 // memory bounded and never loses the saved file.
 #include "DlgZR415.h"
+#include "FileLogger.h"
 #include "IDictionary.h"
 #include "IIniParameter.h"
 #include "PageProbe.h"
@@ -111,6 +112,8 @@ private slots:
     void failedSavesKeepTheOldFileByteForByte();
     void linkPlantedForTheSettingsFileIsRefused_data();
     void linkPlantedForTheSettingsFileIsRefused();
+    void namesPlantedForTheLogAreRefused_data();
+    void namesPlantedForTheLogAreRefused();
     void lineFaultsLeaveThePageWorkingAndBounded_data();
     void lineFaultsLeaveThePageWorkingAndBounded();
     void portWithoutRightsIsReported();
@@ -261,6 +264,68 @@ void FaultsTest::linkPlantedForTheSettingsFileIsRefused()
     QCOMPARE(prompts.shown.size(), 1);
     QCOMPARE(prompts.shown[0].text, QStringLiteral("配置保存失败：配置文件是符号链接，已拒绝"));
     QVERIFY(logger.contains("symbolic link"));
+}
+
+void FaultsTest::namesPlantedForTheLogAreRefused_data()
+{
+    QTest::addColumn<QString>("planted");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("link-to-a-file-elsewhere") << "link"
+                                              << "symbolic link";
+    QTest::newRow("dangling-link") << "dangling"
+                                   << "symbolic link";
+    QTest::newRow("hard-link-to-a-file-elsewhere") << "hard"
+                                                   << "hard link";
+    // Nobody reads the pipe: opening it for writing must not hang the start-up.
+    QTest::newRow("pipe") << "pipe"
+                          << "not a plain file";
+}
+
+// Someone who may write the log folder plants a name for the log: the log is not opened
+// through it, what it names is untouched, and the log goes to the next folder.
+void FaultsTest::namesPlantedForTheLogAreRefused()
+{
+    QFETCH(QString, planted);
+    QFETCH(QString, reason);
+    QTemporaryDir shared;
+    QTemporaryDir elsewhere;
+    const QString log = shared.filePath(QStringLiteral("ZR415.log"));
+    const QString target = elsewhere.filePath(QStringLiteral("victim"));
+    const QByteArray victim = "precious\n";
+    if (planted != QLatin1String("dangling") && planted != QLatin1String("pipe")) {
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(victim);
+    }
+    const QByteArray logPath = log.toLocal8Bit();
+    if (planted == QLatin1String("hard"))
+        QCOMPARE(::link(target.toLocal8Bit().constData(), logPath.constData()), 0);
+    else if (planted == QLatin1String("pipe"))
+        QCOMPARE(::mkfifo(logPath.constData(), 0666), 0);
+    else
+        QVERIFY(QFile::link(target, log));
+
+    FileLogger direct(logPath.toStdString());
+    QVERIFY(!direct.isOpen());
+    QVERIFY2(QString::fromStdString(direct.failure()).contains(reason), direct.failure().c_str());
+
+    std::vector<std::string> passedOver;
+    const QString next = elsewhere.filePath(QStringLiteral("state"));
+    std::unique_ptr<FileLogger> logger = FileLogger::openInFirstUsable(
+        {shared.path().toStdString(), next.toStdString()}, passedOver);
+    QVERIFY(logger);
+    QCOMPARE(QString::fromStdString(logger->path()), next + QStringLiteral("/ZR415.log"));
+    logger->log("%s", "an entry");
+    QCOMPARE(passedOver.size(), std::size_t(1));
+    QVERIFY(QString::fromStdString(passedOver[0]).contains(reason));
+
+    if (planted == QLatin1String("dangling")) {
+        QVERIFY(!QFileInfo::exists(target));
+    } else if (planted != QLatin1String("pipe")) {
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), victim);
+    }
 }
 
 void FaultsTest::lineFaultsLeaveThePageWorkingAndBounded_data()

@@ -36,10 +36,12 @@ public:
     {
         return root.filePath(QStringLiteral("bin/../etc/Corvane/config/ZR415.ini"));
     }
-    QByteArray log() const
+    QByteArray log() const { return readAll(root.filePath(QStringLiteral("log/ZR415.log"))); }
+    // The per-user state folder the log falls back to; the operator's own stays untouched.
+    QString stateHome() const { return root.filePath(QStringLiteral("state")); }
+    QByteArray fallbackLog() const
     {
-        QFile file(root.filePath(QStringLiteral("log/ZR415.log")));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return readAll(stateHome() + QStringLiteral("/zr415/ZR415.log"));
     }
     // Starts the program on the offscreen platform with this copy's own temp folder.
     void start(QProcess& process) const
@@ -47,13 +49,27 @@ public:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         environment.insert(QStringLiteral("TMPDIR"), root.filePath(QStringLiteral("tmp")));
+        environment.insert(QStringLiteral("XDG_STATE_HOME"), stateHome());
         process.setProcessEnvironment(environment);
         process.start(program(), {});
     }
 
 private:
+    static QByteArray readAll(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
     QTemporaryDir root;
 };
+
+void makeFile(const QString& path, const QByteArray& content = QByteArray())
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
 
 bool waitForLog(const InstalledCopy& copy, const QByteArray& text, int count = 1)
 {
@@ -81,6 +97,8 @@ class StartupTest : public QObject
 private slots:
     void missingSettingsFileLogsAndExitsWithoutWindow();
     void withoutAUsableLogTheFailureStillEndsCleanly();
+    void logGoesToTheStateFolderWhenItsOwnCannotBeUsed_data();
+    void logGoesToTheStateFolderWhenItsOwnCannotBeUsed();
     void secondInstanceIsRefusedWhileTheFirstRuns();
     void lockOfAKilledInstanceDoesNotBlockTheNextStart();
     void secondInstanceShowsTheWarningAndEndsWithZero();
@@ -106,16 +124,58 @@ void StartupTest::missingSettingsFileLogsAndExitsWithoutWindow()
 void StartupTest::withoutAUsableLogTheFailureStillEndsCleanly()
 {
     InstalledCopy copy(false);
-    // A file where the log folder should be: there is no logger.
-    QFile blocker(copy.rootPath() + QStringLiteral("/log"));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    // Files where the log folder and the state folder should be: there is no logger.
+    makeFile(copy.rootPath() + QStringLiteral("/log"));
+    makeFile(copy.stateHome());
     QProcess process;
     copy.start(process);
     QVERIFY(process.waitForFinished(10000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 1);
-    QVERIFY(process.readAllStandardError().contains("get_system_ini_parameter().load("));
+    const QByteArray errors = process.readAllStandardError();
+    QVERIFY(errors.contains("get_system_ini_parameter().load("));
+    // Why there is no log is said where it can still be seen.
+    QVERIFY2(errors.contains("log/ZR415.log not used"), errors.constData());
+    QVERIFY2(errors.contains("state/zr415/ZR415.log not used"), errors.constData());
+}
+
+void StartupTest::logGoesToTheStateFolderWhenItsOwnCannotBeUsed_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QByteArray>("reason");
+    QTest::newRow("a-file-in-place-of-the-log-folder") << "file" << QByteArray("not used");
+    QTest::newRow("link-planted-for-the-log") << "link" << QByteArray("symbolic link");
+}
+
+void StartupTest::logGoesToTheStateFolderWhenItsOwnCannotBeUsed()
+{
+    QFETCH(QString, fault);
+    QFETCH(QByteArray, reason);
+    InstalledCopy copy(false);
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath(QStringLiteral("victim"));
+    const QByteArray victim = "precious\n";
+    makeFile(target, victim);
+    if (fault == QLatin1String("file")) {
+        makeFile(copy.rootPath() + QStringLiteral("/log"));
+    } else {
+        QVERIFY(QDir(copy.rootPath()).mkpath(QStringLiteral("log")));
+        QVERIFY(QFile::link(target, copy.rootPath() + QStringLiteral("/log/ZR415.log")));
+    }
+    QProcess process;
+    copy.start(process);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitCode(), 1);
+
+    const QByteArray log = copy.fallbackLog();
+    const QByteArray expected =
+        "get_system_ini_parameter().load(" + copy.settingsPath().toLocal8Bit() + ") fail!";
+    QVERIFY2(log.contains(expected), log.constData());
+    QVERIFY2(log.contains("log/ZR415.log not used: ") && log.contains(reason), log.constData());
+    QCOMPARE(log.count('\n'), 2);
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), victim);
 }
 
 void StartupTest::secondInstanceIsRefusedWhileTheFirstRuns()
