@@ -10,7 +10,10 @@
 
 #include <QApplication>
 #include <QLockFile>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
+#include <QTranslator>
 
 #include <csignal>
 
@@ -83,6 +86,21 @@ bool waitForLog(const InstalledCopy& copy, const QByteArray& text, int count = 1
     return false;
 }
 
+// Takes out every translator that earlier start-ups installed.
+void removeTranslators()
+{
+    for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+}
+
+QString standardOkText()
+{
+    QMessageBox box(QMessageBox::Information, QString(), QString(), QMessageBox::Ok);
+    return box.button(QMessageBox::Ok)->text();
+}
+
 void stop(QProcess& process)
 {
     process.kill();
@@ -103,6 +121,7 @@ private slots:
     void lockOfAKilledInstanceDoesNotBlockTheNextStart();
     void secondInstanceShowsTheWarningAndEndsWithZero();
     void escapeClosesTheWindowAndEndsTheEventLoop();
+    void translationIsLoadedOnlyWhereOneIsShipped_data();
     void translationIsLoadedOnlyWhereOneIsShipped();
 };
 
@@ -237,16 +256,41 @@ void StartupTest::escapeClosesTheWindowAndEndsTheEventLoop()
     QVERIFY(window.isHidden());
 }
 
+void StartupTest::translationIsLoadedOnlyWhereOneIsShipped_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<bool>("shipped");
+    QTest::newRow("german-none-shipped") << QLocale(QLocale::German, QLocale::Germany) << false;
+    QTest::newRow("chinese-shipped") << QLocale(QLocale::Chinese, QLocale::China) << true;
+}
+
+// An identity translation cannot tell a loaded file from none, so look at the translators
+// themselves: the tool's own must hold its messages, and Qt's must change a standard button.
 void StartupTest::translationIsLoadedOnlyWhereOneIsShipped()
 {
+    QFETCH(QLocale, locale);
+    QFETCH(bool, shipped);
+    removeTranslators();
+    QCOMPARE(standardOkText(), QStringLiteral("OK"));
     const QLocale before;
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    QVERIFY(!load_translations_file(qApp, 0));
-    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
-    QVERIFY(load_translations_file(qApp, 0));
-    QVERIFY(!load_translations_file(nullptr, 0));
+    QLocale::setDefault(locale);
+    const bool loaded = load_translations_file(qApp, 0);
     QLocale::setDefault(before);
-    // Captions stay as they are either way.
+    QCOMPARE(loaded, shipped);
+
+    QTranslator* own = nullptr;
+    for (QTranslator* translator : qApp->findChildren<QTranslator*>())
+        if (QFileInfo(translator->filePath()).fileName().startsWith(QLatin1String("zr415_")))
+            own = translator;
+    QCOMPARE(own != nullptr, shipped);
+    if (own) {
+        QCOMPARE(own->language(), QStringLiteral("zh_CN"));
+        // A translator without the message answers with a null text.
+        QCOMPARE(own->translate("DlgTab", "ZR415"), QStringLiteral("ZR415"));
+    }
+    // Message boxes show Chinese standard buttons whatever the locale, like every caption.
+    QCOMPARE(standardOkText(), QStringLiteral("确定"));
+    QVERIFY(!load_translations_file(nullptr, 0));
     DlgTab window(nullptr);
     QCOMPARE(window.windowTitle(), QStringLiteral("ZR415"));
 }
