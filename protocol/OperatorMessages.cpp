@@ -103,6 +103,8 @@ QString saveReason(SaveError kind, const QString& systemText)
         return translated(QT_TRANSLATE_NOOP("DlgZR415", "文件夹不可写"));
     case SaveError::DiskFull:
         return translated(QT_TRANSLATE_NOOP("DlgZR415", "磁盘已满"));
+    case SaveError::FileIsLink:
+        return translated(QT_TRANSLATE_NOOP("DlgZR415", "配置文件是符号链接，已拒绝"));
     default:
         return translated(QT_TRANSLATE_NOOP("DlgZR415", "系统错误：%1")).arg(systemText);
     }

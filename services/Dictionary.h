@@ -2,10 +2,10 @@
 
 #include "IDictionary.h"
 
+#include <deque>
 #include <string>
 #include <unordered_map>
 #include <utility>
-#include <vector>
 
 class Dictionary : public IDictionary
 {
@@ -16,6 +16,8 @@ public:
     const char* keyAt(std::size_t index) const override;
 
 private:
-    std::vector<std::pair<std::string, std::string>> entries;
+    // A deque never moves its elements when one is added, so the text a value pointer points
+    // into stays where it is until its own key is set again.
+    std::deque<std::pair<std::string, std::string>> entries;
     std::unordered_map<std::string, std::size_t> indexByKey;
 };

@@ -6,15 +6,44 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <memory>
-#include <string>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 const char* const FileLogger::defaultPathTemplate = "$(APP_DIR)/../log/ZR415.log";
+const char* const FileLogger::fileName = "ZR415.log";
 
 FileLogger::FileLogger(const std::string& path) : filePath(path)
 {
-    QDir().mkpath(QFileInfo(QString::fromStdString(path)).absolutePath());
-    file = std::fopen(path.c_str(), "a");
+    QDir().mkpath(QFileInfo(QString::fromLocal8Bit(path.c_str())).absolutePath());
+    // O_NOFOLLOW refuses a link in the file's place; O_NONBLOCK keeps a planted pipe from
+    // holding the start-up until someone reads it. What was opened is checked on the open
+    // file itself, so nothing can be swapped in between.
+    const int fd = ::open(
+        path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        // ENXIO: a pipe with no reader or a device with nothing behind it.
+        why = errno == ELOOP   ? "it is a symbolic link: refused"
+              : errno == ENXIO ? "it is not a plain file: refused"
+                               : std::strerror(errno);
+        return;
+    }
+    struct stat opened = {};
+    if (::fstat(fd, &opened) != 0)
+        why = std::strerror(errno);
+    else if (!S_ISREG(opened.st_mode))
+        why = "it is not a plain file: refused";
+    else if (opened.st_nlink != 1)
+        why = "it has another name (a hard link): refused";
+    else if (!(file = ::fdopen(fd, "a")))
+        why = std::strerror(errno);
+    if (!file)
+        ::close(fd);
 }
 
 FileLogger::~FileLogger()
@@ -37,25 +66,94 @@ void FileLogger::vlog(const char* format, int, va_list args)
     std::fflush(file);
 }
 
+void FileLogger::log(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    vlog(format, 0, args);
+    va_end(args);
+}
+
+std::unique_ptr<FileLogger> FileLogger::openInFirstUsable(const std::vector<std::string>& folders,
+                                                          std::vector<std::string>& passedOver)
+{
+    for (const std::string& folder : folders) {
+        auto logger = std::make_unique<FileLogger>(folder + "/" + fileName);
+        if (logger->isOpen())
+            return logger;
+        passedOver.push_back("log file " + logger->path() + " not used: " + logger->failure());
+    }
+    return nullptr;
+}
+
+std::string state_log_folder()
+{
+    // Relative paths are ignored, as the XDG base directory rules ask.
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state && state[0] == '/')
+        return std::string(state) + "/zr415";
+    const char* home = std::getenv("HOME");
+    if (!home || home[0] != '/') {
+        const passwd* user = ::getpwuid(::getuid());
+        home = user ? user->pw_dir : nullptr;
+    }
+    if (!home || home[0] != '/')
+        return {};
+    return std::string(home) + "/.local/state/zr415";
+}
+
 namespace {
 ILogger* installedLogger = nullptr;
 
-ILogger* fileLogger()
+struct ProcessLog
 {
-    static std::unique_ptr<FileLogger> logger = [] {
+    std::unique_ptr<FileLogger> logger;
+    std::string folder;
+};
+
+const ProcessLog& processLog()
+{
+    static const ProcessLog log = [] {
+        std::vector<std::string> folders;
         char path[1000];
-        if (!process_resolve_path(path, sizeof path, FileLogger::defaultPathTemplate))
-            return std::unique_ptr<FileLogger>();
-        auto opened = std::make_unique<FileLogger>(path);
-        return opened->isOpen() ? std::move(opened) : std::unique_ptr<FileLogger>();
+        if (process_resolve_path(path, sizeof path, FileLogger::defaultPathTemplate))
+            folders.push_back(
+                QDir::cleanPath(QFileInfo(QString::fromLocal8Bit(path)).absolutePath())
+                    .toLocal8Bit()
+                    .toStdString());
+        // An operator outside the group that may write the installed log folder still gets
+        // a log of their own.
+        const std::string state = state_log_folder();
+        if (!state.empty())
+            folders.push_back(state);
+        std::vector<std::string> passedOver;
+        ProcessLog made;
+        made.logger = FileLogger::openInFirstUsable(folders, passedOver);
+        for (const std::string& why : passedOver) {
+            if (made.logger)
+                made.logger->log("%s", why.c_str());
+            else
+                std::fprintf(stderr, "ZR415: %s\n", why.c_str());
+        }
+        if (made.logger) {
+            const std::string& opened = made.logger->path();
+            made.folder = opened.substr(0, opened.size() - std::strlen(FileLogger::fileName) - 1);
+        }
+        return made;
     }();
-    return logger.get();
+    return log;
 }
 } // namespace
 
+const char* log_folder()
+{
+    const ProcessLog& log = processLog();
+    return log.logger ? log.folder.c_str() : nullptr;
+}
+
 ILogger* vell_logger_get_instance()
 {
-    return installedLogger ? installedLogger : fileLogger();
+    return installedLogger ? installedLogger : processLog().logger.get();
 }
 
 void set_vell_logger_instance(ILogger* logger)

@@ -7,7 +7,8 @@ class IDictionary
 {
 public:
     virtual void set(const char* key, const char* value) = 0;
-    // The value under key, or null when the key is absent. Valid until the key is set again.
+    // The value under key, or null when the key is absent. Valid until that key is set again
+    // or the dictionary is destroyed; setting other keys, new or old, leaves it in place.
     virtual const char* get(const char* key) const = 0;
     virtual std::size_t count() const = 0;
     virtual const char* keyAt(std::size_t index) const = 0;

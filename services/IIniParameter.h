@@ -10,6 +10,7 @@ enum class SaveError
     FolderMissing,
     FolderNotWritable,
     DiskFull,
+    FileIsLink, // a symbolic link stands where the file should be: refused, never followed
     Other
 };
 
@@ -17,10 +18,12 @@ enum class SaveError
 class IIniParameter
 {
 public:
-    // Reads the file; false when it is missing or cannot be read.
+    // Reads the file; false when it is missing or cannot be read. Replaces every value of the
+    // dictionary, so value pointers taken before are no longer valid.
     virtual bool load(const char* path) = 0;
     // Writes the dictionary to path, or with null to the file that was loaded. The file is
-    // replaced whole or not at all; false, with error_text(), when it could not be written.
+    // replaced whole or not at all, and never through a symbolic link; false, with
+    // error_text() and error_kind(), when it could not be written.
     virtual bool save(const char* path) = 0;
     virtual IDictionary* dictionary() = 0;
     // Why the last load or save failed, in the system's words.

@@ -1,12 +1,20 @@
 #include "IniParameter.h"
 
-#include <QDir>
+#include "ILogger.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <set>
+
+#include <fcntl.h>
+#include <libgen.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const std::string bom = "\xEF\xBB\xBF";
@@ -43,11 +51,89 @@ int hexDigit(char c)
         return c - 'A' + 10;
     return -1;
 }
+
+SaveError errorKind(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return SaveError::FolderNotWritable;
+    case ENOSPC:
+    case EDQUOT:
+        return SaveError::DiskFull;
+    default:
+        return SaveError::Other;
+    }
+}
+
+// After a rename the folder's entry must reach the disk too, or a power cut may bring back
+// the old file.
+void syncFolderOf(const std::string& path)
+{
+    std::string copy = path;
+    const int fd = ::open(::dirname(copy.data()), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// Writes text to a new file beside target and renames it over target, so the file is replaced
+// whole or not at all. rename() replaces a link that appeared since the check instead of
+// writing through it, and the new file is created exclusively, so no planted name is followed.
+// Returns 0, or the errno of the step that failed.
+int writeReplacing(const std::string& target, const std::string& text, const struct stat* existing)
+{
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, ".%08x", QRandomGenerator::global()->generate());
+        temporary = target + suffix;
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0)
+        return errno;
+    if (existing) {
+        // Keep the owner, the group and the mode, so a save by one operator does not lock
+        // out the others; a plain user keeps what the system lets them.
+        if (::fchown(fd, existing->st_uid, existing->st_gid) != 0 &&
+            ::fchown(fd, static_cast<uid_t>(-1), existing->st_gid) != 0)
+            log_entry("settings file: owner and group not kept: %s", std::strerror(errno));
+        ::fchmod(fd, existing->st_mode & 07777);
+    }
+    int error = 0;
+    for (std::size_t done = 0; !error && done < text.size();) {
+        const ssize_t count = ::write(fd, text.data() + done, text.size() - done);
+        if (count > 0)
+            done += static_cast<std::size_t>(count);
+        else if (count == 0)
+            error = EIO;
+        else if (errno != EINTR)
+            error = errno;
+    }
+    // A full disk may only show when the data reaches it.
+    if (!error && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && !error)
+        error = errno;
+    if (!error && ::rename(temporary.c_str(), target.c_str()) != 0)
+        error = errno;
+    if (error) {
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    syncFolderOf(target);
+    return 0;
+}
 } // namespace
 
-std::string IniParameter::encodeValue(const std::string& value)
+std::string IniParameter::encodeValue(const std::string& value, bool quoted)
 {
-    if (!needsQuotes(value))
+    if (!quoted && !needsQuotes(value))
         return value;
     static const char hex[] = "0123456789ABCDEF";
     std::string out = "\"";
@@ -160,11 +246,26 @@ void IniParameter::parse(const std::string& text)
                            kept.text.find('\0') == std::string::npos;
         if (entry) {
             kept.key = trimmed(content.substr(0, equals));
-            kept.indent = kept.text.substr(0, kept.text.find_first_not_of(" \t"));
-            values.set(kept.key.c_str(), decodeValue(trimmed(content.substr(equals + 1))).c_str());
+            // Only blanks come before the key, so the first "=" of the line is the entry's.
+            const std::size_t afterEquals = kept.text.find('=') + 1;
+            const std::size_t valueStart = kept.text.find_first_not_of(" \t", afterEquals);
+            const std::size_t valueEnd = kept.text.find_last_not_of(" \t") + 1;
+            kept.head = kept.text.substr(0, valueStart == std::string::npos ? kept.text.size()
+                                                                            : valueStart);
+            kept.tail = valueStart == std::string::npos ? "" : kept.text.substr(valueEnd);
+            const std::string raw = trimmed(content.substr(equals + 1));
+            kept.value = decodeValue(raw);
+            // A decoded value always loses its quotes, so it differs from the raw text.
+            kept.quoted = kept.value != raw;
+            values.set(kept.key.c_str(), kept.value.c_str());
         }
         lines.push_back(std::move(kept));
     }
+    // The last line of a key gave the value that counts; only that line is ever rewritten.
+    std::set<std::string> seen;
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line)
+        if (!line->key.empty() && seen.insert(line->key).second)
+            line->live = true;
     lineEnd = !lines.empty() && lines.front().ending == "\r\n" ? "\r\n" : "\n";
 }
 
@@ -173,13 +274,14 @@ std::string IniParameter::render() const
     std::string out = hasBom ? bom : std::string();
     std::set<std::string> written;
     for (const Line& line : lines) {
-        const char* value = line.key.empty() ? nullptr : values.get(line.key.c_str());
-        if (value) {
-            out += line.indent + line.key + "=" + encodeValue(value) + line.ending;
-            written.insert(line.key);
-        } else {
+        const char* value = line.live ? values.get(line.key.c_str()) : nullptr;
+        // An unchanged value keeps its line byte for byte, whatever spelling it had.
+        if (value && line.value != value)
+            out += line.head + encodeValue(value, line.quoted) + line.tail + line.ending;
+        else
             out += line.text + line.ending;
-        }
+        if (!line.key.empty())
+            written.insert(line.key);
     }
     bool separated = lines.empty() || lines.back().ending.find('\n') != std::string::npos;
     for (std::size_t i = 0; i < values.count(); ++i) {
@@ -218,54 +320,38 @@ bool IniParameter::load(const char* path)
     return true;
 }
 
+bool IniParameter::fail(SaveError kind, const std::string& text)
+{
+    lastErrorKind = kind;
+    lastError = text;
+    return false;
+}
+
 bool IniParameter::save(const char* path)
 {
     lastError.clear();
     lastErrorKind = SaveError::None;
-    const QString target = QString::fromLocal8Bit(path ? path : loadedPath.c_str());
-    if (target.isEmpty()) {
-        lastError = "no settings file was loaded";
-        lastErrorKind = SaveError::Other;
-        return false;
-    }
+    const std::string target = path ? path : loadedPath;
+    if (target.empty())
+        return fail(SaveError::Other, "no settings file was loaded");
+    // The folder may be writable by a whole group: a link planted in the file's place would
+    // have us replace whatever it points to.
+    struct stat existing = {};
+    const bool exists = ::lstat(target.c_str(), &existing) == 0;
+    if (exists && S_ISLNK(existing.st_mode))
+        return fail(SaveError::FileIsLink, "the settings file is a symbolic link: refused");
+    if (exists && !S_ISREG(existing.st_mode))
+        return fail(SaveError::Other, "the settings file is not a regular file");
     // Read-only marks are honoured even for the superuser, who could write past them.
-    const QFileInfo info(target);
-    if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner)) {
-        lastError = "the file is read-only";
-        lastErrorKind = SaveError::FileReadOnly;
-        return false;
-    }
-    const QFileInfo folder(info.absolutePath());
-    if (!folder.isDir()) {
-        lastError = "the folder does not exist";
-        lastErrorKind = SaveError::FolderMissing;
-        return false;
-    }
-    if (!(folder.permissions() & QFileDevice::WriteOwner)) {
-        lastError = "the folder is read-only";
-        lastErrorKind = SaveError::FolderNotWritable;
-        return false;
-    }
-    QSaveFile file(target);
-    // Unbuffered: a write that fails (a full disk) must fail here. A buffered one fails only
-    // when commit flushes, and this Qt then renames the cut-short file over the old one anyway.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        lastError = file.errorString().toStdString();
-        lastErrorKind = errno == EACCES || errno == EPERM || errno == EROFS
-                            ? SaveError::FolderNotWritable
-                        : errno == ENOSPC ? SaveError::DiskFull
-                                          : SaveError::Other;
-        return false;
-    }
-    const std::string text = render();
-    if (file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !file.commit()) {
-        lastError = file.errorString().toStdString();
-        lastErrorKind = errno == ENOSPC || errno == EDQUOT ? SaveError::DiskFull : SaveError::Other;
-        file.cancelWriting();
-        return false;
-    }
+    if (exists && !(existing.st_mode & S_IWUSR))
+        return fail(SaveError::FileReadOnly, "the file is read-only");
+    const QFileInfo folder(QFileInfo(QString::fromLocal8Bit(target.c_str())).absolutePath());
+    if (!folder.isDir())
+        return fail(SaveError::FolderMissing, "the folder does not exist");
+    if (!(folder.permissions() & QFileDevice::WriteOwner))
+        return fail(SaveError::FolderNotWritable, "the folder is read-only");
+    if (const int error = writeReplacing(target, render(), exists ? &existing : nullptr))
+        return fail(errorKind(error), std::strerror(error));
     return true;
 }
 

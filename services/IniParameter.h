@@ -7,10 +7,12 @@
 #include <vector>
 
 // A flat INI file: "key=value" lines, optional "[section]" lines (ignored for lookup), and
-// comments starting with ";" or "#". Saving keeps the file's comments, order, unknown keys and
-// line ends exactly, rewrites the values of known keys in place and appends new keys at the end.
-// Values that would not survive a plain line (spaces at either end, a leading quote, control
-// characters) are written quoted with backslash escapes.
+// comments starting with ";" or "#". A key given more than once takes its last value. Saving
+// keeps every line byte for byte except the last line of each key whose value changed, which is
+// rewritten in place (its spacing and quoting kept); new keys are appended at the end. Values
+// that would not survive a plain line (spaces at either end, a leading quote, control
+// characters) are written quoted with backslash escapes. The file is replaced through a new
+// file renamed over it, and a symbolic link in its place is refused rather than followed.
 class IniParameter : public IIniParameter
 {
 public:
@@ -25,17 +27,24 @@ public:
     // Replaces the values and the remembered layout with those of text.
     void parse(const std::string& text);
 
-    static std::string encodeValue(const std::string& value);
+    // value as written after "=": quoted when it needs it, or always with quoted.
+    static std::string encodeValue(const std::string& value, bool quoted = false);
     static std::string decodeValue(const std::string& raw);
 
 private:
     struct Line
     {
         std::string text;
-        std::string key;    // empty for anything but an entry
-        std::string indent; // blanks before the key, kept when the entry is rewritten
-        std::string ending; // the line's own end: "\n", "\r\n", or none on the last line
+        std::string key;     // empty for anything but an entry
+        std::string head;    // everything before the value, kept when the entry is rewritten
+        std::string tail;    // blanks after the value, kept likewise
+        std::string value;   // the value this line gave, decoded
+        bool quoted = false; // the value was written in quotes
+        bool live = false;   // the last line of its key: the one whose value counts
+        std::string ending;  // the line's own end: "\n", "\r\n", or none on the last line
     };
+
+    bool fail(SaveError kind, const std::string& text);
 
     Dictionary values;
     std::vector<Line> lines;

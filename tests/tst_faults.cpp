@@ -1,6 +1,7 @@
 // Faults from the settings file and the serial line: the tool starts, keeps working, keeps its
 // memory bounded and never loses the saved file.
 #include "DlgZR415.h"
+#include "FileLogger.h"
 #include "IDictionary.h"
 #include "IIniParameter.h"
 #include "PageProbe.h"
@@ -8,6 +9,7 @@
 #include "PseudoTerminal.h"
 #include "RecordingLogger.h"
 #include "SetWidget.h"
+#include "SettingsKeys.h"
 #include "StreamExtractor.h"
 #include "TempSettings.h"
 
@@ -18,6 +20,9 @@
 #include <QRandomGenerator>
 
 #include <csignal>
+#include <cstring>
+#include <map>
+#include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,6 +50,42 @@ QByteArray randomBytes(qsizetype size, quint32 seed)
     return bytes;
 }
 
+// The indexes of the lines that give the settings keys their values: the last line of each,
+// read as the settings file reads it (blanks around the key, no comments, sections or NULs).
+std::set<qsizetype> linesOfSettingsKeys(const QList<QByteArray>& lines)
+{
+    std::map<std::string, qsizetype> last;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        std::string line = lines[i].toStdString();
+        if (i == 0 && line.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            line.erase(0, 3);
+        line.erase(0, line.find_first_not_of(" \t"));
+        const std::size_t equals = line.find('=');
+        if (line.empty() || std::strchr(";#[", line[0]) || line.find('\0') != std::string::npos ||
+            equals == std::string::npos)
+            continue;
+        std::string key = line.substr(0, equals);
+        key.erase(key.find_last_not_of(" \t") + 1);
+        if (SettingsKeys::find(key))
+            last[key] = i;
+    }
+    std::set<qsizetype> indexes;
+    for (const auto& entry : last)
+        indexes.insert(entry.second);
+    return indexes;
+}
+
+// The settings keys and their values as the settings object holds them now.
+std::map<std::string, std::string> settingsValues()
+{
+    IDictionary* values = get_system_ini_parameter()->dictionary();
+    std::map<std::string, std::string> found;
+    for (const SettingsKey& key : SettingsKeys::all())
+        if (const char* value = values->get(key.name.c_str()))
+            found[key.name] = value;
+    return found;
+}
+
 // Runs body with every file write past limitBytes failing, as on a full disk.
 template <typename Body> void withFullDisk(rlim_t limitBytes, Body body)
 {
@@ -69,6 +110,10 @@ private slots:
     void badSettingsFilesStillStartThePage();
     void failedSavesKeepTheOldFileByteForByte_data();
     void failedSavesKeepTheOldFileByteForByte();
+    void linkPlantedForTheSettingsFileIsRefused_data();
+    void linkPlantedForTheSettingsFileIsRefused();
+    void namesPlantedForTheLogAreRefused_data();
+    void namesPlantedForTheLogAreRefused();
     void lineFaultsLeaveThePageWorkingAndBounded_data();
     void lineFaultsLeaveThePageWorkingAndBounded();
     void portWithoutRightsIsReported();
@@ -118,14 +163,25 @@ void FaultsTest::badSettingsFilesStillStartThePage()
     QCOMPARE(part<QCheckBox>(page, "sbasCheck")->isChecked(), sbasTicked);
     QCOMPARE(page.outputRows().at("GGA")->currentText(), ggaRate);
 
-    // Saving keeps what the tool did not write, byte for byte.
+    // Saving keeps what the tool did not write, byte for byte: every line but the last one
+    // of each settings key comes back as it was, and nothing the tool wrote is lost on reload.
     click(page, "saveButton");
     QCOMPARE(prompts.shown.size(), 1);
     QCOMPARE(prompts.shown[0].text, QStringLiteral("保存成功"));
-    IDictionary* before = get_system_ini_parameter()->dictionary();
-    const std::size_t keys = before->count();
+    const QList<QByteArray> before = file.split('\n');
+    const QList<QByteArray> after = settings.fileContent().split('\n');
+    QVERIFY(after.size() >= before.size());
+    const std::set<qsizetype> written = linesOfSettingsKeys(before);
+    for (qsizetype i = 0; i + 1 < before.size(); ++i)
+        if (!written.count(i))
+            QVERIFY2(after[i] == before[i], qPrintable(QStringLiteral("line %1").arg(i + 1)));
+    // The last line had no line end: keys appended after it give it one.
+    if (!written.count(before.size() - 1))
+        QVERIFY(after[before.size() - 1].startsWith(before.last()));
+    const std::map<std::string, std::string> stored = settingsValues();
     QVERIFY(settings.reload());
-    QCOMPARE(get_system_ini_parameter()->dictionary()->count(), keys);
+    QCOMPARE(settingsValues(), stored);
+    QCOMPARE(stored.size(), SettingsKeys::all().size());
 }
 
 void FaultsTest::failedSavesKeepTheOldFileByteForByte_data()
@@ -166,6 +222,110 @@ void FaultsTest::failedSavesKeepTheOldFileByteForByte()
     // The operator's choice is still in memory: a save that works later writes it.
     click(page, "saveButton");
     QVERIFY(settings.fileContent().contains("sbas=1\r\n"));
+}
+
+void FaultsTest::linkPlantedForTheSettingsFileIsRefused_data()
+{
+    QTest::addColumn<bool>("targetExists");
+    QTest::newRow("link-to-a-file-elsewhere") << true;
+    QTest::newRow("dangling-link") << false;
+}
+
+// Someone who may write the settings folder swaps the file for a link: saving must neither
+// write through it nor create what it names, and the operator is told why.
+void FaultsTest::linkPlantedForTheSettingsFileIsRefused()
+{
+    QFETCH(bool, targetExists);
+    RecordingLogger logger;
+    TempSettings settings("sbas=0\n");
+    PromptRecorder prompts;
+    DlgZR415 page(nullptr);
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath(QStringLiteral("shadow"));
+    const QByteArray victim = "root:x:0:0\n";
+    if (targetExists) {
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(victim);
+    }
+    QVERIFY(QFile::remove(settings.path()));
+    QVERIFY(QFile::link(target, settings.path()));
+
+    part<QCheckBox>(page, "sbasCheck")->setChecked(true);
+    click(page, "saveButton");
+
+    QCOMPARE(QFileInfo::exists(target), targetExists);
+    if (targetExists) {
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), victim);
+    }
+    QCOMPARE(QFileInfo(settings.path()).symLinkTarget(), target);
+    QCOMPARE(prompts.shown.size(), 1);
+    QCOMPARE(prompts.shown[0].text, QStringLiteral("配置保存失败：配置文件是符号链接，已拒绝"));
+    QVERIFY(logger.contains("symbolic link"));
+}
+
+void FaultsTest::namesPlantedForTheLogAreRefused_data()
+{
+    QTest::addColumn<QString>("planted");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("link-to-a-file-elsewhere") << "link"
+                                              << "symbolic link";
+    QTest::newRow("dangling-link") << "dangling"
+                                   << "symbolic link";
+    QTest::newRow("hard-link-to-a-file-elsewhere") << "hard"
+                                                   << "hard link";
+    // Nobody reads the pipe: opening it for writing must not hang the start-up.
+    QTest::newRow("pipe") << "pipe"
+                          << "not a plain file";
+}
+
+// Someone who may write the log folder plants a name for the log: the log is not opened
+// through it, what it names is untouched, and the log goes to the next folder.
+void FaultsTest::namesPlantedForTheLogAreRefused()
+{
+    QFETCH(QString, planted);
+    QFETCH(QString, reason);
+    QTemporaryDir shared;
+    QTemporaryDir elsewhere;
+    const QString log = shared.filePath(QStringLiteral("ZR415.log"));
+    const QString target = elsewhere.filePath(QStringLiteral("victim"));
+    const QByteArray victim = "precious\n";
+    if (planted != QLatin1String("dangling") && planted != QLatin1String("pipe")) {
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(victim);
+    }
+    const QByteArray logPath = log.toLocal8Bit();
+    if (planted == QLatin1String("hard"))
+        QCOMPARE(::link(target.toLocal8Bit().constData(), logPath.constData()), 0);
+    else if (planted == QLatin1String("pipe"))
+        QCOMPARE(::mkfifo(logPath.constData(), 0666), 0);
+    else
+        QVERIFY(QFile::link(target, log));
+
+    FileLogger direct(logPath.toStdString());
+    QVERIFY(!direct.isOpen());
+    QVERIFY2(QString::fromStdString(direct.failure()).contains(reason), direct.failure().c_str());
+
+    std::vector<std::string> passedOver;
+    const QString next = elsewhere.filePath(QStringLiteral("state"));
+    std::unique_ptr<FileLogger> logger = FileLogger::openInFirstUsable(
+        {shared.path().toStdString(), next.toStdString()}, passedOver);
+    QVERIFY(logger);
+    QCOMPARE(QString::fromStdString(logger->path()), next + QStringLiteral("/ZR415.log"));
+    logger->log("%s", "an entry");
+    QCOMPARE(passedOver.size(), std::size_t(1));
+    QVERIFY(QString::fromStdString(passedOver[0]).contains(reason));
+
+    if (planted == QLatin1String("dangling")) {
+        QVERIFY(!QFileInfo::exists(target));
+    } else if (planted != QLatin1String("pipe")) {
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), victim);
+    }
 }
 
 void FaultsTest::lineFaultsLeaveThePageWorkingAndBounded_data()

@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 QByteArray readFile(const QString& path)
@@ -38,6 +39,8 @@ private slots:
     void everyValueComesBackByteForByte_data();
     void everyValueComesBackByteForByte();
     void saveKeepsCommentsUnknownKeysAndLineEnds();
+    void onlyTheLineOfAChangedValueIsRewritten_data();
+    void onlyTheLineOfAChangedValueIsRewritten();
     void malformedLinesDoNotStopTheLoad();
     void savingTwiceWritesTheSameBytes_data();
     void savingTwiceWritesTheSameBytes();
@@ -45,6 +48,10 @@ private slots:
     void saveIntoReadOnlyFileFailsAndKeepsIt();
     void saveIntoReadOnlyFolderFailsAndKeepsTheFile();
     void saveOntoFullDiskFailsAndKeepsTheFile();
+    void saveKeepsTheModeOfTheFile_data();
+    void saveKeepsTheModeOfTheFile();
+    void saveRefusesALinkInTheFilesPlace_data();
+    void saveRefusesALinkInTheFilesPlace();
 
 private:
     QTemporaryDir folder;
@@ -122,8 +129,65 @@ void IniParameterTest::saveKeepsCommentsUnknownKeysAndLineEnds()
     settings.dictionary()->set("sbas", "1");
     settings.dictionary()->set("newKey", "new");
     QVERIFY(settings.save(nullptr));
+    // Only the last sbas line gave the value; the earlier one stays as the operator left it.
     QCOMPARE(readFile(path), QByteArray("\xEF\xBB\xBF; operator notes\r\nunknownKey=kept\r\n"
-                                        "sbas=1\r\nsbas=1\r\nnewKey=new\r\n"));
+                                        "sbas=0\r\nsbas=1\r\nnewKey=new\r\n"));
+}
+
+void IniParameterTest::onlyTheLineOfAChangedValueIsRewritten_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QByteArray>("saved");
+
+    QTest::newRow("same-key-in-two-sections-changed")
+        << QByteArray("[a]\nname=one\n[b]\nname=two\n") << QByteArray("name") << QByteArray("three")
+        << QByteArray("[a]\nname=one\n[b]\nname=three\n");
+    QTest::newRow("same-key-in-two-sections-unchanged")
+        << QByteArray("[a]\nname=one\n[b]\nname=two\n") << QByteArray("name") << QByteArray("two")
+        << QByteArray("[a]\nname=one\n[b]\nname=two\n");
+    QTest::newRow("repeated-key-crlf") << QByteArray("a=1\r\nb=2\r\na=3\r\n") << QByteArray("a")
+                                       << QByteArray("4") << QByteArray("a=1\r\nb=2\r\na=4\r\n");
+    QTest::newRow("quoted-value-unchanged")
+        << QByteArray("station=\"north, mast 2\"\n") << QByteArray("station")
+        << QByteArray("north, mast 2") << QByteArray("station=\"north, mast 2\"\n");
+    QTest::newRow("quoted-value-changed-stays-quoted")
+        << QByteArray("station=\"north, mast 2\"\n") << QByteArray("station")
+        << QByteArray("south, mast 3") << QByteArray("station=\"south, mast 3\"\n");
+    QTest::newRow("escaped-value-unchanged")
+        << QByteArray("path=\"C:\\\\dir\"\n") << QByteArray("path") << QByteArray("C:\\dir")
+        << QByteArray("path=\"C:\\\\dir\"\n");
+    QTest::newRow("spacing-unchanged")
+        << QByteArray("  portNum = COM3  \n") << QByteArray("portNum") << QByteArray("COM3")
+        << QByteArray("  portNum = COM3  \n");
+    QTest::newRow("spacing-kept-when-changed")
+        << QByteArray("\tportNum = COM3 \n") << QByteArray("portNum") << QByteArray("COM4")
+        << QByteArray("\tportNum = COM4 \n");
+    QTest::newRow("empty-value-filled") << QByteArray("sbas=\nx=1\n") << QByteArray("sbas")
+                                        << QByteArray("1") << QByteArray("sbas=1\nx=1\n");
+    QTest::newRow("plain-value-that-now-needs-quotes")
+        << QByteArray("note=x\n") << QByteArray("note") << QByteArray(" padded ")
+        << QByteArray("note=\" padded \"\n");
+}
+
+void IniParameterTest::onlyTheLineOfAChangedValueIsRewritten()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, key);
+    QFETCH(QByteArray, value);
+    QFETCH(QByteArray, saved);
+    const QString path = pathOf("rewrite.ini");
+    writeFile(path, file);
+    IniParameter settings;
+    QVERIFY(settings.load(path.toLocal8Bit().constData()));
+    settings.dictionary()->set(key.constData(), value.constData());
+    QVERIFY2(settings.save(nullptr), settings.error_text());
+    QCOMPARE(readFile(path), saved);
+
+    IniParameter reloaded;
+    QVERIFY(reloaded.load(path.toLocal8Bit().constData()));
+    QCOMPARE(::value(reloaded, key.constData()), value);
 }
 
 void IniParameterTest::malformedLinesDoNotStopTheLoad()
@@ -236,6 +300,73 @@ void IniParameterTest::saveOntoFullDiskFailsAndKeepsTheFile()
     QVERIFY(QByteArray(settings.error_text()).size() > 0);
     QCOMPARE(readFile(path), original);
     QCOMPARE(QDir(folder.path()).entryList({QStringLiteral("full.ini*")}, QDir::Files).size(), 1);
+}
+
+void IniParameterTest::saveKeepsTheModeOfTheFile_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("owner-only") << 0600;
+    QTest::newRow("group-writable") << 0664;
+    QTest::newRow("group-read-only") << 0640;
+}
+
+// The file is replaced by a new one: it must come out as the operator's group left it.
+void IniParameterTest::saveKeepsTheModeOfTheFile()
+{
+    QFETCH(int, mode);
+    const QString path = pathOf("mode.ini");
+    writeFile(path, "sbas=0\n");
+    const QByteArray local = path.toLocal8Bit();
+    QCOMPARE(chmod(local.constData(), static_cast<mode_t>(mode)), 0);
+    IniParameter settings;
+    QVERIFY(settings.load(local.constData()));
+    settings.dictionary()->set("sbas", "1");
+    QVERIFY2(settings.save(nullptr), settings.error_text());
+    struct stat saved = {};
+    QCOMPARE(lstat(local.constData(), &saved), 0);
+    QVERIFY(S_ISREG(saved.st_mode));
+    QCOMPARE(int(saved.st_mode & 07777), mode);
+    QCOMPARE(readFile(path), QByteArray("sbas=1\n"));
+}
+
+void IniParameterTest::saveRefusesALinkInTheFilesPlace_data()
+{
+    QTest::addColumn<bool>("targetExists");
+    QTest::addColumn<bool>("givenByName");
+    QTest::newRow("link-to-a-file-elsewhere") << true << false;
+    QTest::newRow("link-to-a-file-named-in-the-call") << true << true;
+    QTest::newRow("dangling-link") << false << false;
+}
+
+// A link planted where the file was loaded from: the save fails and what the link points to
+// is neither changed nor created.
+void IniParameterTest::saveRefusesALinkInTheFilesPlace()
+{
+    QFETCH(bool, targetExists);
+    QFETCH(bool, givenByName);
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath(QStringLiteral("victim"));
+    const QByteArray victim = "not a settings file\n";
+    if (targetExists)
+        writeFile(target, victim);
+    QTemporaryDir shared;
+    const QString path = shared.filePath(QStringLiteral("ZR415.ini"));
+    writeFile(path, "sbas=0\n");
+    IniParameter settings;
+    QVERIFY(settings.load(path.toLocal8Bit().constData()));
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QFile::link(target, path));
+
+    settings.dictionary()->set("sbas", "1");
+    QVERIFY(!settings.save(givenByName ? path.toLocal8Bit().constData() : nullptr));
+    QCOMPARE(settings.error_kind(), SaveError::FileIsLink);
+    QVERIFY(QByteArray(settings.error_text()).contains("symbolic link"));
+    QCOMPARE(QFileInfo::exists(target), targetExists);
+    if (targetExists)
+        QCOMPARE(readFile(target), victim);
+    QCOMPARE(QFileInfo(path).symLinkTarget(), target);
+    QCOMPARE(QDir(shared.path()).entryList(QDir::Files | QDir::System | QDir::Hidden),
+             QStringList{QStringLiteral("ZR415.ini")});
 }
 
 QTEST_GUILESS_MAIN(IniParameterTest)

@@ -10,7 +10,10 @@
 
 #include <QApplication>
 #include <QLockFile>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
+#include <QTranslator>
 
 #include <csignal>
 
@@ -36,10 +39,12 @@ public:
     {
         return root.filePath(QStringLiteral("bin/../etc/Corvane/config/ZR415.ini"));
     }
-    QByteArray log() const
+    QByteArray log() const { return readAll(root.filePath(QStringLiteral("log/ZR415.log"))); }
+    // The per-user state folder the log falls back to; the operator's own stays untouched.
+    QString stateHome() const { return root.filePath(QStringLiteral("state")); }
+    QByteArray fallbackLog() const
     {
-        QFile file(root.filePath(QStringLiteral("log/ZR415.log")));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return readAll(stateHome() + QStringLiteral("/zr415/ZR415.log"));
     }
     // Starts the program on the offscreen platform with this copy's own temp folder.
     void start(QProcess& process) const
@@ -47,13 +52,27 @@ public:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         environment.insert(QStringLiteral("TMPDIR"), root.filePath(QStringLiteral("tmp")));
+        environment.insert(QStringLiteral("XDG_STATE_HOME"), stateHome());
         process.setProcessEnvironment(environment);
         process.start(program(), {});
     }
 
 private:
+    static QByteArray readAll(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
     QTemporaryDir root;
 };
+
+void makeFile(const QString& path, const QByteArray& content = QByteArray())
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
 
 bool waitForLog(const InstalledCopy& copy, const QByteArray& text, int count = 1)
 {
@@ -65,6 +84,21 @@ bool waitForLog(const InstalledCopy& copy, const QByteArray& text, int count = 1
         QTest::qWait(50);
     }
     return false;
+}
+
+// Takes out every translator that earlier start-ups installed.
+void removeTranslators()
+{
+    for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+}
+
+QString standardOkText()
+{
+    QMessageBox box(QMessageBox::Information, QString(), QString(), QMessageBox::Ok);
+    return box.button(QMessageBox::Ok)->text();
 }
 
 void stop(QProcess& process)
@@ -81,10 +115,13 @@ class StartupTest : public QObject
 private slots:
     void missingSettingsFileLogsAndExitsWithoutWindow();
     void withoutAUsableLogTheFailureStillEndsCleanly();
+    void logGoesToTheStateFolderWhenItsOwnCannotBeUsed_data();
+    void logGoesToTheStateFolderWhenItsOwnCannotBeUsed();
     void secondInstanceIsRefusedWhileTheFirstRuns();
     void lockOfAKilledInstanceDoesNotBlockTheNextStart();
     void secondInstanceShowsTheWarningAndEndsWithZero();
     void escapeClosesTheWindowAndEndsTheEventLoop();
+    void translationIsLoadedOnlyWhereOneIsShipped_data();
     void translationIsLoadedOnlyWhereOneIsShipped();
 };
 
@@ -106,16 +143,58 @@ void StartupTest::missingSettingsFileLogsAndExitsWithoutWindow()
 void StartupTest::withoutAUsableLogTheFailureStillEndsCleanly()
 {
     InstalledCopy copy(false);
-    // A file where the log folder should be: there is no logger.
-    QFile blocker(copy.rootPath() + QStringLiteral("/log"));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    // Files where the log folder and the state folder should be: there is no logger.
+    makeFile(copy.rootPath() + QStringLiteral("/log"));
+    makeFile(copy.stateHome());
     QProcess process;
     copy.start(process);
     QVERIFY(process.waitForFinished(10000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 1);
-    QVERIFY(process.readAllStandardError().contains("get_system_ini_parameter().load("));
+    const QByteArray errors = process.readAllStandardError();
+    QVERIFY(errors.contains("get_system_ini_parameter().load("));
+    // Why there is no log is said where it can still be seen.
+    QVERIFY2(errors.contains("log/ZR415.log not used"), errors.constData());
+    QVERIFY2(errors.contains("state/zr415/ZR415.log not used"), errors.constData());
+}
+
+void StartupTest::logGoesToTheStateFolderWhenItsOwnCannotBeUsed_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QByteArray>("reason");
+    QTest::newRow("a-file-in-place-of-the-log-folder") << "file" << QByteArray("not used");
+    QTest::newRow("link-planted-for-the-log") << "link" << QByteArray("symbolic link");
+}
+
+void StartupTest::logGoesToTheStateFolderWhenItsOwnCannotBeUsed()
+{
+    QFETCH(QString, fault);
+    QFETCH(QByteArray, reason);
+    InstalledCopy copy(false);
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath(QStringLiteral("victim"));
+    const QByteArray victim = "precious\n";
+    makeFile(target, victim);
+    if (fault == QLatin1String("file")) {
+        makeFile(copy.rootPath() + QStringLiteral("/log"));
+    } else {
+        QVERIFY(QDir(copy.rootPath()).mkpath(QStringLiteral("log")));
+        QVERIFY(QFile::link(target, copy.rootPath() + QStringLiteral("/log/ZR415.log")));
+    }
+    QProcess process;
+    copy.start(process);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitCode(), 1);
+
+    const QByteArray log = copy.fallbackLog();
+    const QByteArray expected =
+        "get_system_ini_parameter().load(" + copy.settingsPath().toLocal8Bit() + ") fail!";
+    QVERIFY2(log.contains(expected), log.constData());
+    QVERIFY2(log.contains("log/ZR415.log not used: ") && log.contains(reason), log.constData());
+    QCOMPARE(log.count('\n'), 2);
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), victim);
 }
 
 void StartupTest::secondInstanceIsRefusedWhileTheFirstRuns()
@@ -177,16 +256,41 @@ void StartupTest::escapeClosesTheWindowAndEndsTheEventLoop()
     QVERIFY(window.isHidden());
 }
 
+void StartupTest::translationIsLoadedOnlyWhereOneIsShipped_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<bool>("shipped");
+    QTest::newRow("german-none-shipped") << QLocale(QLocale::German, QLocale::Germany) << false;
+    QTest::newRow("chinese-shipped") << QLocale(QLocale::Chinese, QLocale::China) << true;
+}
+
+// An identity translation cannot tell a loaded file from none, so look at the translators
+// themselves: the tool's own must hold its messages, and Qt's must change a standard button.
 void StartupTest::translationIsLoadedOnlyWhereOneIsShipped()
 {
+    QFETCH(QLocale, locale);
+    QFETCH(bool, shipped);
+    removeTranslators();
+    QCOMPARE(standardOkText(), QStringLiteral("OK"));
     const QLocale before;
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    QVERIFY(!load_translations_file(qApp, 0));
-    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
-    QVERIFY(load_translations_file(qApp, 0));
-    QVERIFY(!load_translations_file(nullptr, 0));
+    QLocale::setDefault(locale);
+    const bool loaded = load_translations_file(qApp, 0);
     QLocale::setDefault(before);
-    // Captions stay as they are either way.
+    QCOMPARE(loaded, shipped);
+
+    QTranslator* own = nullptr;
+    for (QTranslator* translator : qApp->findChildren<QTranslator*>())
+        if (QFileInfo(translator->filePath()).fileName().startsWith(QLatin1String("zr415_")))
+            own = translator;
+    QCOMPARE(own != nullptr, shipped);
+    if (own) {
+        QCOMPARE(own->language(), QStringLiteral("zh_CN"));
+        // A translator without the message answers with a null text.
+        QCOMPARE(own->translate("DlgTab", "ZR415"), QStringLiteral("ZR415"));
+    }
+    // Message boxes show Chinese standard buttons whatever the locale, like every caption.
+    QCOMPARE(standardOkText(), QStringLiteral("确定"));
+    QVERIFY(!load_translations_file(nullptr, 0));
     DlgTab window(nullptr);
     QCOMPARE(window.windowTitle(), QStringLiteral("ZR415"));
 }

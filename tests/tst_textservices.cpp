@@ -1,4 +1,6 @@
-// The bounded text helpers, the dictionaries, the formatter and the fatal-error routine.
+// The bounded text helpers, the dictionaries, the formatter, the log file and the fatal-error
+// routine.
+#include "FileLogger.h"
 #include "IDictionary.h"
 #include "RecordingLogger.h"
 #include "ScopedFormatter.h"
@@ -10,6 +12,43 @@
 #include <climits>
 #include <cstring>
 #include <stdexcept>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+// Sets an environment variable for the lifetime of the object; a null value unsets it.
+class ScopedEnvironment
+{
+public:
+    ScopedEnvironment(const char* name, const char* value)
+        : name(name), had(qEnvironmentVariableIsSet(name)), before(qgetenv(name))
+    {
+        if (value)
+            qputenv(name, value);
+        else
+            qunsetenv(name);
+    }
+    ~ScopedEnvironment()
+    {
+        if (had)
+            qputenv(name, before);
+        else
+            qunsetenv(name);
+    }
+
+private:
+    const char* name;
+    bool had;
+    QByteArray before;
+};
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
 
 class TextServicesTest : public QObject
 {
@@ -24,8 +63,15 @@ private slots:
     void textToIntReadsLikeAtoiWithoutOverflow();
     void formatterCutsAtItsCapacity();
     void dictionaryKeepsValuesOfAnyLengthAndOrder();
+    void valuePointerStaysValidWhileOtherKeysAreSet_data();
+    void valuePointerStaysValidWhileOtherKeysAreSet();
     void dicGetCszFallsBackToDefaultOrThrowsLogged();
     void throwLoggedErrorLogsTheFormatAndThrowsTheBoundedText();
+    void stateLogFolderFollowsTheUsersStateHome_data();
+    void stateLogFolderFollowsTheUsersStateHome();
+    void logGoesToTheFirstFolderItCanBeWrittenIn_data();
+    void logGoesToTheFirstFolderItCanBeWrittenIn();
+    void processLogLivesBesideTheProgram();
 };
 
 void TextServicesTest::cszVsprintfNeverWritesPastItsSize()
@@ -146,6 +192,43 @@ void TextServicesTest::dictionaryKeepsValuesOfAnyLengthAndOrder()
     QVERIFY(dictionary == nullptr);
 }
 
+void TextServicesTest::valuePointerStaysValidWhileOtherKeysAreSet_data()
+{
+    QTest::addColumn<QByteArray>("held");
+    QTest::addColumn<int>("added");
+    // Short texts live inside the string object itself, so they move whenever it moves.
+    QTest::newRow("short-value-few-keys") << QByteArray("1") << 10;
+    QTest::newRow("short-value-many-keys") << QByteArray("COM3") << 20000;
+    QTest::newRow("empty-value-many-keys") << QByteArray("") << 20000;
+    QTest::newRow("long-value-many-keys") << QByteArray(300, 'v') << 20000;
+}
+
+// A caller may keep the pointer get() gave while it sets other keys: the sanitizer build
+// reports a read through a pointer that moved.
+void TextServicesTest::valuePointerStaysValidWhileOtherKeysAreSet()
+{
+    QFETCH(QByteArray, held);
+    QFETCH(int, added);
+    IDictionary* dictionary = dictionary_get_instance(0);
+    dictionary->set("held", held.constData());
+    const char* pointer = dictionary->get("held");
+    for (int i = 0; i < added; ++i) {
+        const QByteArray key = "key" + QByteArray::number(i);
+        dictionary->set(key.constData(), key.constData());
+        if (i % 100 == 0)
+            dictionary->set("key0", "set again");
+    }
+    // The same text where it was, not merely an equal text somewhere else.
+    QCOMPARE(static_cast<const void*>(dictionary->get("held")), static_cast<const void*>(pointer));
+    QCOMPARE(QByteArray(pointer), held);
+    QCOMPARE(dictionary->count(), std::size_t(added) + 1);
+    QCOMPARE(QByteArray(dictionary->keyAt(0)), QByteArray("held"));
+    QCOMPARE(QByteArray(dictionary->keyAt(std::size_t(added))),
+             "key" + QByteArray::number(added - 1));
+    QCOMPARE(QByteArray(dictionary->get("key0")), QByteArray("set again"));
+    dictionary_release_instance(&dictionary);
+}
+
 void TextServicesTest::dicGetCszFallsBackToDefaultOrThrowsLogged()
 {
     RecordingLogger logger;
@@ -180,6 +263,101 @@ void TextServicesTest::throwLoggedErrorLogsTheFormatAndThrowsTheBoundedText()
     QCOMPARE(logger.formats.size(), std::size_t(1));
     QCOMPARE(QByteArray(logger.formats[0].c_str()), QByteArray("load(%s) fail! %d"));
     QCOMPARE(logger.entries[0], "load(" + longText + ") fail! 42");
+}
+
+void TextServicesTest::stateLogFolderFollowsTheUsersStateHome_data()
+{
+    QTest::addColumn<QByteArray>("stateHome"); // "<unset>" for none
+    QTest::addColumn<QByteArray>("home");
+    QTest::addColumn<QByteArray>("folder");
+    QTest::newRow("state-home-set")
+        << QByteArray("/var/state") << QByteArray("/home/op") << QByteArray("/var/state/zr415");
+    QTest::newRow("state-home-unset") << QByteArray("<unset>") << QByteArray("/home/op")
+                                      << QByteArray("/home/op/.local/state/zr415");
+    QTest::newRow("state-home-empty")
+        << QByteArray("") << QByteArray("/home/op") << QByteArray("/home/op/.local/state/zr415");
+    QTest::newRow("state-home-relative-is-ignored") << QByteArray("state") << QByteArray("/home/op")
+                                                    << QByteArray("/home/op/.local/state/zr415");
+}
+
+void TextServicesTest::stateLogFolderFollowsTheUsersStateHome()
+{
+    QFETCH(QByteArray, stateHome);
+    QFETCH(QByteArray, home);
+    QFETCH(QByteArray, folder);
+    ScopedEnvironment state("XDG_STATE_HOME",
+                            stateHome == "<unset>" ? nullptr : stateHome.constData());
+    ScopedEnvironment user("HOME", home.constData());
+    QCOMPARE(QByteArray::fromStdString(state_log_folder()), folder);
+}
+
+void TextServicesTest::logGoesToTheFirstFolderItCanBeWrittenIn_data()
+{
+    QTest::addColumn<QString>("logFolder");
+    QTest::addColumn<bool>("fallsBack");
+    QTest::newRow("writable") << "writable" << false;
+    QTest::newRow("created-when-missing") << "missing" << false;
+    QTest::newRow("read-only") << "read-only" << true;
+    QTest::newRow("a-file-in-its-place") << "file" << true;
+    QTest::newRow("under-a-file") << "under-file" << true;
+}
+
+// The installed log folder may not be writable by this operator: the log then goes to the
+// state folder instead of being lost.
+void TextServicesTest::logGoesToTheFirstFolderItCanBeWrittenIn()
+{
+    QFETCH(QString, logFolder);
+    QFETCH(bool, fallsBack);
+    QTemporaryDir root;
+    // The state folder must take the unprivileged user the read-only row runs as, who keeps
+    // the superuser's group.
+    QVERIFY(QFile::setPermissions(root.path(), QFileDevice::Permissions(0x7777)));
+    const QString primary = root.filePath(QStringLiteral("log"));
+    const QString fallback = root.filePath(QStringLiteral("state/zr415"));
+    if (logFolder == QLatin1String("writable") || logFolder == QLatin1String("read-only"))
+        QVERIFY(QDir().mkpath(primary));
+    if (logFolder == QLatin1String("file") || logFolder == QLatin1String("under-file")) {
+        QFile blocker(root.filePath(QStringLiteral("log")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
+    const QString used = logFolder == QLatin1String("under-file")
+                             ? root.filePath(QStringLiteral("log/sub"))
+                             : primary;
+    std::vector<std::string> passedOver;
+    std::unique_ptr<FileLogger> logger;
+    if (logFolder == QLatin1String("read-only")) {
+        QVERIFY(QFile::setPermissions(primary, QFileDevice::Permissions(0x5555)));
+        // The superuser writes anywhere: open as an ordinary user instead.
+        const uid_t was = geteuid();
+        if (was == 0)
+            QVERIFY(seteuid(65534) == 0);
+        logger =
+            FileLogger::openInFirstUsable({used.toStdString(), fallback.toStdString()}, passedOver);
+        if (was == 0)
+            QVERIFY(seteuid(0) == 0);
+    } else {
+        logger =
+            FileLogger::openInFirstUsable({used.toStdString(), fallback.toStdString()}, passedOver);
+    }
+    QVERIFY2(logger, passedOver.empty() ? "" : passedOver.back().c_str());
+    logger->log("entry %d", 1);
+    const QString expected = (fallsBack ? fallback : used) + QStringLiteral("/ZR415.log");
+    QCOMPARE(QString::fromStdString(logger->path()), expected);
+    QVERIFY(readFile(expected).endsWith(" entry 1\n"));
+    QCOMPARE(passedOver.size(), std::size_t(fallsBack ? 1 : 0));
+    if (fallsBack)
+        QVERIFY2(QString::fromStdString(passedOver[0]).contains(used), passedOver[0].c_str());
+    else
+        QVERIFY(!QFileInfo::exists(fallback));
+}
+
+void TextServicesTest::processLogLivesBesideTheProgram()
+{
+    const char* folder = log_folder();
+    QVERIFY(folder);
+    QCOMPARE(QString::fromLocal8Bit(folder),
+             QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../log")));
+    QVERIFY(QFileInfo(QString::fromLocal8Bit(folder) + QStringLiteral("/ZR415.log")).isFile());
 }
 
 QTEST_GUILESS_MAIN(TextServicesTest)
