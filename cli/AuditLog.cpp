@@ -1,5 +1,6 @@
 #include "AuditLog.h"
 
+#include "FileLogger.h"
 #include "TextFunctions.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -19,13 +21,10 @@ bool writableFolder(const QString& folder)
     return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
 }
 
+// Where the window's log goes when its own folder cannot be written.
 QString stateFolder()
 {
-    QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    // A relative value is invalid by the XDG rules and is ignored.
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::homePath() + QStringLiteral("/.local/state");
-    return base + QStringLiteral("/zr415");
+    return QFile::decodeName(state_log_folder().c_str());
 }
 } // namespace
 
@@ -61,11 +60,21 @@ bool AuditLog::open(const QString& path, QString& error)
         return false;
     }
     QDir().mkpath(QFileInfo(path).absolutePath());
-    fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC,
-                0644);
+    // The log folder may be writable by a whole group: a link planted under the audit file's
+    // name is refused, never followed, and so is anything but a plain file.
+    fd = ::open(QFile::encodeName(path).constData(),
+                O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
     if (fd < 0) {
         error = QStringLiteral("cannot open audit file %1: %2")
                     .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    struct stat info
+    {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1) {
+        ::close(fd);
+        fd = -1;
+        error = QStringLiteral("cannot open audit file %1: not a plain file").arg(path);
         return false;
     }
     filePath = path;

@@ -419,6 +419,17 @@ void CliTest::auditFallsBackToTheStateFolder()
     QCOMPARE(AuditLog::chooseFolder(scratch.filePath(QStringLiteral("plain-file/log"))),
              state + QStringLiteral("/zr415"));
     qunsetenv("XDG_STATE_HOME");
+
+    // A link planted under the audit file's name is refused; its target is untouched.
+    writeFile(scratch, "victim", "kept");
+    QVERIFY(QFile::link(scratch.filePath(QStringLiteral("victim")), log + "/provision.jsonl"));
+    AuditLog audit;
+    QString error;
+    QVERIFY(!audit.open(log + "/provision.jsonl", error));
+    QVERIFY2(error.contains(QStringLiteral("provision.jsonl")), qPrintable(error));
+    QFile victim(scratch.filePath(QStringLiteral("victim")));
+    QVERIFY(victim.open(QIODevice::ReadOnly));
+    QCOMPARE(victim.readAll(), QByteArray("kept"));
 }
 
 void CliTest::lineSettingsReadWhatThePortSet_data()

@@ -117,8 +117,9 @@ void EnglishTest::everyMessageAndStatusIsEnglish()
     for (LinkError kind : {LinkError::NoSuchDevice, LinkError::NoPermission, LinkError::Busy,
                            LinkError::Unplugged, LinkError::BaudUnsupported, LinkError::Other})
         texts << linkReason(kind, "x");
-    for (SaveError kind : {SaveError::FileReadOnly, SaveError::FolderMissing,
-                           SaveError::FolderNotWritable, SaveError::DiskFull, SaveError::Other})
+    for (SaveError kind :
+         {SaveError::FileReadOnly, SaveError::FolderMissing, SaveError::FolderNotWritable,
+          SaveError::DiskFull, SaveError::FileIsLink, SaveError::Other})
         texts << saveReason(kind, "x");
     CommandOutcomes mixed;
     for (const char* sentence : {"#KVT,,SET,A,1\r\n", "#KVT,,SET,B,1\r\n", "#KVT,,SET,C,1\r\n"})

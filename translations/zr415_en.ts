@@ -182,6 +182,10 @@
         <source>；</source>
         <translation>; </translation>
     </message>
+    <message>
+        <source>配置文件是符号链接，已拒绝</source>
+        <translation>the settings file is a symbolic link: refused</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
