@@ -1,12 +1,14 @@
 // Opening and closing the link from the page, and every way it can fail.
 #include "DlgZR415.h"
 #include "FakePorts.h"
+#include "LineSettings.h"
 #include "PageProbe.h"
 #include "ProcessCpu.h"
 #include "PromptRecorder.h"
 #include "PseudoTerminal.h"
 #include "RecordingLogger.h"
 #include "RecordingReaderWriter.h"
+#include "SettingsKeys.h"
 #include "TempSettings.h"
 
 #include <QtTest>
@@ -15,6 +17,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSerialPort>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace PageProbe;
 
@@ -33,6 +38,8 @@ private slots:
     void portThatCannotBeOpenedLeavesTheLinkClosedAndSaysWhy();
     void portBusyInAnotherProgramIsReported();
     void farEndGoingAwayClosesTheLinkOnceAndTellsTheOperator();
+    void farEndSeesTheChosenSpeedAnd8N1_data();
+    void farEndSeesTheChosenSpeedAnd8N1();
 
 private:
     TempSettings* settings = nullptr;
@@ -184,6 +191,38 @@ void LinkTest::farEndGoingAwayClosesTheLinkOnceAndTellsTheOperator()
     QTest::qWait(1000);
     QVERIFY2(processCpuSeconds() - before < 0.3, "the event loop spins after the loss");
     QCOMPARE(prompts.shown.size(), 1);
+}
+
+void LinkTest::farEndSeesTheChosenSpeedAnd8N1_data()
+{
+    QTest::addColumn<QString>("baud");
+    for (const std::string& rate : SettingsKeys::baudRates())
+        QTest::newRow(rate.c_str()) << QString::fromStdString(rate);
+}
+
+void LinkTest::farEndSeesTheChosenSpeedAnd8N1()
+{
+    QFETCH(QString, baud);
+    PseudoTerminal receiver;
+    qputenv("ZR415_EXTRA_PORTS", receiver.devicePath().toLocal8Bit());
+    DlgZR415 page(nullptr);
+    choose(page, receiver.devicePath(), baud);
+    click(page, "connectButton");
+    QVERIFY(linkShownOpen(page));
+    // Read at the far end, through a descriptor of its own, as the receiver's side sees it.
+    const int device =
+        ::open(receiver.devicePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    QVERIFY(device >= 0);
+    LineSettings line{};
+    const bool read = readLineSettings(device, line);
+    ::close(device);
+    click(page, "breakButton");
+    QVERIFY(read);
+    QCOMPARE(line.baud, baud.toUInt());
+    QCOMPARE(line.dataBits, 8);
+    QVERIFY(!line.parity);
+    QCOMPARE(line.stopBits, 1);
+    QVERIFY(!line.hardwareFlow);
 }
 
 QTEST_MAIN(LinkTest)
