@@ -21,6 +21,7 @@ struct SimulatorOptions
     std::string rejectedKeys;    // KEY,… whose SETs are answered ERR
     std::string stickyKeys;      // KEY,… whose SETs are answered OK but not applied
     bool noAck = false;          // apply SETs without answering them
+    long floodRate = 0;          // bytes a second of filler NMEA lines (0: none)
     unsigned seed = 1;
 };
 
@@ -43,6 +44,7 @@ private:
     void queue(std::string bytes);
     void flush();
     void streamDue(double now);
+    void floodDue(double now);
 
     SimulatorOptions options;
     ReceiverState state;
@@ -61,4 +63,7 @@ private:
     };
     std::deque<DelayedReply> delayed;
     double nextDue[ReceiverState::sentenceCount] = {};
+    double floodCredit = 0; // bytes the flood may send now
+    double floodCheckedAt = 0;
+    unsigned long floodLines = 0;
 };

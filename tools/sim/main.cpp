@@ -33,7 +33,8 @@ void usage(std::FILE* to)
         "  --seed N           seed of the random choices\n"
         "  --reject KEYS      answer ERR to SETs of these keys (GGA or GNSS.NMEA.GGA, ...)\n"
         "  --sticky KEYS      answer OK to SETs of these keys but keep the old value\n"
-        "  --no-ack           apply SETs without answering them\n",
+        "  --no-ack           apply SETs without answering them\n"
+        "  --flood BPS        also stream filler NMEA lines at BPS bytes a second\n",
         to);
 }
 } // namespace
@@ -69,6 +70,16 @@ int main(int argc, char* argv[])
             options.replyDelayMs = std::atoi(argv[++i]);
         } else if (option == "--drop-after" && hasValue) {
             options.dropAfterSeconds = std::atof(argv[++i]);
+        } else if (option == "--flood" && hasValue) {
+            char* end = nullptr;
+            options.floodRate = std::strtol(argv[++i], &end, 10);
+            if (*end != '\0' || options.floodRate <= 0) {
+                std::fprintf(stderr,
+                             "zr415-sim: --flood needs a positive number of bytes a second, "
+                             "not %s\n",
+                             argv[i]);
+                return 2;
+            }
         } else if (option == "--seed" && hasValue) {
             options.seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
         } else {
