@@ -1,6 +1,7 @@
 #include "DlgTab.h"
 
 #include "DlgZR415.h"
+#include "TrafficView.h"
 
 #include <QTabWidget>
 
@@ -19,4 +20,7 @@ void DlgTab::buildUi()
     page = new DlgZR415(this);
     tabWidget = new QTabWidget(this);
     tabWidget->addTab(page, tr("设置ZR415"));
+    // Added second and smaller than the page, so the window opens on the page at its size.
+    traffic = new TrafficView(page->traffic(), this);
+    tabWidget->addTab(traffic, tr("通信记录"));
 }

@@ -4,8 +4,9 @@
 
 class QTabWidget;
 class DlgZR415;
+class TrafficView;
 
-// The tool's only top-level window: one tab holding the receiver settings page.
+// The tool's only top-level window: the receiver settings page, then the link traffic.
 class DlgTab : public Dialog
 {
     Q_OBJECT
@@ -15,10 +16,12 @@ public:
 
     DlgZR415* settingsPage() const { return page; }
     QTabWidget* tabs() const { return tabWidget; }
+    TrafficView* trafficView() const { return traffic; }
 
 private:
     void buildUi();
 
     QTabWidget* tabWidget = nullptr;
     DlgZR415* page = nullptr;
+    TrafficView* traffic = nullptr;
 };

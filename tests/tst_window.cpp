@@ -4,6 +4,7 @@
 #include "QueryWidget.h"
 #include "SetWidget.h"
 #include "TempSettings.h"
+#include "TrafficView.h"
 
 #include <QtTest>
 
@@ -38,7 +39,7 @@ class WindowTest : public QObject
 
 private slots:
     void initTestCase();
-    void windowIsTitledWithOneTab();
+    void windowIsTitledWithSettingsThenTraffic();
     void windowOpensLargeEnoughToShowEveryControlWhole();
     void outputAndQueryRowsSitInTheirCells();
     void captionsAndSizesAreAsDrawn();
@@ -54,13 +55,16 @@ void WindowTest::initTestCase()
     settings = new TempSettings;
 }
 
-void WindowTest::windowIsTitledWithOneTab()
+void WindowTest::windowIsTitledWithSettingsThenTraffic()
 {
     DlgTab window(nullptr);
     QCOMPARE(window.windowTitle(), QStringLiteral("ZR415"));
-    QCOMPARE(window.tabs()->count(), 1);
+    QCOMPARE(window.tabs()->count(), 2);
     QCOMPARE(window.tabs()->tabText(0), QStringLiteral("设置ZR415"));
     QCOMPARE(window.tabs()->widget(0), static_cast<QWidget*>(window.settingsPage()));
+    QCOMPARE(window.tabs()->tabText(1), QStringLiteral("通信记录"));
+    QCOMPARE(window.tabs()->widget(1), static_cast<QWidget*>(window.trafficView()));
+    QCOMPARE(window.tabs()->currentIndex(), 0);
     QVERIFY(window.layout() == nullptr);
 }
 

@@ -19,6 +19,10 @@ namespace {
 // Output waiting for a reader that is not there is dropped, oldest first, past this.
 constexpr std::size_t maxPendingBytes = 64 * 1024;
 constexpr std::size_t maxCommandLength = 4096;
+// The flood waits while this much is still unwritten, so it never pushes out a reply.
+constexpr std::size_t floodQueueLimit = 8 * 1024;
+// A reader that fell behind is not paid back more than this much of the rate in one burst.
+constexpr double floodMaxCreditSeconds = 0.05;
 
 double monotonicSeconds()
 {
@@ -227,6 +231,26 @@ void Simulator::streamDue(double now)
     }
 }
 
+void Simulator::floodDue(double now)
+{
+    const double rate = static_cast<double>(options.floodRate);
+    if (rate <= 0)
+        return;
+    if (floodCheckedAt > 0)
+        floodCredit =
+            std::min(floodCredit + (now - floodCheckedAt) * rate, rate * floodMaxCreditSeconds);
+    floodCheckedAt = now;
+    while (floodCredit > 0 && pendingBytes < floodQueueLimit) {
+        char body[96];
+        std::snprintf(body, sizeof body,
+                      "GNTXT,01,01,02,FILLER %08lu ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcd",
+                      ++floodLines % 100000000UL);
+        std::string line = NmeaGenerator::withChecksum(body);
+        floodCredit -= static_cast<double>(line.size());
+        queue(std::move(line));
+    }
+}
+
 void Simulator::run(const volatile std::sig_atomic_t& stop)
 {
     const double start = monotonicSeconds();
@@ -239,6 +263,7 @@ void Simulator::run(const volatile std::sig_atomic_t& stop)
             return;
         }
         streamDue(now);
+        floodDue(now);
         while (!delayed.empty() && delayed.front().due <= now) {
             queue(std::move(delayed.front().bytes));
             delayed.pop_front();
@@ -251,6 +276,8 @@ void Simulator::run(const volatile std::sig_atomic_t& stop)
                 wait = std::min(wait, nextDue[i] - now);
         if (!delayed.empty())
             wait = std::min(wait, delayed.front().due - now);
+        if (options.floodRate > 0)
+            wait = std::min(wait, 0.002);
         pollfd line{controller, static_cast<short>(POLLIN | (pendingOutput.empty() ? 0 : POLLOUT)),
                     0};
         poll(&line, 1, std::max(0, static_cast<int>(wait * 1000)));

@@ -22,6 +22,7 @@ struct SimulatorOptions
     std::string stickyKeys;      // KEY,… whose SETs are answered OK but not applied
     bool noAck = false;          // apply SETs without answering them
     unsigned lineBaud = 0;       // answer only while the line is at this speed (0: any)
+    long floodRate = 0;          // bytes a second of filler NMEA lines (0: none)
     unsigned seed = 1;
 };
 
@@ -46,6 +47,7 @@ private:
     void streamDue(double now);
     bool atLineSpeed() const;
     std::string garbage(std::size_t length);
+    void floodDue(double now);
 
     SimulatorOptions options;
     ReceiverState state;
@@ -64,4 +66,7 @@ private:
     };
     std::deque<DelayedReply> delayed;
     double nextDue[ReceiverState::sentenceCount] = {};
+    double floodCredit = 0; // bytes the flood may send now
+    double floodCheckedAt = 0;
+    unsigned long floodLines = 0;
 };

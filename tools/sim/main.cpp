@@ -35,7 +35,8 @@ void usage(std::FILE* to)
         "  --sticky KEYS      answer OK to SETs of these keys but keep the old value\n"
         "  --no-ack           apply SETs without answering them\n"
         "  --baud RATE        understand and answer only while the line is set to RATE;\n"
-        "                     at any other speed everything sent is garbage\n",
+        "                     at any other speed everything sent is garbage\n"
+        "  --flood BPS        also stream filler NMEA lines at BPS bytes a second\n",
         to);
 }
 } // namespace
@@ -78,6 +79,16 @@ int main(int argc, char* argv[])
                 return 2;
             }
             options.lineBaud = static_cast<unsigned>(rate);
+        } else if (option == "--flood" && hasValue) {
+            char* end = nullptr;
+            options.floodRate = std::strtol(argv[++i], &end, 10);
+            if (*end != '\0' || options.floodRate <= 0) {
+                std::fprintf(stderr,
+                             "zr415-sim: --flood needs a positive number of bytes a second, "
+                             "not %s\n",
+                             argv[i]);
+                return 2;
+            }
         } else if (option == "--seed" && hasValue) {
             options.seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
         } else {
