@@ -11,6 +11,10 @@
         <source>设置ZR415</source>
         <translation>ZR415 Settings</translation>
     </message>
+    <message>
+        <source>通信记录</source>
+        <translation>Traffic</translation>
+    </message>
 </context>
 <context>
     <name>DlgZR415</name>
@@ -200,6 +204,41 @@
     <message>
         <source>确定</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>TrafficView</name>
+    <message>
+        <source>保存通信记录</source>
+        <translation>Save the traffic record</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt);;所有文件 (*)</source>
+        <translation>Text files (*.txt);;All files (*)</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>清除</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>保存记录</source>
+        <translation>Save…</translation>
+    </message>
+    <message>
+        <source>只显示命令和应答</source>
+        <translation>Commands and replies only</translation>
+    </message>
+    <message>
+        <source>继续</source>
+        <translation>Continue</translation>
+    </message>
+    <message>
+        <source>记录保存失败：%1</source>
+        <translation>Record not saved: %1</translation>
     </message>
 </context>
 </TS>

@@ -11,6 +11,10 @@
         <source>设置ZR415</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>通信记录</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>DlgZR415</name>
@@ -199,6 +203,41 @@
     </message>
     <message>
         <source>确定</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TrafficView</name>
+    <message>
+        <source>保存通信记录</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt);;所有文件 (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>清除</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>保存记录</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>只显示命令和应答</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>继续</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>记录保存失败：%1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
