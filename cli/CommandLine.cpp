@@ -5,7 +5,7 @@
 #include <map>
 
 namespace {
-struct CommandSpec
+struct CommandDefinition
 {
     Invocation::Command command;
     QStringList options; // the value-less and value options it accepts
@@ -13,9 +13,9 @@ struct CommandSpec
     QString help;
 };
 
-const std::map<QString, CommandSpec>& commands()
+const std::map<QString, CommandDefinition>& commands()
 {
-    static const std::map<QString, CommandSpec> table = {
+    static const std::map<QString, CommandDefinition> table = {
         {QStringLiteral("ports"),
          {Invocation::Command::Ports,
           {QStringLiteral("json")},
@@ -162,8 +162,8 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
         usageText = usage();
         return std::nullopt;
     }
-    const CommandSpec& spec = found->second;
-    invocation.command = spec.command;
+    const CommandDefinition& definition = found->second;
+    invocation.command = definition.command;
     invocation.name = first;
     usageText = usage(first);
 
@@ -171,7 +171,7 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     parser.addOption(help);
-    for (const QString& name : spec.options)
+    for (const QString& name : definition.options)
         parser.addOption(optionNamed(name));
     QStringList rest = arguments;
     rest.removeAt(1);
@@ -192,7 +192,7 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
 
     // Asking the parser about an option it was not given makes it complain.
     const auto given = [&](const char* name) {
-        return spec.options.contains(QLatin1String(name)) && parser.isSet(QLatin1String(name));
+        return definition.options.contains(QLatin1String(name)) && parser.isSet(QLatin1String(name));
     };
     invocation.json = given("json");
     invocation.verify = !given("no-verify");
