@@ -11,6 +11,7 @@
 #include "RecordingReaderWriter.h"
 #include "SetWidget.h"
 #include "TempSettings.h"
+#include "TrafficView.h"
 #include "Translations.h"
 
 #include <QtTest>
@@ -157,6 +158,16 @@ void EnglishTest::messageBoxesOfThePageAreEnglish()
             QVERIFY2(!hasCjk(text), qPrintable(text));
     }
     QCOMPARE(status(page), QStringLiteral("No serial port available: cannot connect"));
+
+    // The traffic tab's failed save, into a folder that is not there.
+    DlgTab window(nullptr);
+    window.trafficView()->setPathChooser(
+        [](QWidget*) { return QStringLiteral("/nonexistent-zr415/traffic.txt"); });
+    click(*window.trafficView(), "saveButton");
+    QCOMPARE(prompts.shown.size(), 4);
+    for (const QString& text : {prompts.shown[3].title, prompts.shown[3].text})
+        QVERIFY2(!hasCjk(text), qPrintable(text));
+    QVERIFY(prompts.shown[3].text.startsWith(QStringLiteral("Record not saved: ")));
 }
 
 void EnglishTest::englishPageFitsItsWindow()
