@@ -192,7 +192,8 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
 
     // Asking the parser about an option it was not given makes it complain.
     const auto given = [&](const char* name) {
-        return definition.options.contains(QLatin1String(name)) && parser.isSet(QLatin1String(name));
+        return definition.options.contains(QLatin1String(name)) &&
+               parser.isSet(QLatin1String(name));
     };
     invocation.json = given("json");
     invocation.verify = !given("no-verify");

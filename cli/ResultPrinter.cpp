@@ -12,14 +12,14 @@ ResultPrinter::ResultPrinter(bool asJson, std::FILE* toOut, std::FILE* toStatus)
 
 QString ResultPrinter::humanLine(const UnitResult& result)
 {
-    QStringList parts{
-        result.port, result.serial.isEmpty() ? QStringLiteral("-") : result.serial,
-        result.baud ? QStringLiteral("%1 baud%2")
-                          .arg(result.baud)
-                          .arg(result.baudSearched ? QStringLiteral(" (auto)") : QString())
-                    : QStringLiteral("-"),
-        UnitResult::outcomeName(result.outcome),
-        QStringLiteral("%1 s").arg(result.seconds, 0, 'f', 2)};
+    QStringList parts{result.port, result.serial.isEmpty() ? QStringLiteral("-") : result.serial,
+                      result.baud
+                          ? QStringLiteral("%1 baud%2")
+                                .arg(result.baud)
+                                .arg(result.baudSearched ? QStringLiteral(" (auto)") : QString())
+                          : QStringLiteral("-"),
+                      UnitResult::outcomeName(result.outcome),
+                      QStringLiteral("%1 s").arg(result.seconds, 0, 'f', 2)};
     QStringList details;
     if (!result.rates.empty()) {
         QStringList rates;
