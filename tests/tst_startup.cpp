@@ -121,6 +121,8 @@ private slots:
     void lockOfAKilledInstanceDoesNotBlockTheNextStart();
     void secondInstanceShowsTheWarningAndEndsWithZero();
     void escapeClosesTheWindowAndEndsTheEventLoop();
+    void stopSignalClosesTheWindowAndEndsWithZero_data();
+    void stopSignalClosesTheWindowAndEndsWithZero();
     void translationIsLoadedOnlyWhereOneIsShipped_data();
     void translationIsLoadedOnlyWhereOneIsShipped();
 };
@@ -210,6 +212,32 @@ void StartupTest::secondInstanceIsRefusedWhileTheFirstRuns()
     QCOMPARE(first.state(), QProcess::Running);
     stop(second); // it waits on its warning box
     stop(first);
+}
+
+void StartupTest::stopSignalClosesTheWindowAndEndsWithZero_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("terminate") << int(SIGTERM);
+    QTest::newRow("interrupt") << int(SIGINT);
+}
+
+void StartupTest::stopSignalClosesTheWindowAndEndsWithZero()
+{
+    QFETCH(int, signalNumber);
+    InstalledCopy copy(true);
+    QProcess program;
+    copy.start(program);
+    QVERIFY(waitForLog(copy, "window shown"));
+    ::kill(static_cast<pid_t>(program.processId()), signalNumber);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY(copy.log().contains("asked to stop: closing the window"));
+    // Its lock went with it: the next start is not refused.
+    QProcess next;
+    copy.start(next);
+    QVERIFY(waitForLog(copy, "started with settings", 2));
+    stop(next);
 }
 
 void StartupTest::lockOfAKilledInstanceDoesNotBlockTheNextStart()

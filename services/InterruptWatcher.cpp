@@ -10,7 +10,7 @@
 namespace {
 int pipeEnds[2] = {-1, -1};
 
-void onSigint(int)
+void onStopSignal(int)
 {
     const int saved = errno;
     const char byte = 1;
@@ -19,22 +19,25 @@ void onSigint(int)
 }
 } // namespace
 
-InterruptWatcher::InterruptWatcher(QObject* parent) : QObject(parent)
+InterruptWatcher::InterruptWatcher(std::vector<int> signalNumbers, QObject* parent)
+    : QObject(parent), watched(std::move(signalNumbers))
 {
     if (pipeEnds[0] < 0 && ::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     notifier = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, &InterruptWatcher::drain);
     struct sigaction action = {};
-    action.sa_handler = onSigint;
+    action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
+    for (int number : watched)
+        sigaction(number, &action, nullptr);
 }
 
 InterruptWatcher::~InterruptWatcher()
 {
-    std::signal(SIGINT, SIG_DFL);
+    for (int number : watched)
+        std::signal(number, SIG_DFL);
 }
 
 void InterruptWatcher::drain()
