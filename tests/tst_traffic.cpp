@@ -538,6 +538,8 @@ void TrafficTest::queryShowsCommandsAndRepliesInTheTab()
     QTRY_VERIFY_WITH_TIMEOUT(exactlyTheQueryShown(), 10000);
     QVERIFY(shownLines(view).contains(
         QStringLiteral("← [OK] @KVT,,GET,DEVICE.INFO.SN,OK,ZR415-TAB-7*64")));
+    // What the operator sees now, for a look by eye.
+    window.grab().save(QStringLiteral(ZR415_BUILD_DIR "/zr415-traffic.png"));
 
     // Saved as shown; a folder that cannot be written is reported.
     QTemporaryDir folder;
