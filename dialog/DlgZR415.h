@@ -76,6 +76,7 @@ private:
     void showLinkState();
     void linkLost(const QString& reason);
     void writeFailed();
+    void abandonOutcomes();
     void showStatus(const QString& text, bool problem);
     // Logs the message, shows it as the status and in a warning box.
     void warnOperator(const QString& message);

@@ -25,15 +25,21 @@ public:
     };
 
     // Forgets the last action.
-    void clear() { commands.clear(); }
+    void clear()
+    {
+        commands.clear();
+        writeError = false;
+    }
     // A sentence handed to the link; one that could not be written waits for nothing.
     void add(const std::string& sentence, bool written);
     // Settles the oldest waiting command with this verb and key; false when none waits.
     bool acknowledge(const std::string& verb, const std::string& key, bool ok);
-    // The wait is over: what still waits got no answer.
-    void giveUp() { settleWaiting(State::Unanswered); }
-    // The link failed to write what it had queued: what still waits never reached the receiver.
-    void writeFailed() { settleWaiting(State::NotWritten); }
+    // The wait is over: what still waits got no answer, or, after a write error, most likely never
+    // reached the receiver.
+    void giveUp() { settleWaiting(writeError ? State::NotWritten : State::Unanswered); }
+    // The link failed to write some of what it had queued. Which commands is not known: those
+    // answered after all were delivered; the others count as not written when the wait is over.
+    void writeFailed() { writeError = true; }
 
     bool empty() const { return commands.empty(); }
     bool settled() const { return count(State::Waiting) == 0; }
@@ -46,4 +52,5 @@ private:
     void settleWaiting(State state);
 
     std::vector<Command> commands;
+    bool writeError = false;
 };

@@ -55,10 +55,14 @@ void DlgZR415::acknowledge(const std::vector<ReplyAcknowledgement>& answers)
 void DlgZR415::writeFailed()
 {
     outcomes.writeFailed();
-    if (outcomes.settled()) {
-        answerTimer->stop();
-        reportOutcomes();
-    }
+}
+
+void DlgZR415::abandonOutcomes()
+{
+    // The link is gone: its own message stays on the status line, not a count of answers that
+    // could no longer come.
+    answerTimer->stop();
+    outcomes.clear();
 }
 
 void DlgZR415::reportOutcomes()

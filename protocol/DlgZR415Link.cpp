@@ -101,6 +101,7 @@ void DlgZR415::_break()
     readerWriter->set_link_lost_handler(nullptr);
     readerWriter->set_write_failed_handler(nullptr);
     readerWriter->close(linkDictionary, this);
+    abandonOutcomes();
     linkOpen = false;
     showLinkState();
     showStatus(OperatorMessages::linkClosed(), false);
@@ -140,6 +141,7 @@ void DlgZR415::linkLost(const QString& reason)
         return;
     readerWriter->set_link_lost_handler(nullptr);
     readerWriter->set_write_failed_handler(nullptr);
+    abandonOutcomes();
     linkOpen = false;
     showLinkState();
     // Told from the event loop, not from inside the port's own error signal.
