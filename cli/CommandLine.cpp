@@ -79,7 +79,8 @@ const std::map<QString, QString>& optionHelp()
              "rate,\n"
              "                    115200, 9600, then the other rates of the list, and "
              "reports\n"
-             "                    the one that answered\n")},
+             "                    the one that answered; with no answer, the first three\n"
+             "                    again with the full answer wait\n")},
         {QStringLiteral("json"), QStringLiteral("  --json            JSON instead of English\n")},
         {QStringLiteral("no-verify"),
          QStringLiteral("  --no-verify       do not read back what was set\n")},

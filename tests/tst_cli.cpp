@@ -99,8 +99,9 @@ QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteA
 }
 
 // Plays a receiver on the controlling side of a pseudo-terminal until zr415ctl ends, and keeps
-// every byte the program sent.
-QByteArray serveUntilFinished(PseudoTerminal& line, QProcess& program)
+// every byte the program sent. Commands starting with ignored get no answer and change nothing.
+QByteArray serveUntilFinished(PseudoTerminal& line, QProcess& program,
+                              const QByteArray& ignored = {})
 {
     ReceiverState receiver("ZR415-PTY-7");
     QByteArray all;
@@ -110,9 +111,11 @@ QByteArray serveUntilFinished(PseudoTerminal& line, QProcess& program)
         all += got;
         pending += got;
         for (qsizetype end = pending.indexOf("\r\n"); end >= 0; end = pending.indexOf("\r\n")) {
-            const std::optional<std::string> reply =
-                receiver.handle(pending.left(end).toStdString());
+            const QByteArray command = pending.left(end);
             pending.remove(0, end + 2);
+            if (!ignored.isEmpty() && command.startsWith(ignored))
+                continue;
+            const std::optional<std::string> reply = receiver.handle(command.toStdString());
             if (reply)
                 line.write(QByteArray::fromStdString(*reply));
         }
@@ -177,6 +180,8 @@ private slots:
     void profileErrorsSendNothingAndExitTwo();
     void everyResultClassInOneRun_data();
     void everyResultClassInOneRun();
+    void searchFindsAReceiverThatAnswersLate_data();
+    void searchFindsAReceiverThatAnswersLate();
     void interruptLeavesAConsistentAuditFile();
     void queryReportsSerialAndRatesAsJson();
     void portsListsTheExtraPathsThatExist();
@@ -678,6 +683,31 @@ void CliTest::everyResultClassInOneRun()
     }
     QCOMPARE(records, 1);
     QCOMPARE(run.audit.size(), run.portByName.size());
+}
+
+void CliTest::searchFindsAReceiverThatAnswersLate_data()
+{
+    QTest::addColumn<QString>("speed");
+    QTest::newRow("late-at-the-first-speed") << "115200";
+    // Its late answer lands while a later speed is being tried, and must not count for it.
+    QTest::newRow("late-at-the-second-speed") << "9600";
+}
+
+void CliTest::searchFindsAReceiverThatAnswersLate()
+{
+    QFETCH(QString, speed);
+    SimulatorProcess receiver({"--serial", "SN-LATE", "--delay", "100", "--baud", speed});
+    QProcessEnvironment environment = quickEnvironment();
+    environment.insert(QStringLiteral("ZR415CTL_PROBE_MS"), QStringLiteral("30"));
+    environment.insert(QStringLiteral("ZR415CTL_ACK_MS"), QStringLiteral("600"));
+    const CtlRun run = runCtl({"query", receiver.devicePath(), "--json"}, environment);
+    const QList<QJsonObject> results = jsonLines(run.out);
+    QCOMPARE(results.size(), 1);
+    QCOMPARE(results[0]["result"].toString(), QStringLiteral("ok"));
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(results[0]["serial"].toString(), QStringLiteral("SN-LATE"));
+    QCOMPARE(results[0]["baud"].toInt(), speed.toInt());
+    QCOMPARE(results[0]["rates"].toObject().size(), 10);
 }
 
 void CliTest::interruptLeavesAConsistentAuditFile()
