@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 #include "CommandRunner.h"
 #include "DlgZR415.h"
+#include "LineMonitor.h"
 #include "LineSettings.h"
 #include "PageProbe.h"
 #include "Profile.h"
@@ -24,6 +25,8 @@
 #include <QSerialPort>
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <memory>
 #include <unistd.h>
@@ -186,6 +189,7 @@ private slots:
     void queryReportsSerialAndRatesAsJson();
     void portsListsTheExtraPathsThatExist();
     void monitorPrintsTimedLines();
+    void monitorShowsOnlyWhatArrivesWhileItRuns();
 
 private:
     struct MixedRun
@@ -793,6 +797,34 @@ void CliTest::monitorPrintsTimedLines()
         QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT[0-9:.]+Z  \\$..GGA,"));
     for (const QByteArray& line : lines)
         QVERIFY2(timed.match(QString::fromLatin1(line)).hasMatch(), line.constData());
+}
+
+void CliTest::monitorShowsOnlyWhatArrivesWhileItRuns()
+{
+    PseudoTerminal line;
+    line.write("$GPTXT,STALE\r\n");
+    char* buffer = nullptr;
+    std::size_t size = 0;
+    std::FILE* out = open_memstream(&buffer, &size);
+    QVERIFY(out);
+    const auto printed = [&] {
+        std::fflush(out);
+        return QByteArray(buffer, static_cast<qsizetype>(size));
+    };
+    {
+        LineMonitor monitor(out);
+        QString error;
+        QVERIFY2(monitor.start(line.devicePath(), 115200, 0, error), qPrintable(error));
+        line.write("$GPTXT,FRESH\r\n$GPTXT,TAI");
+        QTRY_VERIFY(printed().contains("FRESH"));
+        QVERIFY(!printed().contains("TAI"));
+        monitor.stop();
+    }
+    const QByteArray text = printed();
+    std::fclose(out);
+    std::free(buffer);
+    QVERIFY2(!text.contains("STALE"), text.constData());
+    QVERIFY2(text.endsWith("Z  $GPTXT,TAI\n"), text.constData());
 }
 
 QTEST_MAIN(CliTest)
