@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 
+#include <limits>
 #include <map>
 
 namespace {
@@ -113,6 +114,9 @@ QCommandLineOption optionNamed(const QString& name)
         return {name, name, QStringLiteral("N")};
     return QCommandLineOption(name);
 }
+
+// The monitor's deadline is one timer counting milliseconds in an int: about 24 days.
+constexpr int maxSeconds = std::numeric_limits<int>::max() / 1000;
 
 bool positiveNumber(const QString& text, double& value)
 {
@@ -229,8 +233,10 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
     }
     if (given("seconds")) {
         const QString text = parser.value(QStringLiteral("seconds"));
-        if (!positiveNumber(text, invocation.seconds))
-            return fail(QStringLiteral("--seconds needs a number above 0, not '%1'").arg(text));
+        if (!positiveNumber(text, invocation.seconds) || invocation.seconds > maxSeconds)
+            return fail(QStringLiteral("--seconds needs a number above 0 and at most %1, not '%2'")
+                            .arg(maxSeconds)
+                            .arg(text));
     }
 
     switch (invocation.command) {

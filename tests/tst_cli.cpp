@@ -280,6 +280,8 @@ void CliTest::badArgumentsGetOneLineAndTheUsage_data()
         << QStringList{"monitor", "/dev/a", "--seconds", "-1"} << "'-1'";
     QTest::newRow("port-twice") << QStringList{"query", "/dev/a", "/dev/a"} << "named twice";
     QTest::newRow("ports-with-port") << QStringList{"ports", "/dev/a"} << "takes no port";
+    QTest::newRow("seconds-beyond-the-timer")
+        << QStringList{"monitor", "/dev/a", "--seconds", "2147484"} << "'2147484'";
 }
 
 void CliTest::badArgumentsGetOneLineAndTheUsage()
