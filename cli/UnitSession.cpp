@@ -172,11 +172,13 @@ void UnitSession::answered(bool ok, const std::string& value)
             outcome.ackOnly << key;
         break;
     case Exchange::ReadBack: {
-        const QString want = QString::fromStdString(job.wanted.at(exchange.name));
+        // Refusing to tell is not a different value.
         if (!ok)
-            outcome.mismatches << UnitResult::Mismatch{key, want, std::nullopt};
+            outcome.rejected << key;
         else if (value != job.wanted.at(exchange.name))
-            outcome.mismatches << UnitResult::Mismatch{key, want, QString::fromStdString(value)};
+            outcome.mismatches << UnitResult::Mismatch{
+                key, QString::fromStdString(job.wanted.at(exchange.name)),
+                QString::fromStdString(value)};
         break;
     }
     case Exchange::Query:
@@ -191,13 +193,8 @@ void UnitSession::answered(bool ok, const std::string& value)
 
 void UnitSession::unanswered()
 {
-    const Exchange& exchange = exchanges[current];
-    const QString key = QString::fromStdString(exchange.key);
-    if (exchange.kind == Exchange::ReadBack)
-        outcome.mismatches << UnitResult::Mismatch{
-            key, QString::fromStdString(job.wanted.at(exchange.name)), std::nullopt};
-    else
-        outcome.unanswered << key;
+    // A read-back without answer proves nothing either way: silence, not a difference.
+    outcome.unanswered << QString::fromStdString(exchanges[current].key);
     advance();
 }
 

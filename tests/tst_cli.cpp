@@ -183,6 +183,8 @@ private slots:
     void profileErrorsSendNothingAndExitTwo();
     void everyResultClassInOneRun_data();
     void everyResultClassInOneRun();
+    void silenceIsUnansweredNotMismatch_data();
+    void silenceIsUnansweredNotMismatch();
     void searchFindsAReceiverThatAnswersLate_data();
     void searchFindsAReceiverThatAnswersLate();
     void interruptLeavesAConsistentAuditFile();
@@ -689,6 +691,39 @@ void CliTest::everyResultClassInOneRun()
     }
     QCOMPARE(records, 1);
     QCOMPARE(run.audit.size(), run.portByName.size());
+}
+
+void CliTest::silenceIsUnansweredNotMismatch_data()
+{
+    QTest::addColumn<QByteArray>("ignored"); // commands the receiver leaves without answer
+    QTest::addColumn<int>("mismatches");
+    QTest::newRow("read-back-unanswered") << QByteArray("#KVT,,GET,GNSS.NMEA.") << 0;
+    // The rate stays OFF, so the read-back differs too; the silence is the worse of the two.
+    QTest::newRow("set-unanswered-outranks-mismatch") << QByteArray("#KVT,,SET,GNSS.NMEA.GGA") << 1;
+}
+
+void CliTest::silenceIsUnansweredNotMismatch()
+{
+    QFETCH(QByteArray, ignored);
+    QFETCH(int, mismatches);
+    PseudoTerminal line;
+    QProcessEnvironment environment = quickEnvironment();
+    environment.insert(QStringLiteral("ZR415CTL_ACK_MS"), QStringLiteral("300"));
+    QProcess program;
+    startCtl(program,
+             {"set", line.devicePath(), "GGA=1", "--baud", "115200", "--json", "--audit",
+              scratch.filePath(QStringLiteral("silence.jsonl"))},
+             environment);
+    serveUntilFinished(line, program, ignored);
+    QCOMPARE(program.exitCode(), 1);
+    const QList<QJsonObject> results = jsonLines(program.readAllStandardOutput());
+    QCOMPARE(results.size(), 1);
+    QCOMPARE(results[0]["result"].toString(), QStringLiteral("unanswered"));
+    QCOMPARE(results[0]["unanswered"].toArray(), QJsonArray{QStringLiteral("GNSS.NMEA.GGA")});
+    const QJsonArray differences = results[0]["mismatches"].toArray();
+    QCOMPARE(differences.size(), mismatches);
+    for (const QJsonValue& difference : differences)
+        QCOMPARE(difference["got"].toString(), QStringLiteral("OFF"));
 }
 
 void CliTest::searchFindsAReceiverThatAnswersLate_data()
