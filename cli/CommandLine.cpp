@@ -1,6 +1,10 @@
 #include "CommandLine.h"
 
+#include "Profile.h"
+
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 
 #include <limits>
 #include <map>
@@ -257,6 +261,8 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
             return fail(QStringLiteral("needs a PORT and at least one NAME=VALUE"));
         invocation.ports = {positional.takeFirst()};
         invocation.assignments = positional;
+        if (QString wrong; !Profile::fromAssignments(invocation.assignments, wrong))
+            return fail(wrong.replace(QLatin1Char('\n'), QLatin1String("; ")));
         break;
     case Invocation::Command::Apply:
         if (positional.size() < 2)
@@ -274,9 +280,20 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
     default:
         break;
     }
-    // One port object per unit: the same port twice would fight over one line.
-    for (int i = 0; i < invocation.ports.size(); ++i)
-        if (invocation.ports.indexOf(invocation.ports[i], i + 1) > i)
-            return fail(QStringLiteral("port '%1' is named twice").arg(invocation.ports[i]));
+    // One port object per unit: the same device twice, under any of its names, would fight
+    // over one line.
+    QStringList devices;
+    for (const QString& port : invocation.ports) {
+        const QFileInfo info(port);
+        const QString device =
+            info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
+        const qsizetype earlier = devices.indexOf(device);
+        if (earlier >= 0)
+            return fail(port == invocation.ports[earlier]
+                            ? QStringLiteral("port '%1' is named twice").arg(port)
+                            : QStringLiteral("port '%1' is named twice, also as '%2'")
+                                  .arg(invocation.ports[earlier], port));
+        devices << device;
+    }
     return invocation;
 }

@@ -284,6 +284,16 @@ void CliTest::badArgumentsGetOneLineAndTheUsage_data()
     QTest::newRow("ports-with-port") << QStringList{"ports", "/dev/a"} << "takes no port";
     QTest::newRow("seconds-beyond-the-timer")
         << QStringList{"monitor", "/dev/a", "--seconds", "2147484"} << "'2147484'";
+    QTest::newRow("set-two-bad-rates-on-one-line")
+        << QStringList{"set", "/dev/a", "GGA=7", "RMC=3"} << "RMC=3";
+    QTest::newRow("set-unknown-name") << QStringList{"set", "/dev/a", "NMEA=1"} << "NMEA";
+    QTest::newRow("set-clean-with-value") << QStringList{"set", "/dev/a", "clean=1"} << "CLEAN";
+    // A link and its target are one device, one line.
+    const QString device = writeFile(scratch, "ttyFAKE0", "");
+    const QString alias = scratch.filePath(QStringLiteral("receiver-link"));
+    QFile::link(device, alias);
+    QTest::newRow("same-device-by-two-names")
+        << QStringList{"query", device, alias} << "named twice";
 }
 
 void CliTest::badArgumentsGetOneLineAndTheUsage()
