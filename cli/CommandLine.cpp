@@ -1,7 +1,12 @@
 #include "CommandLine.h"
 
-#include <QCommandLineParser>
+#include "Profile.h"
 
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+
+#include <limits>
 #include <map>
 
 namespace {
@@ -79,7 +84,8 @@ const std::map<QString, QString>& optionHelp()
              "rate,\n"
              "                    115200, 9600, then the other rates of the list, and "
              "reports\n"
-             "                    the one that answered\n")},
+             "                    the one that answered; with no answer, the first three\n"
+             "                    again with the full answer wait\n")},
         {QStringLiteral("json"), QStringLiteral("  --json            JSON instead of English\n")},
         {QStringLiteral("no-verify"),
          QStringLiteral("  --no-verify       do not read back what was set\n")},
@@ -112,6 +118,9 @@ QCommandLineOption optionNamed(const QString& name)
         return {name, name, QStringLiteral("N")};
     return QCommandLineOption(name);
 }
+
+// The monitor's deadline is one timer counting milliseconds in an int: about 24 days.
+constexpr int maxSeconds = std::numeric_limits<int>::max() / 1000;
 
 bool positiveNumber(const QString& text, double& value)
 {
@@ -228,8 +237,10 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
     }
     if (given("seconds")) {
         const QString text = parser.value(QStringLiteral("seconds"));
-        if (!positiveNumber(text, invocation.seconds))
-            return fail(QStringLiteral("--seconds needs a number above 0, not '%1'").arg(text));
+        if (!positiveNumber(text, invocation.seconds) || invocation.seconds > maxSeconds)
+            return fail(QStringLiteral("--seconds needs a number above 0 and at most %1, not '%2'")
+                            .arg(maxSeconds)
+                            .arg(text));
     }
 
     switch (invocation.command) {
@@ -250,6 +261,8 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
             return fail(QStringLiteral("needs a PORT and at least one NAME=VALUE"));
         invocation.ports = {positional.takeFirst()};
         invocation.assignments = positional;
+        if (QString wrong; !Profile::fromAssignments(invocation.assignments, wrong))
+            return fail(wrong.replace(QLatin1Char('\n'), QLatin1String("; ")));
         break;
     case Invocation::Command::Apply:
         if (positional.size() < 2)
@@ -267,9 +280,20 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
     default:
         break;
     }
-    // One port object per unit: the same port twice would fight over one line.
-    for (int i = 0; i < invocation.ports.size(); ++i)
-        if (invocation.ports.indexOf(invocation.ports[i], i + 1) > i)
-            return fail(QStringLiteral("port '%1' is named twice").arg(invocation.ports[i]));
+    // One port object per unit: the same device twice, under any of its names, would fight
+    // over one line.
+    QStringList devices;
+    for (const QString& port : invocation.ports) {
+        const QFileInfo info(port);
+        const QString device =
+            info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
+        const qsizetype earlier = devices.indexOf(device);
+        if (earlier >= 0)
+            return fail(port == invocation.ports[earlier]
+                            ? QStringLiteral("port '%1' is named twice").arg(port)
+                            : QStringLiteral("port '%1' is named twice, also as '%2'")
+                                  .arg(invocation.ports[earlier], port));
+        devices << device;
+    }
     return invocation;
 }

@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 
+#include <utility>
+
 namespace {
 // A stream without line ends is still shown, in pieces of this size.
 constexpr qsizetype maxLine = 4096;
@@ -30,6 +32,8 @@ bool LineMonitor::start(const QString& portName, unsigned baud, double seconds, 
         port.close();
         return false;
     }
+    // Bytes that waited in the line before we came are old: their arrival time is unknown.
+    port.clear(QSerialPort::Input);
     if (seconds > 0)
         deadline.start(static_cast<int>(seconds * 1000));
     return true;
@@ -59,15 +63,28 @@ void LineMonitor::received()
             return;
         QByteArray line = partial.left(end + 1);
         partial.remove(0, end + 1);
-        while (line.endsWith('\n') || line.endsWith('\r'))
-            line.chop(1);
-        if (line.isEmpty())
-            continue;
-        const QByteArray stamp =
-            QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toUtf8();
-        std::fprintf(out, "%s  %s\n", stamp.constData(), printable(line).toUtf8().constData());
-        std::fflush(out);
+        print(line);
     }
+}
+
+void LineMonitor::print(QByteArray line)
+{
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    if (line.isEmpty())
+        return;
+    const QByteArray stamp = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toUtf8();
+    std::fprintf(out, "%s  %s\n", stamp.constData(), printable(line).toUtf8().constData());
+    std::fflush(out);
+}
+
+void LineMonitor::end()
+{
+    // The unit's last words, even without their line end.
+    print(std::exchange(partial, {}));
+    port.close();
+    deadline.stop();
+    emit finished();
 }
 
 void LineMonitor::failed(QSerialPort::SerialPortError error)
@@ -76,16 +93,17 @@ void LineMonitor::failed(QSerialPort::SerialPortError error)
         !port.isOpen())
         return;
     lostReason = port.errorString();
-    port.close();
-    deadline.stop();
-    emit finished();
+    end();
 }
 
 void LineMonitor::stop()
 {
     if (!port.isOpen())
         return;
-    port.close();
-    deadline.stop();
-    emit finished();
+    // Whatever the driver still holds belongs to this run; a zero wait only collects it.
+    port.waitForReadyRead(0);
+    if (!port.isOpen())
+        return; // it went away meanwhile, and was ended as lost
+    received();
+    end();
 }

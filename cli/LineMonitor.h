@@ -30,6 +30,8 @@ signals:
 
 private:
     void received();
+    void print(QByteArray line);
+    void end();
     void failed(QSerialPort::SerialPortError error);
 
     std::FILE* out;

@@ -6,8 +6,12 @@
 
 #include <QDateTime>
 
+#include <algorithm>
+
 namespace {
 const std::string outputKeyPrefix = "GNSS.NMEA.";
+// A receiver slower than the short search wait is most likely at one of the first speeds.
+constexpr std::size_t secondPassSpeeds = 3;
 
 QString textOf(const std::string& sentence)
 {
@@ -80,8 +84,7 @@ void UnitSession::probe()
     const bool set = port.setBaudRate(static_cast<qint32>(baud));
     configuring = false;
     if (!set) {
-        if (job.searchBaud && speedIndex + 1 < job.bauds.size()) {
-            ++speedIndex;
+        if (job.searchBaud && advanceSpeed()) {
             probe();
             return;
         }
@@ -90,13 +93,35 @@ void UnitSession::probe()
         return;
     }
     // What arrived at the last speed is noise at this one.
-    port.clear(QSerialPort::Input);
-    port.readAll();
-    extractor.reset();
+    clearInput();
+    confirming = false;
     attempts = 1;
     if (!write(CommandSentences::getSerialNumber()))
         return;
-    timer.start(job.searchBaud ? job.probeMs : job.ackMs);
+    timer.start(job.searchBaud && pass == 1 ? job.probeMs : job.ackMs);
+}
+
+void UnitSession::clearInput()
+{
+    port.clear(QSerialPort::Input);
+    port.readAll();
+    extractor.reset();
+}
+
+bool UnitSession::advanceSpeed()
+{
+    const std::size_t end =
+        pass == 1 ? job.bauds.size() : std::min(job.bauds.size(), secondPassSpeeds);
+    if (speedIndex + 1 < end) {
+        ++speedIndex;
+        return true;
+    }
+    if (pass == 1) {
+        pass = 2;
+        speedIndex = 0;
+        return true;
+    }
+    return false;
 }
 
 void UnitSession::tryNextSpeed()
@@ -107,8 +132,7 @@ void UnitSession::tryNextSpeed()
             timer.start(job.ackMs);
         return;
     }
-    if (job.searchBaud && speedIndex + 1 < job.bauds.size()) {
-        ++speedIndex;
+    if (job.searchBaud && advanceSpeed()) {
         probe();
         return;
     }
@@ -148,11 +172,13 @@ void UnitSession::answered(bool ok, const std::string& value)
             outcome.ackOnly << key;
         break;
     case Exchange::ReadBack: {
-        const QString want = QString::fromStdString(job.wanted.at(exchange.name));
+        // Refusing to tell is not a different value.
         if (!ok)
-            outcome.mismatches << UnitResult::Mismatch{key, want, std::nullopt};
+            outcome.rejected << key;
         else if (value != job.wanted.at(exchange.name))
-            outcome.mismatches << UnitResult::Mismatch{key, want, QString::fromStdString(value)};
+            outcome.mismatches << UnitResult::Mismatch{
+                key, QString::fromStdString(job.wanted.at(exchange.name)),
+                QString::fromStdString(value)};
         break;
     }
     case Exchange::Query:
@@ -167,13 +193,8 @@ void UnitSession::answered(bool ok, const std::string& value)
 
 void UnitSession::unanswered()
 {
-    const Exchange& exchange = exchanges[current];
-    const QString key = QString::fromStdString(exchange.key);
-    if (exchange.kind == Exchange::ReadBack)
-        outcome.mismatches << UnitResult::Mismatch{
-            key, QString::fromStdString(job.wanted.at(exchange.name)), std::nullopt};
-    else
-        outcome.unanswered << key;
+    // A read-back without answer proves nothing either way: silence, not a difference.
+    outcome.unanswered << QString::fromStdString(exchanges[current].key);
     advance();
 }
 
@@ -214,6 +235,17 @@ void UnitSession::handleIdentity(const std::vector<ReplyValue>& values)
         if (!value.serialNumber)
             continue;
         timer.stop();
+        // A slow receiver's answer to the query at an earlier speed can land while a later one
+        // is set; on a real line it would be noise, on a pseudo-terminal it reads clean. Only an
+        // answer to a query asked, and answered, at this speed alone counts.
+        const bool earlierQueryPending = pass > 1 || speedIndex > 0;
+        if (job.searchBaud && earlierQueryPending && !confirming) {
+            clearInput();
+            confirming = true;
+            if (write(CommandSentences::getSerialNumber()))
+                timer.start(job.ackMs);
+            return;
+        }
         outcome.serial = QString::fromStdString(value.value);
         outcome.baud = job.bauds[speedIndex];
         phase = Phase::Exchanging;

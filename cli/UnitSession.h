@@ -58,6 +58,8 @@ private:
 
     void probe();
     void tryNextSpeed();
+    bool advanceSpeed();
+    void clearInput();
     void sendExchange();
     void answered(bool ok, const std::string& value);
     void unanswered();
@@ -80,6 +82,8 @@ private:
     StreamExtractor extractor{'@', ',', '\r'};
     Phase phase = Phase::Idle;
     std::size_t speedIndex = 0;
+    int pass = 1;            // 2: the first speeds again, each with the full answer wait
+    bool confirming = false; // an answer came while searching: asked again at this speed
     std::vector<Exchange> exchanges;
     std::size_t current = 0;
     int attempts = 0;

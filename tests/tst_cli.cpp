@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 #include "CommandRunner.h"
 #include "DlgZR415.h"
+#include "LineMonitor.h"
 #include "LineSettings.h"
 #include "PageProbe.h"
 #include "Profile.h"
@@ -24,6 +25,8 @@
 #include <QSerialPort>
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <memory>
 #include <unistd.h>
@@ -99,8 +102,9 @@ QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteA
 }
 
 // Plays a receiver on the controlling side of a pseudo-terminal until zr415ctl ends, and keeps
-// every byte the program sent.
-QByteArray serveUntilFinished(PseudoTerminal& line, QProcess& program)
+// every byte the program sent. Commands starting with ignored get no answer and change nothing.
+QByteArray serveUntilFinished(PseudoTerminal& line, QProcess& program,
+                              const QByteArray& ignored = {})
 {
     ReceiverState receiver("ZR415-PTY-7");
     QByteArray all;
@@ -110,9 +114,11 @@ QByteArray serveUntilFinished(PseudoTerminal& line, QProcess& program)
         all += got;
         pending += got;
         for (qsizetype end = pending.indexOf("\r\n"); end >= 0; end = pending.indexOf("\r\n")) {
-            const std::optional<std::string> reply =
-                receiver.handle(pending.left(end).toStdString());
+            const QByteArray command = pending.left(end);
             pending.remove(0, end + 2);
+            if (!ignored.isEmpty() && command.startsWith(ignored))
+                continue;
+            const std::optional<std::string> reply = receiver.handle(command.toStdString());
             if (reply)
                 line.write(QByteArray::fromStdString(*reply));
         }
@@ -177,10 +183,15 @@ private slots:
     void profileErrorsSendNothingAndExitTwo();
     void everyResultClassInOneRun_data();
     void everyResultClassInOneRun();
+    void silenceIsUnansweredNotMismatch_data();
+    void silenceIsUnansweredNotMismatch();
+    void searchFindsAReceiverThatAnswersLate_data();
+    void searchFindsAReceiverThatAnswersLate();
     void interruptLeavesAConsistentAuditFile();
     void queryReportsSerialAndRatesAsJson();
     void portsListsTheExtraPathsThatExist();
     void monitorPrintsTimedLines();
+    void monitorShowsOnlyWhatArrivesWhileItRuns();
 
 private:
     struct MixedRun
@@ -271,6 +282,18 @@ void CliTest::badArgumentsGetOneLineAndTheUsage_data()
         << QStringList{"monitor", "/dev/a", "--seconds", "-1"} << "'-1'";
     QTest::newRow("port-twice") << QStringList{"query", "/dev/a", "/dev/a"} << "named twice";
     QTest::newRow("ports-with-port") << QStringList{"ports", "/dev/a"} << "takes no port";
+    QTest::newRow("seconds-beyond-the-timer")
+        << QStringList{"monitor", "/dev/a", "--seconds", "2147484"} << "'2147484'";
+    QTest::newRow("set-two-bad-rates-on-one-line")
+        << QStringList{"set", "/dev/a", "GGA=7", "RMC=3"} << "RMC=3";
+    QTest::newRow("set-unknown-name") << QStringList{"set", "/dev/a", "NMEA=1"} << "NMEA";
+    QTest::newRow("set-clean-with-value") << QStringList{"set", "/dev/a", "clean=1"} << "CLEAN";
+    // A link and its target are one device, one line.
+    const QString device = writeFile(scratch, "ttyFAKE0", "");
+    const QString alias = scratch.filePath(QStringLiteral("receiver-link"));
+    QFile::link(device, alias);
+    QTest::newRow("same-device-by-two-names")
+        << QStringList{"query", device, alias} << "named twice";
 }
 
 void CliTest::badArgumentsGetOneLineAndTheUsage()
@@ -680,6 +703,64 @@ void CliTest::everyResultClassInOneRun()
     QCOMPARE(run.audit.size(), run.portByName.size());
 }
 
+void CliTest::silenceIsUnansweredNotMismatch_data()
+{
+    QTest::addColumn<QByteArray>("ignored"); // commands the receiver leaves without answer
+    QTest::addColumn<int>("mismatches");
+    QTest::newRow("read-back-unanswered") << QByteArray("#KVT,,GET,GNSS.NMEA.") << 0;
+    // The rate stays OFF, so the read-back differs too; the silence is the worse of the two.
+    QTest::newRow("set-unanswered-outranks-mismatch") << QByteArray("#KVT,,SET,GNSS.NMEA.GGA") << 1;
+}
+
+void CliTest::silenceIsUnansweredNotMismatch()
+{
+    QFETCH(QByteArray, ignored);
+    QFETCH(int, mismatches);
+    PseudoTerminal line;
+    QProcessEnvironment environment = quickEnvironment();
+    environment.insert(QStringLiteral("ZR415CTL_ACK_MS"), QStringLiteral("300"));
+    QProcess program;
+    startCtl(program,
+             {"set", line.devicePath(), "GGA=1", "--baud", "115200", "--json", "--audit",
+              scratch.filePath(QStringLiteral("silence.jsonl"))},
+             environment);
+    serveUntilFinished(line, program, ignored);
+    QCOMPARE(program.exitCode(), 1);
+    const QList<QJsonObject> results = jsonLines(program.readAllStandardOutput());
+    QCOMPARE(results.size(), 1);
+    QCOMPARE(results[0]["result"].toString(), QStringLiteral("unanswered"));
+    QCOMPARE(results[0]["unanswered"].toArray(), QJsonArray{QStringLiteral("GNSS.NMEA.GGA")});
+    const QJsonArray differences = results[0]["mismatches"].toArray();
+    QCOMPARE(differences.size(), mismatches);
+    for (const QJsonValue& difference : differences)
+        QCOMPARE(difference["got"].toString(), QStringLiteral("OFF"));
+}
+
+void CliTest::searchFindsAReceiverThatAnswersLate_data()
+{
+    QTest::addColumn<QString>("speed");
+    QTest::newRow("late-at-the-first-speed") << "115200";
+    // Its late answer lands while a later speed is being tried, and must not count for it.
+    QTest::newRow("late-at-the-second-speed") << "9600";
+}
+
+void CliTest::searchFindsAReceiverThatAnswersLate()
+{
+    QFETCH(QString, speed);
+    SimulatorProcess receiver({"--serial", "SN-LATE", "--delay", "100", "--baud", speed});
+    QProcessEnvironment environment = quickEnvironment();
+    environment.insert(QStringLiteral("ZR415CTL_PROBE_MS"), QStringLiteral("30"));
+    environment.insert(QStringLiteral("ZR415CTL_ACK_MS"), QStringLiteral("600"));
+    const CtlRun run = runCtl({"query", receiver.devicePath(), "--json"}, environment);
+    const QList<QJsonObject> results = jsonLines(run.out);
+    QCOMPARE(results.size(), 1);
+    QCOMPARE(results[0]["result"].toString(), QStringLiteral("ok"));
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(results[0]["serial"].toString(), QStringLiteral("SN-LATE"));
+    QCOMPARE(results[0]["baud"].toInt(), speed.toInt());
+    QCOMPARE(results[0]["rates"].toObject().size(), 10);
+}
+
 void CliTest::interruptLeavesAConsistentAuditFile()
 {
     SimulatorProcess quick({"--serial", "SN-QUICK"});
@@ -763,6 +844,34 @@ void CliTest::monitorPrintsTimedLines()
         QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT[0-9:.]+Z  \\$..GGA,"));
     for (const QByteArray& line : lines)
         QVERIFY2(timed.match(QString::fromLatin1(line)).hasMatch(), line.constData());
+}
+
+void CliTest::monitorShowsOnlyWhatArrivesWhileItRuns()
+{
+    PseudoTerminal line;
+    line.write("$GPTXT,STALE\r\n");
+    char* buffer = nullptr;
+    std::size_t size = 0;
+    std::FILE* out = open_memstream(&buffer, &size);
+    QVERIFY(out);
+    const auto printed = [&] {
+        std::fflush(out);
+        return QByteArray(buffer, static_cast<qsizetype>(size));
+    };
+    {
+        LineMonitor monitor(out);
+        QString error;
+        QVERIFY2(monitor.start(line.devicePath(), 115200, 0, error), qPrintable(error));
+        line.write("$GPTXT,FRESH\r\n$GPTXT,TAI");
+        QTRY_VERIFY(printed().contains("FRESH"));
+        QVERIFY(!printed().contains("TAI"));
+        monitor.stop();
+    }
+    const QByteArray text = printed();
+    std::fclose(out);
+    std::free(buffer);
+    QVERIFY2(!text.contains("STALE"), text.constData());
+    QVERIFY2(text.endsWith("Z  $GPTXT,TAI\n"), text.constData());
 }
 
 QTEST_MAIN(CliTest)
