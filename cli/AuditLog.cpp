@@ -9,8 +9,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -62,19 +60,11 @@ bool AuditLog::open(const QString& path, QString& error)
     QDir().mkpath(QFileInfo(path).absolutePath());
     // The log folder may be writable by a whole group: a link planted under the audit file's
     // name is refused, never followed, and so is anything but a plain file.
-    fd = ::open(QFile::encodeName(path).constData(),
-                O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
+    std::string why;
+    fd = open_for_append_unfollowed(QFile::encodeName(path).toStdString(), why);
     if (fd < 0) {
         error = QStringLiteral("cannot open audit file %1: %2")
-                    .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
-        return false;
-    }
-    struct stat info
-    {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1) {
-        ::close(fd);
-        fd = -1;
-        error = QStringLiteral("cannot open audit file %1: not a plain file").arg(path);
+                    .arg(path, QString::fromLocal8Bit(why.c_str()));
         return false;
     }
     filePath = path;

@@ -18,9 +18,8 @@
 const char* const FileLogger::defaultPathTemplate = "$(APP_DIR)/../log/ZR415.log";
 const char* const FileLogger::fileName = "ZR415.log";
 
-FileLogger::FileLogger(const std::string& path) : filePath(path)
+int open_for_append_unfollowed(const std::string& path, std::string& why)
 {
-    QDir().mkpath(QFileInfo(QString::fromLocal8Bit(path.c_str())).absolutePath());
     // O_NOFOLLOW refuses a link in the file's place; O_NONBLOCK keeps a planted pipe from
     // holding the start-up until someone reads it. What was opened is checked on the open
     // file itself, so nothing can be swapped in between.
@@ -31,7 +30,7 @@ FileLogger::FileLogger(const std::string& path) : filePath(path)
         why = errno == ELOOP   ? "it is a symbolic link: refused"
               : errno == ENXIO ? "it is not a plain file: refused"
                                : std::strerror(errno);
-        return;
+        return -1;
     }
     struct stat opened = {};
     if (::fstat(fd, &opened) != 0)
@@ -40,10 +39,22 @@ FileLogger::FileLogger(const std::string& path) : filePath(path)
         why = "it is not a plain file: refused";
     else if (opened.st_nlink != 1)
         why = "it has another name (a hard link): refused";
-    else if (!(file = ::fdopen(fd, "a")))
+    else
+        return fd;
+    ::close(fd);
+    return -1;
+}
+
+FileLogger::FileLogger(const std::string& path) : filePath(path)
+{
+    QDir().mkpath(QFileInfo(QString::fromLocal8Bit(path.c_str())).absolutePath());
+    const int fd = open_for_append_unfollowed(path, why);
+    if (fd < 0)
+        return;
+    if (!(file = ::fdopen(fd, "a"))) {
         why = std::strerror(errno);
-    if (!file)
         ::close(fd);
+    }
 }
 
 FileLogger::~FileLogger()

@@ -42,6 +42,11 @@ private:
     std::FILE* file = nullptr;
 };
 
+// Opens path for appending only when it is a plain file of its own (created if missing): a
+// symbolic link, a second name, a pipe or a device in its place is refused, never followed.
+// Returns the descriptor, or -1 with why set. For the log and the files kept beside it.
+int open_for_append_unfollowed(const std::string& path, std::string& why);
+
 // The per-user folder the log falls back to: "$XDG_STATE_HOME/zr415", or
 // "~/.local/state/zr415" when XDG_STATE_HOME is unset or not absolute; empty without a home.
 std::string state_log_folder();

@@ -35,9 +35,7 @@ double utcSeconds()
     using namespace std::chrono;
     return duration<double>(system_clock::now().time_since_epoch()).count();
 }
-} // namespace
 
-namespace {
 std::vector<std::string> commaList(const std::string& text)
 {
     std::vector<std::string> items;
@@ -62,17 +60,11 @@ Simulator::Simulator(SimulatorOptions chosen)
     for (const std::string& key : commaList(options.stickyKeys))
         state.stick(key);
     state.setNoAck(options.noAck);
-    std::size_t start = 0;
-    while (start < options.initialRates.size()) {
-        std::size_t end = options.initialRates.find(',', start);
-        if (end == std::string::npos)
-            end = options.initialRates.size();
-        const std::string item = options.initialRates.substr(start, end - start);
+    for (const std::string& item : commaList(options.initialRates)) {
         const std::size_t equals = item.find('=');
         if (equals != std::string::npos)
             state.handle("#KVT,,SET,GNSS.NMEA." + item.substr(0, equals) + "," +
                          item.substr(equals + 1));
-        start = end + 1;
     }
 }
 
