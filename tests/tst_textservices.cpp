@@ -308,9 +308,10 @@ void TextServicesTest::logGoesToTheFirstFolderItCanBeWrittenIn()
 {
     QFETCH(QString, logFolder);
     QFETCH(bool, fallsBack);
-    QTemporaryDir root;
-    // The state folder must take the unprivileged user the read-only row runs as, who keeps
-    // the superuser's group.
+    // In /tmp, which every user may pass through, whatever folder the build lies in: the
+    // read-only row runs as an unprivileged user. The state folder must take that user too,
+    // who keeps the superuser's group.
+    QTemporaryDir root(QStringLiteral("/tmp/zr415-log-XXXXXX"));
     QVERIFY(QFile::setPermissions(root.path(), QFileDevice::Permissions(0x7777)));
     const QString primary = root.filePath(QStringLiteral("log"));
     const QString fallback = root.filePath(QStringLiteral("state/zr415"));
