@@ -170,6 +170,8 @@ private slots:
     void assignmentsBecomeSentencesInSubmitOrder_data();
     void assignmentsBecomeSentencesInSubmitOrder();
     void readBackFollowsTheLastWordOnEachRate();
+    void oddValuesSendWhatThePageSends_data();
+    void oddValuesSendWhatThePageSends();
     void speedSearchStartsWithTheProfilesRate_data();
     void speedSearchStartsWithTheProfilesRate();
     void summaryCountsOutcomesInOrder();
@@ -403,6 +405,37 @@ void CliTest::readBackFollowsTheLastWordOnEachRate()
     const std::optional<Profile> single = Profile::fromAssignments({"RMC=2", "CLEAN"}, error);
     QVERIFY(single);
     QCOMPARE(single->wantedRates(), (std::map<std::string, std::string>{{"RMC", "2"}}));
+}
+
+void CliTest::oddValuesSendWhatThePageSends_data()
+{
+    QTest::addColumn<QByteArray>("settings");
+    QTest::newRow("tick-two-negative-huge")
+        << QByteArray("setGGA=2\nsetCommandGGA=1\nsetRMC=-3\nsetCommandRMC=0.5\n"
+                      "setGSV=99999999999\nsetCommandGSV=5\n");
+    QTest::newRow("signed-switches")
+        << QByteArray("sbas=+7\nclean=-1\nsetZDA=+1\nsetCommandZDA=OFF\n");
+    QTest::newRow("zero-padded-switches")
+        << QByteArray("sbas=01\nclean=00\nsetHDT=0001\nsetCommandHDT=60\n");
+    QTest::newRow("unticked-without-rate")
+        << QByteArray("setGSA=0\nsetNMEA=1\nsetCommandNMEA=0.02\n");
+    QTest::newRow("talker-ticked-by-five") << QByteArray("useHdtPrefix=5\nhdtPrefix=02\n");
+    QTest::newRow("talker-unused-out-of-range") << QByteArray("useHdtPrefix=0\nhdtPrefix=9\n");
+    QTest::newRow("nothing-at-all") << QByteArray("; empty\n");
+}
+
+void CliTest::oddValuesSendWhatThePageSends()
+{
+    QFETCH(QByteArray, settings);
+    const QString path = writeFile(scratch, "odd.ini", settings);
+    qputenv("ZR415_EXTRA_PORTS", path.toLocal8Bit());
+    QString error;
+    const std::optional<Profile> profile = Profile::load(path, error);
+    QVERIFY2(profile, qPrintable(error));
+    QByteArray sent;
+    for (const std::string& sentence : profile->sentences())
+        sent += QByteArray::fromStdString(sentence);
+    QCOMPARE(sent, pageBytes(settings, path));
 }
 
 void CliTest::speedSearchStartsWithTheProfilesRate_data()
@@ -862,7 +895,7 @@ void CliTest::monitorShowsOnlyWhatArrivesWhileItRuns()
         LineMonitor monitor(out);
         QString error;
         QVERIFY2(monitor.start(line.devicePath(), 115200, 0, error), qPrintable(error));
-        line.write("$GPTXT,FRESH\r\n$GPTXT,TAI");
+        line.write("$GPTXT,FRESH\x1b\\\r\n$GPTXT,TAI");
         QTRY_VERIFY(printed().contains("FRESH"));
         QVERIFY(!printed().contains("TAI"));
         monitor.stop();
@@ -871,6 +904,7 @@ void CliTest::monitorShowsOnlyWhatArrivesWhileItRuns()
     std::fclose(out);
     std::free(buffer);
     QVERIFY2(!text.contains("STALE"), text.constData());
+    QVERIFY2(text.contains("Z  $GPTXT,FRESH\\x1B\\\\\n"), text.constData());
     QVERIFY2(text.endsWith("Z  $GPTXT,TAI\n"), text.constData());
 }
 
