@@ -189,7 +189,8 @@ private slots:
     void silenceIsUnansweredNotMismatch();
     void searchFindsAReceiverThatAnswersLate_data();
     void searchFindsAReceiverThatAnswersLate();
-    void interruptLeavesAConsistentAuditFile();
+    void stopSignalLeavesAConsistentAuditFile_data();
+    void stopSignalLeavesAConsistentAuditFile();
     void queryReportsSerialAndRatesAsJson();
     void portsListsTheExtraPathsThatExist();
     void monitorPrintsTimedLines();
@@ -794,17 +795,27 @@ void CliTest::searchFindsAReceiverThatAnswersLate()
     QCOMPARE(results[0]["rates"].toObject().size(), 10);
 }
 
-void CliTest::interruptLeavesAConsistentAuditFile()
+void CliTest::stopSignalLeavesAConsistentAuditFile_data()
 {
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("ctrl-c") << int(SIGINT);
+    QTest::newRow("terminate") << int(SIGTERM);
+    QTest::newRow("ssh-session-dropped") << int(SIGHUP);
+}
+
+void CliTest::stopSignalLeavesAConsistentAuditFile()
+{
+    QFETCH(int, signalNumber);
     SimulatorProcess quick({"--serial", "SN-QUICK"});
     SimulatorProcess slowA({"--serial", "SN-SLOW-A", "--no-ack"});
     SimulatorProcess slowB({"--serial", "SN-SLOW-B", "--no-ack"});
     SimulatorProcess waiting({"--serial", "SN-WAITING"});
     const QString profile = writeFile(scratch, "interrupt.ini", fieldProfile);
-    const QString audit = scratch.filePath(QStringLiteral("interrupt.jsonl"));
+    const QString audit =
+        scratch.filePath(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".jsonl"));
     QProcess program;
     // Unanswered commands wait the full second each, so the slow units are surely mid-way
-    // when Ctrl-C comes.
+    // when the signal comes.
     startCtl(program,
              {"apply", profile, quick.devicePath(), slowA.devicePath(), slowB.devicePath(),
               waiting.devicePath(), "--parallel", "2", "--json", "--audit", audit},
@@ -812,10 +823,10 @@ void CliTest::interruptLeavesAConsistentAuditFile()
     // Two at a time: once the quick unit is done both slow ones hold the places, and the last
     // unit waits for one.
     QTRY_VERIFY_WITH_TIMEOUT(fileContent(audit).contains("SN-QUICK"), 10000);
-    ::kill(static_cast<pid_t>(program.processId()), SIGINT);
+    ::kill(static_cast<pid_t>(program.processId()), signalNumber);
     QVERIFY(program.waitForFinished(10000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 130);
+    QCOMPARE(program.exitCode(), 128 + signalNumber);
 
     const QByteArray text = fileContent(audit);
     QVERIFY(text.endsWith('\n'));
