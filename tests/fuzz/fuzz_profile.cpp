@@ -36,6 +36,7 @@ const std::string& scratchPath()
         if (fd < 0)
             std::abort();
         ::close(fd);
+        std::atexit([] { std::remove(scratchPath().c_str()); });
         return std::string(name);
     }();
     return path;
