@@ -89,7 +89,7 @@ int CommandRunner::runPorts(const Invocation& invocation)
 
 int CommandRunner::runMonitor(const Invocation& invocation)
 {
-    InterruptWatcher interrupts;
+    InterruptWatcher interrupts({SIGINT, SIGTERM, SIGHUP});
     LineMonitor monitor(out);
     QString error;
     if (!monitor.start(invocation.ports.first(), invocation.baud, invocation.seconds, error)) {
@@ -101,7 +101,7 @@ int CommandRunner::runMonitor(const Invocation& invocation)
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &monitor, &LineMonitor::stop);
     loop.exec();
     if (interrupts.isInterrupted())
-        return exitInterrupted;
+        return exitSignalled + interrupts.signalNumber();
     if (!monitor.failure().isEmpty()) {
         std::fprintf(err, "zr415ctl: %s lost: %s\n", invocation.ports.first().toUtf8().constData(),
                      monitor.failure().toUtf8().constData());
@@ -161,7 +161,7 @@ int CommandRunner::runUnits(const Invocation& invocation)
 
     ProvisionRun run(std::move(jobs), invocation.parallel);
     ResultPrinter printer(invocation.json, out, err);
-    InterruptWatcher interrupts;
+    InterruptWatcher interrupts({SIGINT, SIGTERM, SIGHUP});
     QEventLoop loop;
     bool allOk = true;
     bool auditFailed = false;
@@ -198,6 +198,6 @@ int CommandRunner::runUnits(const Invocation& invocation)
         loop.exec();
     printer.finish();
     if (interrupts.isInterrupted())
-        return exitInterrupted;
+        return exitSignalled + interrupts.signalNumber();
     return allOk && !auditFailed ? exitOk : exitUnitsFailed;
 }

@@ -1,6 +1,7 @@
 #include "IniParameter.h"
 
 #include "ILogger.h"
+#include "WritePlace.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -50,21 +51,6 @@ int hexDigit(char c)
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
-}
-
-SaveError errorKind(int error)
-{
-    switch (error) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return SaveError::FolderNotWritable;
-    case ENOSPC:
-    case EDQUOT:
-        return SaveError::DiskFull;
-    default:
-        return SaveError::Other;
-    }
 }
 
 // After a rename the folder's entry must reach the disk too, or a power cut may bring back
@@ -342,16 +328,11 @@ bool IniParameter::save(const char* path)
         return fail(SaveError::FileIsLink, "the settings file is a symbolic link: refused");
     if (exists && !S_ISREG(existing.st_mode))
         return fail(SaveError::Other, "the settings file is not a regular file");
-    // Read-only marks are honoured even for the superuser, who could write past them.
-    if (exists && !(existing.st_mode & S_IWUSR))
-        return fail(SaveError::FileReadOnly, "the file is read-only");
-    const QFileInfo folder(QFileInfo(QString::fromLocal8Bit(target.c_str())).absolutePath());
-    if (!folder.isDir())
-        return fail(SaveError::FolderMissing, "the folder does not exist");
-    if (!(folder.permissions() & QFileDevice::WriteOwner))
-        return fail(SaveError::FolderNotWritable, "the folder is read-only");
+    const WritePlace::Refusal refusal = WritePlace::check(QString::fromLocal8Bit(target.c_str()));
+    if (refusal.kind != SaveError::None)
+        return fail(refusal.kind, refusal.text);
     if (const int error = writeReplacing(target, render(), exists ? &existing : nullptr))
-        return fail(errorKind(error), std::strerror(error));
+        return fail(WritePlace::kindOfErrno(error), std::strerror(error));
     return true;
 }
 

@@ -190,6 +190,10 @@
         <source>配置文件是符号链接，已拒绝</source>
         <translation>the settings file is a symbolic link: refused</translation>
     </message>
+    <message>
+        <source>记录保存失败：%1</source>
+        <translation>Record not saved: %1</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
@@ -235,10 +239,6 @@
     <message>
         <source>继续</source>
         <translation>Continue</translation>
-    </message>
-    <message>
-        <source>记录保存失败：%1</source>
-        <translation>Record not saved: %1</translation>
     </message>
 </context>
 </TS>

@@ -190,6 +190,10 @@
         <source>配置文件是符号链接，已拒绝</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>记录保存失败：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
@@ -234,10 +238,6 @@
     </message>
     <message>
         <source>继续</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>记录保存失败：%1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
