@@ -133,10 +133,16 @@ int CommandRunner::runUnits(const Invocation& invocation)
 
     AuditLog audit;
     const bool audited = invocation.command != Invocation::Command::Query;
-    if (audited &&
-        !audit.open(invocation.auditPath.isEmpty() ? AuditLog::defaultPath() : invocation.auditPath,
-                    error))
+    QStringList auditWarnings;
+    if (audited && !(invocation.auditPath.isEmpty() ? audit.openDefault(error, auditWarnings)
+                                                    : audit.open(invocation.auditPath, error))) {
+        for (const QString& warning : auditWarnings)
+            std::fprintf(err, "zr415ctl: %s\n", warning.toUtf8().constData());
         return refuse(error);
+    }
+    for (const QString& warning : auditWarnings)
+        std::fprintf(err, "zr415ctl: %s; the audit file is %s instead\n",
+                     warning.toUtf8().constData(), audit.path().toUtf8().constData());
 
     std::vector<UnitJob> jobs;
     for (const QString& port : invocation.ports) {
@@ -164,7 +170,7 @@ int CommandRunner::runUnits(const Invocation& invocation)
     InterruptWatcher interrupts({SIGINT, SIGTERM, SIGHUP});
     QEventLoop loop;
     bool allOk = true;
-    bool auditFailed = false;
+    int unrecorded = 0;
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &run, &ProvisionRun::interrupt);
     QObject::connect(&run, &ProvisionRun::allFinished, &loop, &QEventLoop::quit);
     QObject::connect(&run, &ProvisionRun::unitFinished, &loop, [&](const UnitResult& result) {
@@ -183,7 +189,7 @@ int CommandRunner::runUnits(const Invocation& invocation)
             QString auditError;
             if (!audit.append(record, auditError)) {
                 // The record must not be lost: it goes to the terminal instead.
-                auditFailed = true;
+                ++unrecorded;
                 std::fprintf(err, "zr415ctl: %s; the record was: %s\n",
                              auditError.toUtf8().constData(),
                              QJsonDocument(record).toJson(QJsonDocument::Compact).constData());
@@ -196,8 +202,8 @@ int CommandRunner::runUnits(const Invocation& invocation)
     run.start();
     if (run.done() < run.total())
         loop.exec();
-    printer.finish();
+    printer.finish(unrecorded, audit.path());
     if (interrupts.isInterrupted())
         return exitSignalled + interrupts.signalNumber();
-    return allOk && !auditFailed ? exitOk : exitUnitsFailed;
+    return allOk && unrecorded == 0 ? exitOk : exitUnitsFailed;
 }

@@ -97,11 +97,14 @@ void ResultPrinter::progress(int done, int total)
     statusShown = true;
 }
 
-void ResultPrinter::finish()
+void ResultPrinter::finish(int unrecorded, const QString& auditPath)
 {
     clearStatus();
     if (json)
         return;
-    std::fprintf(out, "%s\n", summaryLine(seen).toUtf8().constData());
+    QString summary = summaryLine(seen);
+    if (unrecorded > 0)
+        summary += QStringLiteral("; %1 not recorded in %2").arg(unrecorded).arg(auditPath);
+    std::fprintf(out, "%s\n", summary.toUtf8().constData());
     std::fflush(out);
 }

@@ -151,6 +151,9 @@ void EnglishTest::messageBoxesOfThePageAreEnglish()
     click(page, "factoryButton");
     click(page, "saveButton");
     QCOMPARE(prompts.shown.size(), 3);
+    // Qt's own words (standard buttons, serial port errors) follow the desktop language too.
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Yes"));
+    QCOMPARE(QCoreApplication::translate("QSerialPort", "No error"), QStringLiteral("No error"));
     for (const PromptRequest& box : prompts.shown) {
         QStringList texts = box.buttonTexts;
         texts << box.title << box.text;
