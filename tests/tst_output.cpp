@@ -175,6 +175,8 @@ void OutputTest::stateComparesConfirmedRateWithArrivals_data()
         << slow << qint64(2200) << "0.2 s · 5 Hz" << int(RateCheck::State::Deviating);
     QTest::newRow("stopped-three-seconds-ago")
         << atRate << qint64(5100) << "0.2 s · 5 Hz" << int(RateCheck::State::Silent);
+    QTest::newRow("a-second-quiet-is-not-yet-silent")
+        << atRate << qint64(3100) << "0.2 s · 5 Hz" << int(RateCheck::State::Normal);
     QTest::newRow("nothing-yet-after-the-setting")
         << QStringList{setGga, okGga} << qint64(2000) << "0.2 s · 5 Hz"
         << int(RateCheck::State::Waiting);
