@@ -190,6 +190,37 @@
         <source>配置文件是符号链接，已拒绝</source>
         <translation>the settings file is a symbolic link: refused</translation>
     </message>
+    <message>
+        <source>等待接收机重新接入…</source>
+        <translation>Waiting for the receiver to come back…</translation>
+    </message>
+    <message>
+        <source>%1 %2 已重新连接</source>
+        <translation>%1 at %2 baud: reconnected</translation>
+    </message>
+</context>
+<context>
+    <name>PortComboBox</name>
+    <message>
+        <source>描述：%1</source>
+        <translation>Description: %1</translation>
+    </message>
+    <message>
+        <source>厂商：%1</source>
+        <translation>Maker: %1</translation>
+    </message>
+    <message>
+        <source>序列号：%1</source>
+        <translation>USB serial number: %1</translation>
+    </message>
+    <message>
+        <source>USB 标识：%1</source>
+        <translation>USB ids: %1</translation>
+    </message>
+    <message>
+        <source>固定名称：%1</source>
+        <translation>Stable name: %1</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>

@@ -190,6 +190,37 @@
         <source>配置文件是符号链接，已拒绝</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>等待接收机重新接入…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 %2 已重新连接</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PortComboBox</name>
+    <message>
+        <source>描述：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>厂商：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>序列号：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>USB 标识：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>固定名称：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
