@@ -25,9 +25,11 @@ const std::map<QString, CommandDefinition>& commands()
          {Invocation::Command::Ports,
           {QStringLiteral("json")},
           QStringLiteral("ports   [--json]"),
-          QStringLiteral("Lists the serial ports: system ports with description, maker, serial\n"
-                         "number and USB ids where known, then the paths of ZR415_EXTRA_PORTS\n"
-                         "that exist. --json prints one array.")}},
+          QStringLiteral(
+              "Lists the serial ports in columns: system ports with description, maker,\n"
+              "USB serial number, USB ids and stable /dev/serial/by-id name where known,\n"
+              "then the paths of ZR415_EXTRA_PORTS that exist. --json prints one\n"
+              "array of the same fields.")}},
         {QStringLiteral("query"),
          {Invocation::Command::Query,
           {QStringLiteral("baud"), QStringLiteral("json"), QStringLiteral("parallel")},

@@ -1,9 +1,8 @@
 #include "PortList.h"
 
-#include "IReaderWriter.h"
-
 #include <QJsonObject>
-#include <QSerialPortInfo>
+
+#include <algorithm>
 
 namespace {
 QJsonValue textOrNull(const QString& text)
@@ -16,34 +15,6 @@ QString hex4(int id)
     return QStringLiteral("%1").arg(id, 4, 16, QLatin1Char('0'));
 }
 } // namespace
-
-QList<PortList::Entry> PortList::present()
-{
-    std::vector<std::string> names;
-    enum_serl_port(names);
-    const QList<QSerialPortInfo> system = QSerialPortInfo::availablePorts();
-    QList<Entry> entries;
-    for (const std::string& text : names) {
-        Entry entry;
-        entry.name = QString::fromStdString(text);
-        entry.path = entry.name;
-        entry.extra = true;
-        for (const QSerialPortInfo& info : system) {
-            if (info.portName() != entry.name)
-                continue;
-            entry.path = info.systemLocation();
-            entry.description = info.description();
-            entry.manufacturer = info.manufacturer();
-            entry.serialNumber = info.serialNumber();
-            entry.vendorId = info.hasVendorIdentifier() ? info.vendorIdentifier() : -1;
-            entry.productId = info.hasProductIdentifier() ? info.productIdentifier() : -1;
-            entry.extra = false;
-            break;
-        }
-        entries << entry;
-    }
-    return entries;
-}
 
 QJsonArray PortList::toJson(const QList<Entry>& entries)
 {
@@ -59,6 +30,7 @@ QJsonArray PortList::toJson(const QList<Entry>& entries)
              entry.vendorId >= 0 ? QJsonValue(hex4(entry.vendorId)) : QJsonValue()},
             {QStringLiteral("pid"),
              entry.productId >= 0 ? QJsonValue(hex4(entry.productId)) : QJsonValue()},
+            {QStringLiteral("by_id"), textOrNull(entry.byId)},
             {QStringLiteral("extra"), entry.extra},
         });
     return array;
@@ -66,22 +38,28 @@ QJsonArray PortList::toJson(const QList<Entry>& entries)
 
 QString PortList::toText(const QList<Entry>& entries)
 {
-    QString text;
+    QList<QStringList> rows{
+        {"NAME", "PATH", "DESCRIPTION", "MAKER", "SERIAL", "USB", "BY-ID", "LISTED"}};
     for (const Entry& entry : entries) {
-        QStringList parts{entry.name};
-        if (entry.path != entry.name)
-            parts << entry.path;
-        if (!entry.description.isEmpty())
-            parts << entry.description;
-        if (!entry.manufacturer.isEmpty())
-            parts << entry.manufacturer;
-        if (!entry.serialNumber.isEmpty())
-            parts << QStringLiteral("serial ") + entry.serialNumber;
-        if (entry.vendorId >= 0)
-            parts << QStringLiteral("usb %1:%2").arg(hex4(entry.vendorId), hex4(entry.productId));
-        if (entry.extra)
-            parts << QStringLiteral("(ZR415_EXTRA_PORTS)");
-        text += parts.join(QStringLiteral("  ")) + QLatin1Char('\n');
+        QStringList row{entry.name,         entry.path,
+                        entry.description,  entry.manufacturer,
+                        entry.serialNumber, entry.usbIds(),
+                        entry.byId,         entry.extra ? "ZR415_EXTRA_PORTS" : "system"};
+        for (QString& cell : row)
+            if (cell.isEmpty())
+                cell = QStringLiteral("-");
+        rows << row;
+    }
+    QList<qsizetype> widths(rows.first().size(), 0);
+    for (const QStringList& row : rows)
+        for (qsizetype i = 0; i < row.size(); ++i)
+            widths[i] = std::max(widths[i], row[i].size());
+    QString text;
+    for (const QStringList& row : rows) {
+        QString line;
+        for (qsizetype i = 0; i < row.size(); ++i)
+            line += i + 1 < row.size() ? row[i].leftJustified(widths[i] + 2) : row[i];
+        text += line + QLatin1Char('\n');
     }
     return text;
 }

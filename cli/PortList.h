@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PortDetails.h"
+
 #include <QJsonArray>
 #include <QList>
 #include <QString>
@@ -8,20 +10,10 @@
 class PortList
 {
 public:
-    struct Entry
-    {
-        QString name; // as the window lists it
-        QString path; // what to open
-        QString description;
-        QString manufacturer;
-        QString serialNumber;
-        int vendorId = -1; // USB ids, -1 when unknown
-        int productId = -1;
-        bool extra = false; // from ZR415_EXTRA_PORTS
-    };
+    using Entry = PortDetails;
 
-    static QList<Entry> present();
+    static QList<Entry> present() { return PortDetails::present(); }
     static QJsonArray toJson(const QList<Entry>& entries);
-    // One line per port.
+    // A heading, then one line per port in aligned columns; "-" where nothing is known.
     static QString toText(const QList<Entry>& entries);
 };

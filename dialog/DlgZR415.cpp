@@ -1,13 +1,16 @@
 #include "DlgZR415.h"
 
+#include "ElidedLabel.h"
 #include "IDictionary.h"
 #include "IReaderWriter.h"
 #include "IStreamExtractor.h"
 #include "LinkTraffic.h"
 #include "NmeaList.h"
 #include "PortComboBox.h"
+#include "PortWatcher.h"
 #include "QueryWidget.h"
 #include "SetWidget.h"
+#include "ValueField.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -53,14 +56,13 @@ void DlgZR415::buildWidgets()
     serialGroup = named(new QGroupBox(tr("串口设置"), this), "serialGroup");
     portLabel = named(new QLabel(tr("串口号:"), this), "portLabel");
     baudLabel = named(new QLabel(tr("波特率:"), this), "baudLabel");
-    auto* livePortCombo = named(new PortComboBox(this), "portCombo");
-    // The list is read again each time the operator opens it: a receiver plugged in later
-    // can be chosen without a restart.
-    connect(livePortCombo, &PortComboBox::aboutToShowPopup, this, &DlgZR415::refreshPortList);
-    portCombo = livePortCombo;
+    portCombo = named(new PortComboBox(this), "portCombo");
+    // The list follows the ports as they come and go, and is read again when the operator
+    // opens it.
+    connect(portCombo, &PortComboBox::aboutToShowPopup, this, &DlgZR415::refreshPortList);
+    portWatcher = new PortWatcher(this);
+    connect(portWatcher, &PortWatcher::portsChanged, this, &DlgZR415::followPorts);
     portCombo->setFixedSize(80, 18);
-    // Device paths are longer than the list is wide: the whole name shows on hover.
-    connect(portCombo, &QComboBox::currentTextChanged, portCombo, &QWidget::setToolTip);
     baudCombo = named(new QComboBox(this), "baudCombo");
     baudCombo->setFixedSize(80, 18);
     connectButton = named(new QPushButton(tr("连接"), this), "connectButton");
@@ -90,9 +92,8 @@ void DlgZR415::buildWidgets()
 
     queryGroup = named(new QGroupBox(tr("查询"), this), "queryGroup");
     bodyNumCheck = named(new QCheckBox(tr("机身号"), this), "bodyNumCheck");
-    bodyNumEdit = named(new QLineEdit(this), "bodyNumEdit");
+    bodyNumEdit = named(new ValueField(this), "bodyNumEdit");
     bodyNumEdit->setFixedWidth(110);
-    bodyNumEdit->setReadOnly(true);
     for (int i = 0; i < nmeaSentenceCount; ++i) {
         const QByteArray caption = nmeaList[i].toUtf8();
         queryRows[caption.toStdString()] =
@@ -107,7 +108,7 @@ void DlgZR415::buildWidgets()
     hdtPrefixCheck = named(new QCheckBox(tr("HDT前缀"), this), "hdtPrefixCheck");
     hdtPrefixCombo = named(new QComboBox(this), "hdtPrefixCombo");
 
-    statusLabel = named(new QLabel(this), "statusLabel");
+    statusLabel = named(new ElidedLabel(this), "statusLabel");
     trafficTap = new LinkTraffic(this);
     answerTimer = new QTimer(this);
     answerTimer->setSingleShot(true);

@@ -2,6 +2,7 @@
 
 #include "CommandOutcomes.h"
 #include "IMessanger.h"
+#include "PortDetails.h"
 #include "ReplyReader.h"
 
 #include <QWidget>
@@ -12,6 +13,8 @@
 
 class IDictionary;
 class LinkTraffic;
+class PortComboBox;
+class PortWatcher;
 class IReaderWriter;
 class IStreamExtractor;
 class QCheckBox;
@@ -73,6 +76,14 @@ private:
     void acknowledge(const std::vector<ReplyAcknowledgement>& answers);
     void reportOutcomes();
     void refreshPortList();
+    // Shows the ports present now; the chosen entry stays chosen while it is there.
+    void showPorts(const std::vector<std::string>& present);
+    // Opens the port of the list entry at index at baud; false (the link closed) when it could
+    // not be opened.
+    bool openLink(int index, const QString& baud);
+    // The ports changed: the list follows, and a receiver waited for is connected again.
+    void followPorts();
+    void reconnect();
     void showLinkState();
     void linkLost(const QString& reason);
     void writeFailed();
@@ -80,6 +91,7 @@ private:
     void showStatus(const QString& text, bool problem);
     // Logs the message, shows it as the status and in a warning box.
     void warnOperator(const QString& message);
+    void warnOperator(const QString& message, const QString& statusText);
 
     std::vector<std::string> portNames;
     std::map<std::string, SetWidget*> setRows;
@@ -87,7 +99,7 @@ private:
     QGroupBox* serialGroup = nullptr;
     QLabel* portLabel = nullptr;
     QLabel* baudLabel = nullptr;
-    QComboBox* portCombo = nullptr;
+    PortComboBox* portCombo = nullptr;
     QComboBox* baudCombo = nullptr;
     QPushButton* connectButton = nullptr;
     QPushButton* breakButton = nullptr;
@@ -115,4 +127,11 @@ private:
     CommandOutcomes outcomes;
     QTimer* answerTimer = nullptr;
     LinkTraffic* trafficTap = nullptr;
+
+    // Following the hardware: the port list as it changes, and the device of a lost link,
+    // waited for until it comes back (at the rate it had) or 断开 is pressed.
+    PortWatcher* portWatcher = nullptr;
+    PortDetails openPort;
+    QString openBaud;
+    bool waitingForReturn = false;
 };

@@ -1,5 +1,7 @@
 #include "QueryWidget.h"
 
+#include "ValueField.h"
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -7,9 +9,8 @@
 QueryWidget::QueryWidget(QWidget* parent, const char* caption) : QWidget(parent)
 {
     checkBox = new QCheckBox(tr(caption), this);
-    valueEdit = new QLineEdit(this);
+    valueEdit = new ValueField(this);
     valueEdit->setFixedWidth(50);
-    valueEdit->setReadOnly(true);
 
     auto* layout = new QHBoxLayout;
     layout->addWidget(checkBox);

@@ -59,10 +59,10 @@ void DlgZR415::writeFailed()
 
 void DlgZR415::abandonOutcomes()
 {
-    // The link is gone: its own message stays on the status line, not a count of answers that
-    // could no longer come.
+    // The link is gone: what still waits will not be answered. The link's own message stays on
+    // the status line.
     answerTimer->stop();
-    outcomes.clear();
+    outcomes.giveUp();
 }
 
 void DlgZR415::reportOutcomes()

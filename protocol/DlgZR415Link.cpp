@@ -1,5 +1,5 @@
 // The serial connection of the settings page: the port and baud-rate lists, connect and
-// disconnect, and a link that breaks while open.
+// disconnect, a link that breaks while open, and its device coming back.
 #include "DlgZR415.h"
 
 #include "IDictionary.h"
@@ -8,6 +8,8 @@
 #include "IStreamExtractor.h"
 #include "OperatorMessages.h"
 #include "OperatorPrompt.h"
+#include "PortComboBox.h"
+#include "PortWatcher.h"
 #include "TextFunctions.h"
 
 #include <QComboBox>
@@ -37,6 +39,7 @@ void DlgZR415::fillPortList(IDictionary* settings)
         if (portNames[i] == saved)
             portCombo->setCurrentIndex(static_cast<int>(i));
     }
+    portCombo->describe(PortDetails::of(portNames));
 }
 
 void DlgZR415::fillBaudList(IDictionary* settings)
@@ -61,14 +64,29 @@ void DlgZR415::_connect()
         warnOperator(OperatorMessages::noPort());
         return;
     }
-    const std::string portText = portCombo->currentText().toStdString();
+    // A port chosen by hand ends the wait for the lost one.
+    waitingForReturn = false;
+    if (!openLink(index, baudCombo->currentText())) {
+        showLinkState();
+        warnOperator(OperatorMessages::openFailed(
+            portCombo->currentText(),
+            OperatorMessages::linkReason(readerWriter->last_error_kind(),
+                                         QString::fromUtf8(readerWriter->last_error()))));
+        return;
+    }
+    showStatus(OperatorMessages::linkOpen(openPortText, openBaud), false);
+}
+
+bool DlgZR415::openLink(int index, const QString& baud)
+{
+    const std::string& name = portNames[static_cast<std::size_t>(index)];
+    const std::string portText = portCombo->itemText(index).toStdString();
     // "COM12" gives 12; names that carry no number after three characters give 0.
     const int portNumber = portText.size() > 3 ? text_to_int(portText.c_str() + 3) : 0;
     dic_set_value(linkDictionary, "type", "%s", "SerialPort");
     dic_set_value(linkDictionary, "portNum", "%d", portNumber);
-    dic_set_value(linkDictionary, "baudrate", "%s", baudCombo->currentText().toStdString().c_str());
-    dic_set_value(linkDictionary, "portName", "%s",
-                  portNames[static_cast<std::size_t>(index)].c_str());
+    dic_set_value(linkDictionary, "baudrate", "%s", baud.toStdString().c_str());
+    dic_set_value(linkDictionary, "portName", "%s", name.c_str());
 
     // A reply cut off when the last link ended must not be finished by this link's bytes.
     extractor->reset();
@@ -84,20 +102,20 @@ void DlgZR415::_connect()
     if (!readerWriter->open(linkDictionary, this)) {
         readerWriter->set_link_lost_handler(nullptr);
         readerWriter->set_write_failed_handler(nullptr);
-        warnOperator(OperatorMessages::openFailed(
-            portCombo->currentText(),
-            OperatorMessages::linkReason(readerWriter->last_error_kind(),
-                                         QString::fromUtf8(readerWriter->last_error()))));
-        return;
+        return false;
     }
     linkOpen = true;
-    openPortText = portCombo->currentText();
+    openPortText = portCombo->itemText(index);
+    openBaud = baud;
+    // Who the device is, to know it again when it comes back under another name.
+    openPort = PortDetails::of({name}).value(0);
     showLinkState();
-    showStatus(OperatorMessages::linkOpen(openPortText, baudCombo->currentText()), false);
+    return true;
 }
 
 void DlgZR415::_break()
 {
+    waitingForReturn = false;
     readerWriter->set_link_lost_handler(nullptr);
     readerWriter->set_write_failed_handler(nullptr);
     readerWriter->close(linkDictionary, this);
@@ -109,11 +127,16 @@ void DlgZR415::_break()
 
 void DlgZR415::refreshPortList()
 {
-    const QString chosen = portCombo->currentText();
     std::vector<std::string> present;
     enum_serl_port(present);
+    showPorts(present);
+}
+
+void DlgZR415::showPorts(const std::vector<std::string>& present)
+{
     if (present == portNames)
         return;
+    const QString chosen = portCombo->currentText();
     portNames = present;
     logPortList(portNames);
     const QSignalBlocker quiet(portCombo);
@@ -123,13 +146,41 @@ void DlgZR415::refreshPortList()
     // The chosen entry stays chosen while it is there; otherwise the first one is.
     const int index = portCombo->findText(chosen, Qt::MatchExactly | Qt::MatchCaseSensitive);
     portCombo->setCurrentIndex(index >= 0 ? index : (portNames.empty() ? -1 : 0));
-    portCombo->setToolTip(portCombo->currentText());
+    portCombo->describe(PortDetails::of(portNames));
+}
+
+void DlgZR415::followPorts()
+{
+    showPorts(portWatcher->ports());
+    if (waitingForReturn)
+        reconnect();
+}
+
+void DlgZR415::reconnect()
+{
+    const QList<PortDetails> present = PortDetails::of(portNames);
+    for (int i = 0; i < present.size(); ++i) {
+        if (!present[i].sameDeviceAs(openPort))
+            continue;
+        // Not yet usable (udev still setting its group, say): the next change tries again.
+        if (!openLink(i, openBaud)) {
+            log_entry("reopening %s failed: %s", portNames[static_cast<std::size_t>(i)].c_str(),
+                      readerWriter->last_error());
+            return;
+        }
+        waitingForReturn = false;
+        portCombo->setCurrentIndex(i);
+        showStatus(OperatorMessages::reconnected(openPortText, openBaud), false);
+        log_entry("%s", OperatorMessages::reconnected(openPortText, openBaud).toUtf8().constData());
+        return;
+    }
 }
 
 void DlgZR415::showLinkState()
 {
     connectButton->setEnabled(!linkOpen);
-    breakButton->setEnabled(linkOpen);
+    // While the lost device is waited for, 断开 ends the wait.
+    breakButton->setEnabled(linkOpen || waitingForReturn);
     if (!linkOpen)
         showStatus(OperatorMessages::linkClosed(), false);
 }
@@ -143,17 +194,33 @@ void DlgZR415::linkLost(const QString& reason)
     readerWriter->set_write_failed_handler(nullptr);
     abandonOutcomes();
     linkOpen = false;
+    waitingForReturn = true;
     showLinkState();
-    // Told from the event loop, not from inside the port's own error signal.
     const QString message = OperatorMessages::linkLost(
         openPortText, OperatorMessages::linkReason(readerWriter->last_error_kind(), reason));
-    QTimer::singleShot(0, this, [this, message] { warnOperator(message); });
+    QStringList statusParts{message};
+    if (!outcomes.empty())
+        statusParts << OperatorMessages::outcomes(outcomes);
+    statusParts << OperatorMessages::waitingForReceiver();
+    const QString statusText = OperatorMessages::joined(statusParts);
+    showStatus(statusText, true);
+    // Told from the event loop, not from inside the port's own error signal. The box is modal,
+    // but its loop goes on following the ports: the device may come back while it is up.
+    QTimer::singleShot(0, this, [this, message, statusText] {
+        warnOperator(message, waitingForReturn ? statusText : QString());
+    });
 }
 
 void DlgZR415::warnOperator(const QString& message)
 {
+    warnOperator(message, message);
+}
+
+void DlgZR415::warnOperator(const QString& message, const QString& statusText)
+{
     log_entry("%s", message.toUtf8().constData());
-    showStatus(message, true);
+    if (!statusText.isEmpty())
+        showStatus(statusText, true);
     OperatorPrompt::withButtons(this, QMessageBox::Warning, OperatorMessages::notice(), message,
                                 {OperatorMessages::ok()}, 0, -1);
 }
@@ -161,5 +228,7 @@ void DlgZR415::warnOperator(const QString& message)
 void DlgZR415::showStatus(const QString& text, bool problem)
 {
     statusLabel->setText(text);
+    // Elided where the row is too narrow: the whole text shows on hover.
+    statusLabel->setToolTip(text);
     statusLabel->setStyleSheet(problem ? QStringLiteral("color: #b00000;") : QString());
 }

@@ -38,6 +38,18 @@ QString linkLost(const QString& port, const QString& reason)
 {
     return translated(QT_TRANSLATE_NOOP("DlgZR415", "串口 %1 已断开：%2")).arg(port, reason);
 }
+QString waitingForReceiver()
+{
+    return translated(QT_TRANSLATE_NOOP("DlgZR415", "等待接收机重新接入…"));
+}
+QString reconnected(const QString& port, const QString& baud)
+{
+    return translated(QT_TRANSLATE_NOOP("DlgZR415", "%1 %2 已重新连接")).arg(port, baud);
+}
+QString joined(const QStringList& parts)
+{
+    return parts.join(translated(QT_TRANSLATE_NOOP("DlgZR415", "；")));
+}
 QString sent(int count)
 {
     return translated(QT_TRANSLATE_NOOP("DlgZR415", "已发送 %1 条命令")).arg(count);
@@ -75,7 +87,7 @@ QString outcomes(const CommandOutcomes& outcomes)
         parts << translated(QT_TRANSLATE_NOOP("DlgZR415", "%1 条无应答")).arg(unanswered);
     if (const int unwritten = outcomes.count(State::NotWritten))
         parts << translated(QT_TRANSLATE_NOOP("DlgZR415", "%1 条未能发出")).arg(unwritten);
-    return parts.join(translated(QT_TRANSLATE_NOOP("DlgZR415", "；")));
+    return joined(parts);
 }
 
 QString linkReason(LinkError kind, const QString& systemText)

@@ -4,6 +4,7 @@
 #include "IReaderWriter.h"
 
 #include <QString>
+#include <QStringList>
 
 class CommandOutcomes;
 
@@ -15,6 +16,10 @@ QString linkClosed();
 QString openFailed(const QString& port, const QString& reason);
 QString noPort();
 QString linkLost(const QString& port, const QString& reason);
+QString waitingForReceiver(); // after a loss, until the device comes back
+QString reconnected(const QString& port, const QString& baud);
+// Parts of one status text, in the order given.
+QString joined(const QStringList& parts);
 QString sent(int count);
 QString notSent(int count);
 QString saveFailed(const QString& reason);

@@ -9,6 +9,7 @@
 #include "NmeaList.h"
 #include "OperatorMessages.h"
 #include "OperatorPrompt.h"
+#include "PortComboBox.h"
 #include "QueryWidget.h"
 #include "SetWidget.h"
 #include "SettingsKeys.h"

@@ -864,17 +864,31 @@ void CliTest::queryReportsSerialAndRatesAsJson()
 void CliTest::portsListsTheExtraPathsThatExist()
 {
     PseudoTerminal line;
+    // A stable link to the device, as /dev/serial/by-id holds them.
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("by-id")));
+    const QString stable = folder.filePath(QStringLiteral("by-id/usb-Corvane_ZR415-if00"));
+    QVERIFY(QFile::link(line.devicePath(), stable));
     QProcessEnvironment environment = quickEnvironment();
     environment.insert(QStringLiteral("ZR415_EXTRA_PORTS"),
-                       line.devicePath() + QStringLiteral(":/no/such/port"));
+                       line.devicePath() + QStringLiteral(":/no/such/port:") + stable);
     const CtlRun run = runCtl({"ports", "--json"}, environment);
     QCOMPARE(run.exitCode, 0);
     const QJsonArray ports = QJsonDocument::fromJson(run.out).array();
     QStringList paths;
     for (const QJsonValue& port : ports)
-        paths << port["path"].toString();
-    QVERIFY2(paths.contains(line.devicePath()), run.out.constData());
-    QVERIFY(!paths.contains(QStringLiteral("/no/such/port")));
+        paths << port["path"].toString() + " " + port["by_id"].toString();
+    QVERIFY2(paths.contains(line.devicePath() + " " + stable), run.out.constData());
+    QVERIFY(!paths.contains(QStringLiteral("/no/such/port ")));
+    // The same as columns: the device's row names its stable link under BY-ID.
+    const CtlRun text = runCtl({"ports"}, environment);
+    const QList<QByteArray> rows = text.out.split('\n');
+    const qsizetype column = rows.first().indexOf("BY-ID");
+    bool found = false;
+    for (const QByteArray& row : rows)
+        found = found || (row.startsWith(line.devicePath().toLocal8Bit() + ' ') &&
+                          row.mid(column).startsWith(stable.toLocal8Bit() + ' '));
+    QVERIFY2(found, text.out.constData());
 }
 
 void CliTest::monitorPrintsTimedLines()

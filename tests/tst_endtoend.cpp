@@ -129,7 +129,7 @@ void EndToEndTest::choppedNoisyDelayedRepliesAreShownOnce()
 void EndToEndTest::droppedLineReturnsTheWindowToClosed()
 {
     connectTo({"--drop-after", "1", "--rates", "GGA=0.1"});
-    QTRY_VERIFY_WITH_TIMEOUT(linkShownClosed(*page), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(linkShownWaiting(*page), 10000);
     QVERIFY(status(*page).contains(QStringLiteral("已断开")));
     QTRY_COMPARE(prompts->shown.size(), 1);
     QVERIFY(prompts->shown[0].text.contains(simulator->devicePath()));

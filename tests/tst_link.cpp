@@ -181,11 +181,11 @@ void LinkTest::farEndGoingAwayClosesTheLinkOnceAndTellsTheOperator()
     QVERIFY(linkShownOpen(page));
 
     receiver.closeController();
-    QTRY_VERIFY(linkShownClosed(page));
+    QTRY_VERIFY(linkShownWaiting(page));
     QTRY_COMPARE(prompts.shown.size(), 1);
     QVERIFY(prompts.shown[0].text.startsWith(QStringLiteral("串口 ") + receiver.devicePath() +
                                              QStringLiteral(" 已断开：")));
-    QCOMPARE(status(page), prompts.shown[0].text);
+    QCOMPARE(status(page), prompts.shown[0].text + QStringLiteral("；等待接收机重新接入…"));
 
     const double before = processCpuSeconds();
     QTest::qWait(1000);

@@ -198,6 +198,14 @@
         <source>记录保存失败：%1</source>
         <translation>Record not saved: %1</translation>
     </message>
+    <message>
+        <source>等待接收机重新接入…</source>
+        <translation>Waiting for the receiver to come back…</translation>
+    </message>
+    <message>
+        <source>%1 %2 已重新连接</source>
+        <translation>%1 at %2 baud: reconnected</translation>
+    </message>
 </context>
 <context>
     <name>OutputView</name>
@@ -240,6 +248,29 @@
     <message>
         <source>%1 行/秒   %2 字节/秒</source>
         <translation>%1 lines/s   %2 bytes/s</translation>
+    </message>
+</context>
+<context>
+    <name>PortComboBox</name>
+    <message>
+        <source>描述：%1</source>
+        <translation>Description: %1</translation>
+    </message>
+    <message>
+        <source>厂商：%1</source>
+        <translation>Maker: %1</translation>
+    </message>
+    <message>
+        <source>序列号：%1</source>
+        <translation>USB serial number: %1</translation>
+    </message>
+    <message>
+        <source>USB 标识：%1</source>
+        <translation>USB ids: %1</translation>
+    </message>
+    <message>
+        <source>固定名称：%1</source>
+        <translation>Stable name: %1</translation>
     </message>
 </context>
 <context>
@@ -286,6 +317,10 @@
     <message>
         <source>继续</source>
         <translation>Continue</translation>
+    </message>
+    <message>
+        <source>记录保存失败：%1</source>
+        <translation>Record not saved: %1</translation>
     </message>
 </context>
 </TS>

@@ -33,6 +33,12 @@ bool linkShownClosed(QWidget& page)
            !part<QPushButton>(page, "breakButton")->isEnabled();
 }
 
+bool linkShownWaiting(QWidget& page)
+{
+    return part<QPushButton>(page, "connectButton")->isEnabled() &&
+           part<QPushButton>(page, "breakButton")->isEnabled();
+}
+
 QString status(QWidget& page)
 {
     return part<QLabel>(page, "statusLabel")->text();

@@ -22,6 +22,8 @@ void click(QWidget& page, const char* button);
 void choose(QWidget& page, const QString& port, const QString& baud = QStringLiteral("9600"));
 bool linkShownOpen(QWidget& page);
 bool linkShownClosed(QWidget& page);
+// Not open, and waiting for the lost device to come back: 断开 ends the wait.
+bool linkShownWaiting(QWidget& page);
 QString status(QWidget& page);
 // The status text is shown as a problem (in red).
 bool statusIsProblem(QWidget& page);

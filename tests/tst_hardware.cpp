@@ -1,0 +1,231 @@
+// The page following the hardware: ports that come and go while it runs, a receiver that comes
+// back after a replug, and texts longer than the fields that show them.
+#include "DlgZR415.h"
+#include "ElidedLabel.h"
+#include "FakePorts.h"
+#include "PageProbe.h"
+#include "PortComboBox.h"
+#include "PromptRecorder.h"
+#include "PseudoTerminal.h"
+#include "QueryWidget.h"
+#include "SimulatorProcess.h"
+#include "TempSettings.h"
+
+#include <QtTest>
+
+#include <QAbstractItemView>
+#include <QLineEdit>
+
+#include <memory>
+
+using namespace PageProbe;
+
+namespace {
+// Makes path a link to target, as udev names a device; an empty target removes it.
+void relink(const QString& path, const QString& target)
+{
+    QFile::remove(path);
+    if (!target.isEmpty() && !QFile::link(target, path))
+        qFatal("cannot link %s", qPrintable(path));
+}
+
+QStringList listed(QComboBox* ports, const QString& folder)
+{
+    QStringList names;
+    for (int i = 0; i < ports->count(); ++i)
+        if (ports->itemText(i).startsWith(folder))
+            names << ports->itemText(i).mid(folder.size() + 1);
+    return names;
+}
+} // namespace
+
+class HardwareTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void portListFollowsTheFolderWithoutBeingOpened_data();
+    void portListFollowsTheFolderWithoutBeingOpened();
+    void returningReceiverIsReconnectedAtItsRate_data();
+    void returningReceiverIsReconnectedAtItsRate();
+    void longValuesShowTheirStart_data();
+    void longValuesShowTheirStart();
+    void longNamesAreElidedAndWholeOnHover_data();
+    void longNamesAreElidedAndWholeOnHover();
+};
+
+void HardwareTest::portListFollowsTheFolderWithoutBeingOpened_data()
+{
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("stillChosen"); // empty: the first entry
+    QTest::newRow("plugged-in") << QStringList{} << QStringList{"ttyUSB0"} << ""
+                                << "/dev/null";
+    QTest::newRow("chosen-unplugged") << QStringList{"ttyUSB0"} << QStringList{} << "ttyUSB0"
+                                      << "";
+    QTest::newRow("other-unplugged")
+        << QStringList{"ttyUSB0", "ttyUSB1"} << QStringList{"ttyUSB1"} << "ttyUSB1"
+        << "ttyUSB1";
+}
+
+void HardwareTest::portListFollowsTheFolderWithoutBeingOpened()
+{
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, after);
+    QFETCH(QString, chosen);
+    QFETCH(QString, stillChosen);
+    PseudoTerminal line;
+    QTemporaryDir folder;
+    const QString dev = folder.path();
+    qputenv("ZR415_EXTRA_PORTS",
+            ("/dev/null:" + dev + "/ttyUSB0:" + dev + "/ttyUSB1").toLocal8Bit());
+    for (const QString& name : before)
+        relink(dev + "/" + name, line.devicePath());
+    TempSettings settings;
+    DlgZR415 page(nullptr);
+    auto* ports = part<QComboBox>(page, "portCombo");
+    ports->setCurrentText(chosen.isEmpty() ? QStringLiteral("/dev/null") : dev + "/" + chosen);
+
+    for (const QString& name : before + after)
+        relink(dev + "/" + name, after.contains(name) ? line.devicePath() : QString());
+    QTRY_COMPARE_WITH_TIMEOUT(listed(ports, dev), after, 1000);
+    QVERIFY(!ports->view()->isVisible());
+    if (stillChosen.isEmpty())
+        QCOMPARE(ports->currentIndex(), 0);
+    else
+        QVERIFY(ports->currentText().endsWith(stillChosen));
+}
+
+void HardwareTest::returningReceiverIsReconnectedAtItsRate_data()
+{
+    QTest::addColumn<bool>("stableLink");
+    QTest::addColumn<bool>("breakWhileWaiting");
+    QTest::newRow("same-path") << false << false;
+    QTest::newRow("by-id-link-moves-to-a-new-device") << true << false;
+    QTest::newRow("disconnect-ends-the-wait") << false << true;
+}
+
+void HardwareTest::returningReceiverIsReconnectedAtItsRate()
+{
+    QFETCH(bool, stableLink);
+    QFETCH(bool, breakWhileWaiting);
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("by-id")));
+    const QString first = folder.filePath(QStringLiteral("ttyUSB0"));
+    const QString moved = stableLink ? folder.filePath(QStringLiteral("ttyUSB1")) : first;
+    const QString byId = folder.filePath(QStringLiteral("by-id/usb-Corvane_ZR415-if00"));
+    qputenv("ZR415_EXTRA_PORTS", (first + ":" + moved + ":" + byId).toLocal8Bit());
+    // The first receiver never answers: what it was asked when it went is left unanswered.
+    auto receiver = std::make_unique<SimulatorProcess>(QStringList{"--silent"});
+    relink(first, receiver->devicePath());
+    relink(byId, first);
+    TempSettings settings;
+    PromptRecorder prompts;
+    DlgZR415 page(nullptr);
+    choose(page, first, QStringLiteral("115200"));
+    click(page, "connectButton");
+    QVERIFY(linkShownOpen(page));
+    QVERIFY(part<QComboBox>(page, "portCombo")->toolTip().contains(byId));
+    click(page, "queryButton");
+
+    // The warning box stays up while the receiver is replugged and reconnected.
+    QString statusWhileLost;
+    qint64 reconnectMs = -1;
+    OperatorPrompt::setResponder([&](const PromptRequest&) {
+        statusWhileLost = status(page);
+        if (breakWhileWaiting)
+            click(page, "breakButton");
+        receiver = std::make_unique<SimulatorProcess>(
+            QStringList{"--serial", "ZR415-0002", "--baud", "115200"});
+        QElapsedTimer back;
+        back.start();
+        relink(moved, receiver->devicePath());
+        relink(byId, moved);
+        if (QTest::qWaitFor([&page] { return linkShownOpen(page); }, 3000))
+            reconnectMs = back.elapsed();
+        return 0;
+    });
+    receiver.reset();
+    relink(first, {});
+    relink(byId, {});
+
+    QTRY_VERIFY(!statusWhileLost.isEmpty());
+    QVERIFY2(statusWhileLost.contains(QStringLiteral("条无应答；等待接收机重新接入…")),
+             qPrintable(statusWhileLost));
+    if (breakWhileWaiting) {
+        QCOMPARE(reconnectMs, -1);
+        QVERIFY(linkShownClosed(page));
+        return;
+    }
+    QVERIFY2(reconnectMs >= 0 && reconnectMs < 1000, qPrintable(QString::number(reconnectMs)));
+    QCOMPARE(status(page), moved + QStringLiteral(" 115200 已重新连接"));
+    QCOMPARE(part<QComboBox>(page, "portCombo")->currentText(), moved);
+    // The new receiver answers at 115200 only.
+    click(page, "queryButton");
+    QTRY_COMPARE_WITH_TIMEOUT(shownValues(page).value(0), QStringLiteral("SN=ZR415-0002"), 5000);
+}
+
+void HardwareTest::longValuesShowTheirStart_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QString>("sentence"); // empty: the serial number
+    QTest::addColumn<QString>("value");
+    QTest::newRow("serial-number")
+        << QByteArray("@X,,GET,DEVICE.INFO.SN,OK,R415-DEMO-0001*00\r\n") << ""
+        << "R415-DEMO-0001";
+    QTest::newRow("output-rate") << QByteArray("@X,,GET,GNSS.NMEA.GGA,OK,0.050000000*00\r\n")
+                                 << "GGA"
+                                 << "0.050000000";
+}
+
+void HardwareTest::longValuesShowTheirStart()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(QString, sentence);
+    QFETCH(QString, value);
+    TempSettings settings;
+    DlgZR415 page(nullptr);
+    receive(page, reply);
+    auto* field = sentence.isEmpty()
+                      ? part<QLineEdit>(page, "bodyNumEdit")
+                      : page.queryRowMap().at(sentence.toStdString())->findChild<QLineEdit*>();
+    QCOMPARE(field->text(), value);
+    QCOMPARE(field->cursorPosition(), 0);
+    QCOMPARE(field->toolTip(), value);
+}
+
+void HardwareTest::longNamesAreElidedAndWholeOnHover_data()
+{
+    QTest::addColumn<bool>("portBox");
+    QTest::newRow("status") << false;
+    QTest::newRow("port-box") << true;
+}
+
+void HardwareTest::longNamesAreElidedAndWholeOnHover()
+{
+    QFETCH(bool, portBox);
+    const QString name = QStringLiteral("receiver-on-the-far-end-of-the-bench-ttyUSB7");
+    FakePorts fake({name});
+    qputenv("ZR415_EXTRA_PORTS", name.toLocal8Bit());
+    TempSettings settings;
+    PromptRecorder prompts;
+    DlgZR415 page(nullptr);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    choose(page, name);
+    // A plain file is no serial port: the status tells so at length.
+    click(page, "connectButton");
+    const QString whole = portBox ? name : status(page);
+    const QString shown = portBox ? part<PortComboBox>(page, "portCombo")->shownText()
+                                  : part<ElidedLabel>(page, "statusLabel")->shownText();
+    const QString hover = portBox ? part<QComboBox>(page, "portCombo")->toolTip()
+                                  : part<QLabel>(page, "statusLabel")->toolTip();
+    QVERIFY2(shown.size() < whole.size() && shown.contains(QChar(0x2026)), qPrintable(shown));
+    // A port box shows the end of the name, where device names differ.
+    QVERIFY(portBox ? whole.endsWith(shown.mid(1)) : whole.startsWith(shown.chopped(1)));
+    QCOMPARE(hover, whole);
+}
+
+QTEST_MAIN(HardwareTest)
+#include "tst_hardware.moc"
