@@ -318,9 +318,5 @@
         <source>继续</source>
         <translation>Continue</translation>
     </message>
-    <message>
-        <source>记录保存失败：%1</source>
-        <translation>Record not saved: %1</translation>
-    </message>
 </context>
 </TS>
