@@ -1,6 +1,6 @@
-// What following the ports costs an idle page: its thread's wakeups (context switches) and CPU
+// What following the ports costs an idle window: its thread's wakeups (context switches) and CPU
 // time while nothing changes, then the same around one port plugged in and pulled out.
-#include "DlgZR415.h"
+#include "DlgTab.h"
 #include "ProcessCpu.h"
 #include "PromptRecorder.h"
 #include "TempSettings.h"
@@ -46,7 +46,8 @@ int main(int argc, char** argv)
     qputenv("ZR415_EXTRA_PORTS", (port + ":/dev/serial/by-id/usb-none").toLocal8Bit());
     TempSettings settings;
     PromptRecorder prompts;
-    DlgZR415 page(nullptr);
+    // The whole window, as the operator has it: the page in front, the other tabs behind.
+    DlgTab page(nullptr);
     page.show();
     idleFor(500);
     auto* ports = page.findChild<QComboBox*>(QStringLiteral("portCombo"));

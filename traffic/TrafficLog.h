@@ -50,6 +50,7 @@ public:
     void addReceived(const QByteArray& chunk);
     // Takes in the unfinished received line once it has waited partialWaitMs.
     void takeWaitingLine();
+    bool hasWaitingLine() const { return !partial.isEmpty(); }
     void clear();
 
     // Lines are numbered from 0 in the order they were added, across clear(); the kept ones are

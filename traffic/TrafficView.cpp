@@ -28,14 +28,24 @@ TrafficView::TrafficView(LinkTraffic* source, QWidget* parent, TrafficLog::Clock
                                             tr("文本文件 (*.txt);;所有文件 (*)"));
     };
     if (source) {
-        connect(source, &LinkTraffic::commandWritten, this,
-                [this](const QByteArray& sentence) { trafficLog.addCommand(sentence); });
-        connect(source, &LinkTraffic::bytesReceived, this,
-                [this](const QByteArray& chunk) { trafficLog.addReceived(chunk); });
+        connect(source, &LinkTraffic::commandWritten, this, [this](const QByteArray& sentence) {
+            trafficLog.addCommand(sentence);
+            wake();
+        });
+        connect(source, &LinkTraffic::bytesReceived, this, [this](const QByteArray& chunk) {
+            trafficLog.addReceived(chunk);
+            wake();
+        });
     }
     refreshTimer = new QTimer(this);
+    refreshTimer->setInterval(refreshMs);
     connect(refreshTimer, &QTimer::timeout, this, &TrafficView::refresh);
-    refreshTimer->start(refreshMs);
+}
+
+void TrafficView::wake()
+{
+    if (!refreshTimer->isActive())
+        refreshTimer->start();
 }
 
 void TrafficView::buildUi()
@@ -84,6 +94,18 @@ void TrafficView::setPathChooser(PathChooser chooser)
 }
 
 void TrafficView::refresh()
+{
+    showNewLines();
+    // An idle line costs no wakeups: the timer runs only while something is left to show.
+    const bool pending = trafficLog.hasWaitingLine() ||
+                         (!pauseButton->isChecked() && isVisible() && shownEnd < trafficLog.end());
+    if (!pending)
+        refreshTimer->stop();
+    else
+        wake();
+}
+
+void TrafficView::showNewLines()
 {
     trafficLog.takeWaitingLine();
     if (pauseButton->isChecked() || !isVisible())

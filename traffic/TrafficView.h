@@ -40,6 +40,9 @@ protected:
 
 private:
     void buildUi();
+    // Starts the refresh timer; it stops itself once nothing is left to show.
+    void wake();
+    void showNewLines();
     void setPaused(bool paused);
     void clearAll();
     void showAgain();
