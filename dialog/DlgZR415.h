@@ -1,6 +1,5 @@
 #pragma once
 
-#include "CommandOutcomes.h"
 #include "IMessanger.h"
 #include "ReplyReader.h"
 
@@ -10,6 +9,8 @@
 #include <string>
 #include <vector>
 
+class AllAtOnce;
+class CommandOutcomes;
 class IDictionary;
 class LinkTraffic;
 class IReaderWriter;
@@ -42,7 +43,7 @@ public:
     const std::map<std::string, SetWidget*>& outputRows() const { return setRows; }
     const std::map<std::string, QueryWidget*>& queryRowMap() const { return queryRows; }
     // What became of the commands of the last submit, query or factory reset.
-    const CommandOutcomes& lastOutcomes() const { return outcomes; }
+    const CommandOutcomes& lastOutcomes() const;
     // How long a command waits for the receiver's answer.
     static constexpr int answerWaitMs = 2000;
     // Each command sentence handed to the link and each chunk received.
@@ -112,7 +113,6 @@ private:
     QLabel* statusLabel = nullptr;
     bool linkOpen = false;
     QString openPortText;
-    CommandOutcomes outcomes;
-    QTimer* answerTimer = nullptr;
+    AllAtOnce* exchange = nullptr;
     LinkTraffic* trafficTap = nullptr;
 };

@@ -190,6 +190,14 @@
         <source>配置文件是符号链接，已拒绝</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>不是串口设备</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>打开的文件过多</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
