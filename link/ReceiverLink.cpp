@@ -19,8 +19,6 @@ void ReceiverLink::fail(LinkError kind, const QString& text)
 
 LinkError ReceiverLink::openFailureOf(const QString& portName, QSerialPort::SerialPortError error)
 {
-    if (error == QSerialPort::UnsupportedOperationError)
-        return LinkError::BaudUnsupported;
     const QByteArray path = portName.startsWith(QLatin1Char('/'))
                                 ? portName.toLocal8Bit()
                                 : ("/dev/" + portName).toLocal8Bit();
@@ -31,6 +29,8 @@ LinkError ReceiverLink::openFailureOf(const QString& portName, QSerialPort::Seri
         return errno == EACCES ? LinkError::NoPermission : LinkError::NoSuchDevice;
     if (!S_ISCHR(status.st_mode))
         return LinkError::NotSerial;
+    if (error == QSerialPort::UnsupportedOperationError)
+        return LinkError::BaudUnsupported;
     const int probe = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (probe < 0) {
         switch (errno) {
