@@ -24,4 +24,28 @@ QString noSerialPorts();
 QString badWait(const char* variable, const QString& value);
 QString ignoredProfileKeys(const QString& profile, const QStringList& keys);
 QString auditFailed(const QString& reason, const QString& record);
+// The help: each command's synopsis and what it does, each option, the environment.
+QString synopsis(const QString& command);
+QString commandHelp(const QString& command);
+QString optionHelp(const QString& option);
+QString environmentHelp();
+QString usageHeader();
+QString usageFooter();
+QString usageOf(const QString& synopsis, const QString& help, const QString& options);
+// Arguments zr415ctl cannot use.
+QString noCommand();
+QString unknownCommand(const QString& name);
+QString ofCommand(const QString& command, const QString& message);
+QString auditNeedsFile();
+QString badBaud(const QString& value, bool autoAllowed);
+QString badParallel(const QString& value);
+QString badSeconds(int most, const QString& value);
+QString takesNoPort(const QString& given);
+QString needsPorts();
+QString resetNeedsYes();
+QString setNeedsPortAndValues();
+QString applyNeedsProfileAndPorts();
+QString monitorNeedsOnePort();
+QString portNamedTwice(const QString& port);
+QString portNamedTwiceAs(const QString& earlier, const QString& port);
 } // namespace CliTexts
