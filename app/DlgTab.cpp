@@ -1,6 +1,7 @@
 #include "DlgTab.h"
 
 #include "DlgZR415.h"
+#include "OutputView.h"
 #include "TrafficView.h"
 
 #include <QTabWidget>
@@ -23,4 +24,6 @@ void DlgTab::buildUi()
     // Added second and smaller than the page, so the window opens on the page at its size.
     traffic = new TrafficView(page->traffic(), this);
     tabWidget->addTab(traffic, tr("通信记录"));
+    output = new OutputView(page->traffic(), this);
+    tabWidget->addTab(output, tr("输出监视"));
 }

@@ -4,9 +4,11 @@
 
 class QTabWidget;
 class DlgZR415;
+class OutputView;
 class TrafficView;
 
-// The tool's only top-level window: the receiver settings page, then the link traffic.
+// The tool's only top-level window: the receiver settings page, the link traffic, then the
+// measured output.
 class DlgTab : public Dialog
 {
     Q_OBJECT
@@ -17,6 +19,7 @@ public:
     DlgZR415* settingsPage() const { return page; }
     QTabWidget* tabs() const { return tabWidget; }
     TrafficView* trafficView() const { return traffic; }
+    OutputView* outputView() const { return output; }
 
 private:
     void buildUi();
@@ -24,4 +27,5 @@ private:
     QTabWidget* tabWidget = nullptr;
     DlgZR415* page = nullptr;
     TrafficView* traffic = nullptr;
+    OutputView* output = nullptr;
 };

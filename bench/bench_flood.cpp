@@ -2,12 +2,15 @@
 // at its highest rate while the page is open; it streams 256 kB/s while the window shows the
 // traffic tab; and the same with the tab behind the page, for comparison. The operator queries
 // once a second. Prints the worst and typical lateness of a 10 ms timer, the resident memory and
-// the CPU time over time.
+// the CPU time over time. A fourth case shows the output tab under the same flood; before the cases
+// the output tab's meter alone is timed on recorded lines.
 #include "DlgTab.h"
 #include "DlgZR415.h"
+#include "OutputView.h"
 #include "PageProbe.h"
 #include "ProcessCpu.h"
 #include "PromptRecorder.h"
+#include "RateMeter.h"
 #include "SimulatorProcess.h"
 #include "TempSettings.h"
 #include "TrafficView.h"
@@ -47,7 +50,8 @@ struct FloodCase
     {
         PageAlone,
         WindowOnPage,
-        WindowOnTraffic
+        WindowOnTraffic,
+        WindowOnOutput
     } shown;
 };
 
@@ -72,6 +76,8 @@ int run(const FloodCase& flood, int seconds)
         traffic = tabs->trafficView();
         if (flood.shown == FloodCase::WindowOnTraffic)
             tabs->tabs()->setCurrentWidget(traffic);
+        if (flood.shown == FloodCase::WindowOnOutput)
+            tabs->tabs()->setCurrentWidget(tabs->outputView());
     } else {
         shownPage = new DlgZR415(nullptr);
         window.reset(shownPage);
@@ -136,9 +142,48 @@ int run(const FloodCase& flood, int seconds)
     std::printf("queries answered in their second: %d of %d\n\n", answered, seconds);
     return 0;
 }
+
+QByteArray withChecksum(const QByteArray& body)
+{
+    unsigned char sum = 0;
+    for (char c : body)
+        sum ^= static_cast<unsigned char>(c);
+    return '$' + body + '*' + QByteArray::number(sum | 0x100, 16).right(2).toUpper() + "\r\n";
+}
+
+// The meter alone, fed 512-byte chunks of the flood's lines mixed with GGA and satellite groups,
+// as the link hands them over: its throughput, and what 256 kB/s costs of one core.
+void meterCost()
+{
+    QByteArray recorded;
+    for (int i = 0; recorded.size() < 4 * 1024 * 1024; ++i) {
+        recorded +=
+            withChecksum("GNTXT,01,01,02,FILLER " + QByteArray::number(i).rightJustified(8, '0') +
+                         " ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcd");
+        if (i % 20 == 0)
+            recorded += withChecksum("GNGGA,101500.20,3114.12345,N,12128.54321,E,4,12,0.8,"
+                                     "12.345,M,8.765,M,1.0,0000") +
+                        withChecksum("GPGSV,3,1,12,02,22,029,33,04,29,058,36,06,36,087,39,08,"
+                                     "43,116,42");
+    }
+    qint64 clockMs = 0;
+    RateMeter meter([&clockMs] { return clockMs; });
+    QElapsedTimer timer;
+    timer.start();
+    constexpr int rounds = 5;
+    for (int round = 0; round < rounds; ++round)
+        for (qsizetype at = 0; at < recorded.size(); at += 512, ++clockMs)
+            meter.addReceived(recorded.mid(at, 512));
+    const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+    const double megabytesPerSecond = rounds * recorded.size() / seconds / 1e6;
+    const double corePercent = 0.262144 / megabytesPerSecond * 100;
+    std::printf("== output meter alone, 512-byte chunks\n"
+                "%.0f MB/s; at 256 kB/s %.3f %% of a core (target < 1 %%): %s\n\n",
+                megabytesPerSecond, corePercent, corePercent < 1 ? "met" : "MISSED");
+}
 } // namespace
 
-// Usage: bench_flood [seconds] [page|traffic|behind]; every case by default.
+// Usage: bench_flood [seconds] [page|traffic|behind|output]; every case by default.
 int main(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -159,7 +204,13 @@ int main(int argc, char* argv[])
          "traffic tab hidden, 256 kB/s",
          {"--flood", "262144", "--serial", "FLOOD"},
          FloodCase::WindowOnPage},
+        {"output",
+         "output tab visible, 256 kB/s",
+         {"--flood", "262144", "--rates", "GGA=0.1,GSV=1", "--serial", "FLOOD"},
+         FloodCase::WindowOnOutput},
     };
+    if (!only || std::strcmp(only, "output") == 0)
+        meterCost();
     int failed = 0;
     bool matched = false;
     for (const FloodCase& flood : cases) {
@@ -169,7 +220,7 @@ int main(int argc, char* argv[])
         failed |= run(flood, seconds);
     }
     if (!matched) {
-        std::fprintf(stderr, "bench_flood: no case %s (page, traffic or behind)\n", only);
+        std::fprintf(stderr, "bench_flood: no case %s (page, traffic, behind or output)\n", only);
         return 2;
     }
     return failed;

@@ -6,9 +6,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QSysInfo>
+#include <QUuid>
 
 #include <cerrno>
 #include <cstring>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -24,7 +29,43 @@ QString stateFolder()
 {
     return QFile::decodeName(state_log_folder().c_str());
 }
+
+QString userName()
+{
+    const passwd* user = ::getpwuid(::getuid());
+    return user ? QString::fromLocal8Bit(user->pw_name) : QString::number(::getuid());
+}
+
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Holds the file's lock while a record is added, so that two runs appending at once never
+// take back each other's records.
+class AppendLock
+{
+public:
+    explicit AppendLock(int fd) : fd(fd)
+    {
+        while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~AppendLock() { ::flock(fd, LOCK_UN); }
+    AppendLock(const AppendLock&) = delete;
+    AppendLock& operator=(const AppendLock&) = delete;
+
+private:
+    int fd;
+};
 } // namespace
+
+AuditLog::AuditLog()
+    : stamp{{QStringLiteral("run"), QUuid::createUuid().toString(QUuid::WithoutBraces)},
+            {QStringLiteral("user"), userName()},
+            {QStringLiteral("host"), QSysInfo::machineHostName()},
+            {QStringLiteral("version"), QStringLiteral(ZR415_VERSION)}}
+{}
 
 AuditLog::~AuditLog()
 {
@@ -40,14 +81,32 @@ QString AuditLog::chooseFolder(const QString& logFolder)
     return writableFolder(fallback) ? fallback : QString();
 }
 
-QString AuditLog::defaultPath()
+QStringList AuditLog::defaultFolders()
 {
     char resolved[1000];
-    const QString logFolder = process_resolve_path(resolved, sizeof resolved, "$(APP_DIR)/../log")
-                                  ? QFile::decodeName(resolved)
-                                  : QString();
-    const QString folder = chooseFolder(logFolder);
-    return folder.isEmpty() ? QString() : folder + QStringLiteral("/provision.jsonl");
+    QStringList folders;
+    if (process_resolve_path(resolved, sizeof resolved, "$(APP_DIR)/../log") &&
+        writableFolder(QFile::decodeName(resolved)))
+        folders << QDir::cleanPath(QFile::decodeName(resolved));
+    if (writableFolder(stateFolder()))
+        folders << stateFolder();
+    return folders;
+}
+
+bool AuditLog::openDefault(QString& error, QStringList& warnings)
+{
+    const QStringList folders = defaultFolders();
+    for (const QString& folder : folders) {
+        if (open(folder + QStringLiteral("/provision.jsonl"), error))
+            return true;
+        warnings << error;
+    }
+    // The last folder's reason is the error; the others were warnings on the way.
+    if (!warnings.isEmpty())
+        warnings.removeLast();
+    if (folders.isEmpty())
+        open(QString(), error);
+    return false;
 }
 
 bool AuditLog::open(const QString& path, QString& error)
@@ -71,27 +130,41 @@ bool AuditLog::open(const QString& path, QString& error)
     return true;
 }
 
-bool AuditLog::append(const QJsonObject& record, QString& error)
+bool AuditLog::append(QJsonObject record, QString& error)
 {
-    // One write per record: with O_APPEND a line is never interleaved with another writer's.
-    const QByteArray line = QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
-    qsizetype done = 0;
-    while (done < line.size()) {
-        const ssize_t written =
-            ::write(fd, line.constData() + done, static_cast<size_t>(line.size() - done));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            error = QStringLiteral("cannot write audit file %1: %2")
-                        .arg(filePath, QString::fromLocal8Bit(std::strerror(errno)));
-            return false;
-        }
-        done += written;
-    }
-    if (::fsync(fd) != 0) {
-        error = QStringLiteral("cannot flush audit file %1: %2")
-                    .arg(filePath, QString::fromLocal8Bit(std::strerror(errno)));
+    for (auto field = stamp.constBegin(); field != stamp.constEnd(); ++field)
+        record.insert(field.key(), field.value());
+    QByteArray line = QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
+    AppendLock lock(fd);
+    struct stat before = {};
+    if (::fstat(fd, &before) != 0) {
+        error = QStringLiteral("cannot write audit file %1: %2").arg(filePath, systemError());
         return false;
     }
-    return true;
+    // A record left without its line end (by another program, or an older crash) must not
+    // have this one glued to it.
+    char last = '\n';
+    if (before.st_size > 0 && ::pread(fd, &last, 1, before.st_size - 1) == 1 && last != '\n')
+        line.prepend('\n');
+    qsizetype done = 0;
+    QString failure;
+    while (done < line.size() && failure.isEmpty()) {
+        const ssize_t written =
+            ::write(fd, line.constData() + done, static_cast<size_t>(line.size() - done));
+        if (written > 0)
+            done += written;
+        else if (written == 0 || errno != EINTR)
+            failure = QStringLiteral("cannot write audit file %1: %2")
+                          .arg(filePath,
+                               written == 0 ? QStringLiteral("nothing written") : systemError());
+    }
+    if (failure.isEmpty() && ::fsync(fd) != 0)
+        failure = QStringLiteral("cannot flush audit file %1: %2").arg(filePath, systemError());
+    if (failure.isEmpty())
+        return true;
+    // Half a record would break every line after it: take back what this append wrote.
+    if (::ftruncate(fd, before.st_size) != 0)
+        failure += QStringLiteral("; a partial record may remain: %1").arg(systemError());
+    error = failure;
+    return false;
 }

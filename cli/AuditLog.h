@@ -2,25 +2,31 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 // The provisioning record: one JSON line per unit, appended and forced to disk before the next,
-// never rewritten, so a crash loses no finished unit's record.
+// never rewritten, so a crash loses no finished unit's record. A record that cannot be written
+// whole is taken back, so the file stays one JSON object per line even on a full disk.
 class AuditLog
 {
 public:
-    AuditLog() = default;
+    AuditLog();
     ~AuditLog();
     AuditLog(const AuditLog&) = delete;
     AuditLog& operator=(const AuditLog&) = delete;
 
     // Opens path for appending, creating it (and its folder) when missing.
     bool open(const QString& path, QString& error);
-    bool append(const QJsonObject& record, QString& error);
+    // Opens provision.jsonl in the first of defaultFolders() where that works; each folder
+    // passed over adds a line to warnings.
+    bool openDefault(QString& error, QStringList& warnings);
+    // Adds run, user, host and version to record and appends it as one line.
+    bool append(QJsonObject record, QString& error);
     const QString& path() const { return filePath; }
 
-    // provision.jsonl in the log folder beside the program when that can be written, else in
-    // $XDG_STATE_HOME/zr415 (~/.local/state/zr415).
-    static QString defaultPath();
+    // The log folder beside the program when it is or can be made writable, then the state
+    // folder $XDG_STATE_HOME/zr415 (~/.local/state/zr415).
+    static QStringList defaultFolders();
     // The folder for the record: logFolder when it is or can be made writable, else the
     // state folder of the user; empty when neither is possible.
     static QString chooseFolder(const QString& logFolder);
@@ -28,4 +34,5 @@ public:
 private:
     int fd = -1;
     QString filePath;
+    QJsonObject stamp; // the same on every record of this run
 };

@@ -160,6 +160,10 @@ QString optionHelp(const QString& option)
         return QStringLiteral("  --seconds N       stop after N seconds (default: at Ctrl-C)\n");
     return {};
 }
+QString auditMoved(const QString& warning, const QString& path)
+{
+    return QStringLiteral("%1; the audit file is %2 instead").arg(warning, path);
+}
 QString environmentHelp()
 {
     return QStringLiteral(

@@ -24,6 +24,7 @@ QString noSerialPorts();
 QString badWait(const char* variable, const QString& value);
 QString ignoredProfileKeys(const QString& profile, const QStringList& keys);
 QString auditFailed(const QString& reason, const QString& record);
+QString auditMoved(const QString& warning, const QString& path);
 // The help: each command's synopsis and what it does, each option, the environment.
 QString synopsis(const QString& command);
 QString commandHelp(const QString& command);

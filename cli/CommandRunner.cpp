@@ -89,7 +89,7 @@ int CommandRunner::runPorts(const Invocation& invocation)
 
 int CommandRunner::runMonitor(const Invocation& invocation)
 {
-    InterruptWatcher interrupts;
+    InterruptWatcher interrupts({SIGINT, SIGTERM, SIGHUP});
     LineMonitor monitor(out);
     QString error;
     if (!monitor.start(invocation.ports.first(), invocation.baud, invocation.seconds, error)) {
@@ -102,7 +102,7 @@ int CommandRunner::runMonitor(const Invocation& invocation)
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &monitor, &LineMonitor::stop);
     loop.exec();
     if (interrupts.isInterrupted())
-        return exitInterrupted;
+        return exitSignalled + interrupts.signalNumber();
     if (!monitor.failure().isEmpty()) {
         std::fprintf(
             err, "%s\n",
@@ -139,10 +139,17 @@ int CommandRunner::runUnits(const Invocation& invocation)
 
     AuditLog audit;
     const bool audited = invocation.command != Invocation::Command::Query;
-    if (audited &&
-        !audit.open(invocation.auditPath.isEmpty() ? AuditLog::defaultPath() : invocation.auditPath,
-                    error))
+    QStringList auditWarnings;
+    if (audited && !(invocation.auditPath.isEmpty() ? audit.openDefault(error, auditWarnings)
+                                                    : audit.open(invocation.auditPath, error))) {
+        for (const QString& warning : auditWarnings)
+            std::fprintf(err, "%s\n", CliTexts::fromTool(warning).toUtf8().constData());
         return refuse(error);
+    }
+    for (const QString& warning : auditWarnings)
+        std::fprintf(
+            err, "%s\n",
+            CliTexts::fromTool(CliTexts::auditMoved(warning, audit.path())).toUtf8().constData());
 
     std::vector<UnitJob> jobs;
     for (const QString& port : invocation.ports) {
@@ -167,10 +174,10 @@ int CommandRunner::runUnits(const Invocation& invocation)
 
     ProvisionRun run(std::move(jobs), invocation.parallel);
     ResultPrinter printer(invocation.json, out, err);
-    InterruptWatcher interrupts;
+    InterruptWatcher interrupts({SIGINT, SIGTERM, SIGHUP});
     QEventLoop loop;
     bool allOk = true;
-    bool auditFailed = false;
+    int unrecorded = 0;
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &run, &ProvisionRun::interrupt);
     QObject::connect(&run, &ProvisionRun::allFinished, &loop, &QEventLoop::quit);
     QObject::connect(&run, &ProvisionRun::unitFinished, &loop, [&](const UnitResult& result) {
@@ -189,7 +196,7 @@ int CommandRunner::runUnits(const Invocation& invocation)
             QString auditError;
             if (!audit.append(record, auditError)) {
                 // The record must not be lost: it goes to the terminal instead.
-                auditFailed = true;
+                ++unrecorded;
                 const QString kept =
                     QString::fromUtf8(QJsonDocument(record).toJson(QJsonDocument::Compact));
                 std::fprintf(err, "%s\n",
@@ -205,8 +212,8 @@ int CommandRunner::runUnits(const Invocation& invocation)
     run.start();
     if (run.done() < run.total())
         loop.exec();
-    printer.finish();
+    printer.finish(unrecorded, audit.path());
     if (interrupts.isInterrupted())
-        return exitInterrupted;
-    return allOk && !auditFailed ? exitOk : exitUnitsFailed;
+        return exitSignalled + interrupts.signalNumber();
+    return allOk && unrecorded == 0 ? exitOk : exitUnitsFailed;
 }

@@ -10,7 +10,8 @@
 class Profile;
 
 // Carries out one checked invocation and gives the exit status: 0 every unit ok, 1 some unit
-// not ok, 2 a usage or profile error with nothing sent, 130 interrupted.
+// not ok, 2 a usage or profile error with nothing sent, 128 + N stopped by signal N (SIGINT,
+// SIGTERM, SIGHUP).
 class CommandRunner
 {
 public:
@@ -27,7 +28,7 @@ public:
     static constexpr int exitOk = 0;
     static constexpr int exitUnitsFailed = 1;
     static constexpr int exitUsage = 2;
-    static constexpr int exitInterrupted = 130;
+    static constexpr int exitSignalled = 128; // plus the signal's number
 
 private:
     int runPorts(const Invocation& invocation);

@@ -1,5 +1,7 @@
 #include "LineMonitor.h"
 
+#include "ShownBytes.h"
+
 #include <QDateTime>
 
 #include <utility>
@@ -39,19 +41,6 @@ bool LineMonitor::start(const QString& portName, unsigned baud, double seconds, 
     return true;
 }
 
-QString LineMonitor::printable(const QByteArray& line)
-{
-    QString text;
-    for (char c : line) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7f)
-            text += QLatin1Char(c);
-        else
-            text += QStringLiteral("\\x%1").arg(byte, 2, 16, QLatin1Char('0'));
-    }
-    return text;
-}
-
 void LineMonitor::received()
 {
     partial += port.readAll();
@@ -74,7 +63,7 @@ void LineMonitor::print(QByteArray line)
     if (line.isEmpty())
         return;
     const QByteArray stamp = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toUtf8();
-    std::fprintf(out, "%s  %s\n", stamp.constData(), printable(line).toUtf8().constData());
+    std::fprintf(out, "%s  %s\n", stamp.constData(), shownBytes(line).toUtf8().constData());
     std::fflush(out);
 }
 

@@ -22,9 +22,6 @@ public:
     // Why the line ended by itself (lost); empty when it was stopped.
     const QString& failure() const { return lostReason; }
 
-    // A received line as printable text: control and non-ASCII bytes as \xHH.
-    static QString printable(const QByteArray& line);
-
 signals:
     void finished();
 

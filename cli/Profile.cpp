@@ -5,6 +5,7 @@
 #include "IniParameter.h"
 #include "NmeaList.h"
 #include "SettingsKeys.h"
+#include "SettingsValues.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -67,13 +68,12 @@ void Profile::check(IDictionary* raw, QStringList& errors)
     for (const QString& entry : nmeaList) {
         const std::string name = entry.toStdString();
         const std::string rateKey = SettingsKeys::setCommand(name);
-        if (intOf(raw, SettingsKeys::set(name), "0") != 0 && !raw->get(rateKey.c_str()))
+        if (SettingsValues::ticked(raw, SettingsKeys::set(name)) && !raw->get(rateKey.c_str()))
             errors << QStringLiteral("%1: missing while %2 is set; allowed: %3")
                           .arg(QString::fromStdString(rateKey),
                                QString::fromStdString(SettingsKeys::set(name)), allowedRates());
     }
-    const int prefix = intOf(raw, "hdtPrefix", "0");
-    if (intOf(raw, "useHdtPrefix", "0") != 0 && SettingsKeys::hdtPrefixAt(prefix).empty())
+    if (SettingsValues::ticked(raw, "useHdtPrefix") && SettingsValues::hdtPrefix(raw) < 0)
         errors << QStringLiteral("%1: out of range while useHdtPrefix is set; allowed: 0 (HE), "
                                  "1 (GP), 2 (GN)")
                       .arg(quoted("hdtPrefix", raw->get("hdtPrefix")));
@@ -85,26 +85,6 @@ void Profile::check(IDictionary* raw, QStringList& errors)
         if (!listed)
             errors << QStringLiteral("%1: not a baud rate of the list; allowed: %2")
                           .arg(quoted("baudrate", baud), joined(SettingsKeys::baudRates()));
-    }
-}
-
-void Profile::normalise(IDictionary* raw, IDictionary* page)
-{
-    // Check boxes read any non-zero number as ticked and store 1 or 0; the lists keep a text
-    // they hold and otherwise their first entry; the talker list stores its index.
-    dic_set_value(page, "sbas", "%d", intOf(raw, "sbas", "0") != 0 ? 1 : 0);
-    dic_set_value(page, "clean", "%d", intOf(raw, "clean", "0") != 0 ? 1 : 0);
-    const int prefix = intOf(raw, "hdtPrefix", "0");
-    dic_set_value(page, "hdtPrefix", "%d", SettingsKeys::hdtPrefixAt(prefix).empty() ? -1 : prefix);
-    dic_set_value(page, "useHdtPrefix", "%d", intOf(raw, "useHdtPrefix", "0") != 0 ? 1 : 0);
-    for (const QString& entry : nmeaList) {
-        const std::string name = entry.toStdString();
-        const std::string rate = dic_get_csz(raw, SettingsKeys::setCommand(name).c_str(), "");
-        dic_set_value(page, SettingsKeys::set(name).c_str(), "%d",
-                      intOf(raw, SettingsKeys::set(name), "") != 0 ? 1 : 0);
-        dic_set_value(page, SettingsKeys::setCommand(name).c_str(), "%s",
-                      SettingsKeys::isRate(rate) ? rate.c_str()
-                                                 : SettingsKeys::rates().front().c_str());
     }
 }
 
@@ -162,7 +142,7 @@ std::optional<Profile> Profile::load(const QString& path, QString& error)
             profile.unknownKeys << QString::fromUtf8(raw->keyAt(i));
     profile.baud = static_cast<unsigned>(intOf(raw, "baudrate", "0"));
     Dictionary page;
-    normalise(raw, &page);
+    SettingsValues::normaliseOutput(raw, &page);
     profile.build(&page, true);
     return profile;
 }
@@ -174,8 +154,8 @@ std::optional<Profile> Profile::fromAssignments(const QStringList& assignments, 
     QStringList seen;
     bool sbasNamed = false;
     const QString knownNames =
-        QStringLiteral("GGA, ZDA, GST, GSV, GSA, GLL, RMC, VTG, GRS, HDT, ALL, SBAS, HDT-TALKER, "
-                       "CLEAN");
+        (nmeaList.mid(0, nmeaSentenceCount) + QStringList{"ALL", "SBAS", "HDT-TALKER", "CLEAN"})
+            .join(QStringLiteral(", "));
     for (const QString& assignment : assignments) {
         const qsizetype equals = assignment.indexOf(QLatin1Char('='));
         const QString name = assignment.left(equals).trimmed().toUpper();
@@ -234,7 +214,7 @@ std::optional<Profile> Profile::fromAssignments(const QStringList& assignments, 
     }
     Profile profile;
     Dictionary page;
-    normalise(&raw, &page);
+    SettingsValues::normaliseOutput(&raw, &page);
     // SBAS goes out only when it was asked for: setting one rate must not switch SBAS off.
     profile.build(&page, sbasNamed);
     return profile;

@@ -40,8 +40,6 @@ public:
 private:
     // raw holds the values as read; errors collects every refusal.
     static void check(IDictionary* raw, QStringList& errors);
-    // The values as the page holds them after loading raw and storing its widgets back.
-    static void normalise(IDictionary* raw, IDictionary* page);
     void build(IDictionary* page, bool withSbas);
 
     std::vector<std::string> setSentences;

@@ -51,7 +51,7 @@ void ProvisionRun::interrupt()
         skipped.command = jobs[nextJob].command;
         skipped.port = jobs[nextJob].port;
         skipped.outcome = UnitResult::Outcome::Interrupted;
-        skipped.error = QStringLiteral("stopped by Ctrl-C before it started");
+        skipped.error = QStringLiteral("stopped by a stop signal before it started");
         skipped.started = QDateTime::currentDateTimeUtc();
         ++finishedCount;
         emit unitFinished(skipped);

@@ -1,6 +1,7 @@
 #include "ResultPrinter.h"
 
 #include "NmeaList.h"
+#include "ShownBytes.h"
 
 #include <QJsonDocument>
 
@@ -10,23 +11,31 @@ ResultPrinter::ResultPrinter(bool asJson, std::FILE* toOut, std::FILE* toStatus)
     : json(asJson), out(toOut), status(toStatus), live(::isatty(::fileno(toStatus)) == 1)
 {}
 
+namespace {
+// What the receiver said, as it reaches a terminal: its bytes escaped.
+QString fromDevice(const QString& text)
+{
+    return shownBytes(text.toUtf8());
+}
+} // namespace
+
 QString ResultPrinter::humanLine(const UnitResult& result)
 {
-    QStringList parts{result.port, result.serial.isEmpty() ? QStringLiteral("-") : result.serial,
-                      result.baud
-                          ? QStringLiteral("%1 baud%2")
-                                .arg(result.baud)
-                                .arg(result.baudSearched ? QStringLiteral(" (auto)") : QString())
-                          : QStringLiteral("-"),
-                      UnitResult::outcomeName(result.outcome),
-                      QStringLiteral("%1 s").arg(result.seconds, 0, 'f', 2)};
+    QStringList parts{
+        result.port, result.serial.isEmpty() ? QStringLiteral("-") : fromDevice(result.serial),
+        result.baud ? QStringLiteral("%1 baud%2")
+                          .arg(result.baud)
+                          .arg(result.baudSearched ? QStringLiteral(" (auto)") : QString())
+                    : QStringLiteral("-"),
+        UnitResult::outcomeName(result.outcome),
+        QStringLiteral("%1 s").arg(result.seconds, 0, 'f', 2)};
     QStringList details;
     if (!result.rates.empty()) {
         QStringList rates;
         for (int i = 0; i < nmeaSentenceCount; ++i) {
             const auto found = result.rates.find(nmeaList[i]);
             if (found != result.rates.end())
-                rates << nmeaList[i] + QLatin1Char('=') + found->second;
+                rates << nmeaList[i] + QLatin1Char('=') + fromDevice(found->second);
         }
         details << rates.join(QLatin1Char(' '));
     }
@@ -37,7 +46,7 @@ QString ResultPrinter::humanLine(const UnitResult& result)
     for (const UnitResult::Mismatch& mismatch : result.mismatches)
         details << QStringLiteral("%1 wanted %2, read back %3")
                        .arg(mismatch.key, mismatch.want,
-                            mismatch.got ? *mismatch.got : QStringLiteral("nothing"));
+                            mismatch.got ? fromDevice(*mismatch.got) : QStringLiteral("nothing"));
     if (!result.ackOnly.isEmpty())
         details << QStringLiteral("acknowledged, no read-back exists: ") +
                        result.ackOnly.join(QStringLiteral(", "));
@@ -88,11 +97,14 @@ void ResultPrinter::progress(int done, int total)
     statusShown = true;
 }
 
-void ResultPrinter::finish()
+void ResultPrinter::finish(int unrecorded, const QString& auditPath)
 {
     clearStatus();
     if (json)
         return;
-    std::fprintf(out, "%s\n", summaryLine(seen).toUtf8().constData());
+    QString summary = summaryLine(seen);
+    if (unrecorded > 0)
+        summary += QStringLiteral("; %1 not recorded in %2").arg(unrecorded).arg(auditPath);
+    std::fprintf(out, "%s\n", summary.toUtf8().constData());
     std::fflush(out);
 }

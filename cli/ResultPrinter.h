@@ -16,8 +16,9 @@ public:
 
     void unit(const UnitResult& result);
     void progress(int done, int total);
-    // The summary line (not in JSON mode); clears the live count.
-    void finish();
+    // The summary line (not in JSON mode), with how many records could not be written to
+    // auditPath; clears the live count.
+    void finish(int unrecorded = 0, const QString& auditPath = {});
 
     static QString humanLine(const UnitResult& result);
     // "30 ok, 1 rejected, 1 no-device", in the order of the outcomes.

@@ -13,10 +13,16 @@ int main(int argc, char* argv[])
     // Output piped into a reader that quits early must not end the run before every unit's
     // record is written.
     std::signal(SIGPIPE, SIG_IGN);
+    // A file-size limit makes an audit append fail like a full disk, which is reported,
+    // instead of ending the run before the other units are recorded.
+    std::signal(SIGXFSZ, SIG_IGN);
+    QStringList arguments = QCoreApplication::arguments();
+    // The short form that version options usually have.
+    if (arguments.value(1) == QLatin1String("-V"))
+        arguments[1] = QStringLiteral("--version");
     QString error;
     QString usage;
-    const std::optional<Invocation> invocation =
-        CommandLine::parse(QCoreApplication::arguments(), error, usage);
+    const std::optional<Invocation> invocation = CommandLine::parse(arguments, error, usage);
     if (!invocation) {
         std::fprintf(stderr, "zr415ctl: %s\n%s", error.toUtf8().constData(),
                      usage.toUtf8().constData());

@@ -10,12 +10,11 @@ include(GNUInstallDirs)
 set(ZR415_PACKAGE_PREFIX /opt/zr415)
 set(ZR415_PACKAGE_MAINTAINER "ZR415 maintainers <zr415@corvane.example>"
     CACHE STRING "Maintainer field of the Debian package")
-# Debian versions of three parts sort as operators expect when a patch release follows.
-if(PROJECT_VERSION_PATCH STREQUAL "")
-  set(ZR415_PACKAGE_VERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.0)
-else()
-  set(ZR415_PACKAGE_VERSION ${PROJECT_VERSION})
+# Three parts, as Debian versions sort when a patch release follows.
+if(NOT PROJECT_VERSION MATCHES "^[0-9]+\\.[0-9]+\\.[0-9]+$")
+  message(FATAL_ERROR "the project version must have three parts, not ${PROJECT_VERSION}")
 endif()
+set(ZR415_PACKAGE_VERSION ${PROJECT_VERSION})
 
 install(TARGETS zr415 RUNTIME DESTINATION bin)
 install(FILES etc/Corvane/config/ZR415.ini DESTINATION etc/Corvane/config)
@@ -46,16 +45,19 @@ endfunction()
 
 zr415_compressed(packaging/zr415.1 zr415.1)
 zr415_compressed(packaging/zr415ctl.1 zr415ctl.1)
+zr415_compressed(packaging/zr415-sim.1 zr415-sim.1)
 zr415_compressed(packaging/changelog.in changelog)
 add_custom_target(zr415_package_files ALL DEPENDS
   ${ZR415_PACKAGE_FILES}/zr415.1.gz ${ZR415_PACKAGE_FILES}/zr415ctl.1.gz
+  ${ZR415_PACKAGE_FILES}/zr415-sim.1.gz
   ${ZR415_PACKAGE_FILES}/changelog.gz)
 
 zr415_system_link(zr415)
 set(system_only COMPONENT system EXCLUDE_FROM_ALL)
 install(FILES packaging/zr415.desktop DESTINATION /usr/share/applications ${system_only})
 install(FILES packaging/zr415.svg DESTINATION /usr/share/icons/hicolor/scalable/apps ${system_only})
-install(FILES ${ZR415_PACKAGE_FILES}/zr415.1.gz DESTINATION /usr/share/man/man1 ${system_only})
+install(FILES ${ZR415_PACKAGE_FILES}/zr415.1.gz ${ZR415_PACKAGE_FILES}/zr415-sim.1.gz
+        DESTINATION /usr/share/man/man1 ${system_only})
 install(FILES packaging/copyright ${ZR415_PACKAGE_FILES}/changelog.gz
         DESTINATION /usr/share/doc/zr415 ${system_only})
 install(FILES packaging/lintian-overrides DESTINATION /usr/share/lintian/overrides RENAME zr415
@@ -112,6 +114,7 @@ function(zr415_finish_package)
       ${ZR415_PACKAGE_FILES}/conffiles ${ZR415_PACKAGE_FILES}/postinst
       ${ZR415_PACKAGE_FILES}/postrm)
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+  set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/DisownOpt.cmake)
   include(CPack)
 endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL zr415_finish_package)

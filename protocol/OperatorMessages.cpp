@@ -50,6 +50,10 @@ QString saveFailed(const QString& reason)
 {
     return translated(QT_TRANSLATE_NOOP("DlgZR415", "配置保存失败：%1")).arg(reason);
 }
+QString trafficSaveFailed(const QString& reason)
+{
+    return translated(QT_TRANSLATE_NOOP("DlgZR415", "记录保存失败：%1")).arg(reason);
+}
 QString outcomes(const CommandOutcomes& outcomes)
 {
     using State = CommandOutcomes::State;

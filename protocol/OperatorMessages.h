@@ -18,6 +18,7 @@ QString linkLost(const QString& port, const QString& reason);
 QString sent(int count);
 QString notSent(int count);
 QString saveFailed(const QString& reason);
+QString trafficSaveFailed(const QString& reason); // the traffic tab's record
 // What became of the commands of one action, once each is confirmed, refused or given up on.
 QString outcomes(const CommandOutcomes& outcomes);
 // Why the link failed, in the operator's words; systemText when the system gave no known reason.

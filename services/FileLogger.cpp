@@ -18,13 +18,43 @@
 const char* const FileLogger::defaultPathTemplate = "$(APP_DIR)/../log/ZR415.log";
 const char* const FileLogger::fileName = "ZR415.log";
 
+namespace {
+// A file made in a folder its group may write is for the whole group: one operator's umask
+// (usually 022) must not lock the next operator out of the shared log and audit files.
+void shareWithTheFoldersGroup(int fd, const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    struct stat folderStat = {};
+    struct stat fileStat = {};
+    if (::stat(folder.c_str(), &folderStat) != 0 || !(folderStat.st_mode & S_IWGRP) ||
+        ::fstat(fd, &fileStat) != 0)
+        return;
+    // Not logged: this may run while the log itself is being opened. The file is ours, so
+    // only a failing disk refuses, and the next write will say so.
+    ::fchmod(fd, (fileStat.st_mode & 07777) | S_IRGRP | S_IWGRP);
+}
+} // namespace
+
 int open_for_append_unfollowed(const std::string& path, std::string& why)
 {
     // O_NOFOLLOW refuses a link in the file's place; O_NONBLOCK keeps a planted pipe from
     // holding the start-up until someone reads it. What was opened is checked on the open
-    // file itself, so nothing can be swapped in between.
-    const int fd = ::open(
-        path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    // file itself, so nothing can be swapped in between. The file is created exclusively so
+    // that only a file made here gets the folder's group access.
+    // Read as well: an append may need to see how the file ends.
+    const int flags = O_RDWR | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 3; ++attempt) {
+        fd = ::open(path.c_str(), flags);
+        if (fd >= 0 || errno != ENOENT)
+            break;
+        fd = ::open(path.c_str(), flags | O_CREAT | O_EXCL, 0666);
+        if (fd >= 0)
+            shareWithTheFoldersGroup(fd, path);
+        else if (errno != EEXIST)
+            break;
+    }
     if (fd < 0) {
         // ENXIO: a pipe with no reader or a device with nothing behind it.
         why = errno == ELOOP   ? "it is a symbolic link: refused"

@@ -1,6 +1,7 @@
 #include "IniParameter.h"
 
 #include "ILogger.h"
+#include "WritePlace.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -50,21 +51,6 @@ int hexDigit(char c)
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
-}
-
-SaveError errorKind(int error)
-{
-    switch (error) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return SaveError::FolderNotWritable;
-    case ENOSPC:
-    case EDQUOT:
-        return SaveError::DiskFull;
-    default:
-        return SaveError::Other;
-    }
 }
 
 // After a rename the folder's entry must reach the disk too, or a power cut may bring back
@@ -226,25 +212,27 @@ void IniParameter::parse(const std::string& text)
     if (hasBom)
         at = bom.size();
     while (at < text.size()) {
-        std::size_t end = text.find('\n', at);
-        const bool hasNewline = end != std::string::npos;
-        if (!hasNewline)
+        // A line ends in LF, CR LF or a lone CR (files from old editors), and keeps its own.
+        std::size_t end = text.find_first_of("\r\n", at);
+        if (end == std::string::npos)
             end = text.size();
         Line kept;
         kept.text = text.substr(at, end - at);
-        kept.ending = hasNewline ? "\n" : "";
-        at = end + 1;
-        if (!kept.text.empty() && kept.text.back() == '\r') {
-            kept.text.pop_back();
-            kept.ending.insert(0, "\r");
-        }
+        const std::size_t endingSize =
+            text.compare(end, 2, "\r\n") == 0 ? 2 : (end < text.size() ? 1 : 0);
+        kept.ending = text.substr(end, endingSize);
+        at = end + endingSize;
         const std::string content = trimmed(kept.text);
         const std::size_t equals = content.find('=');
         // Comments, sections and lines that are not entries are kept as they are.
         const bool entry = !content.empty() && content[0] != ';' && content[0] != '#' &&
                            content[0] != '[' && equals != std::string::npos && equals > 0 &&
                            kept.text.find('\0') == std::string::npos;
-        if (entry) {
+        const std::string raw = entry ? trimmed(content.substr(equals + 1)) : std::string();
+        const std::string decoded = decodeValue(raw);
+        // The settings hold C strings: a value with an escaped NUL could only be kept cut
+        // short, so its line stays as written and gives no value.
+        if (entry && decoded.find('\0') == std::string::npos) {
             kept.key = trimmed(content.substr(0, equals));
             // Only blanks come before the key, so the first "=" of the line is the entry's.
             const std::size_t afterEquals = kept.text.find('=') + 1;
@@ -253,8 +241,7 @@ void IniParameter::parse(const std::string& text)
             kept.head = kept.text.substr(0, valueStart == std::string::npos ? kept.text.size()
                                                                             : valueStart);
             kept.tail = valueStart == std::string::npos ? "" : kept.text.substr(valueEnd);
-            const std::string raw = trimmed(content.substr(equals + 1));
-            kept.value = decodeValue(raw);
+            kept.value = decoded;
             // A decoded value always loses its quotes, so it differs from the raw text.
             kept.quoted = kept.value != raw;
             values.set(kept.key.c_str(), kept.value.c_str());
@@ -266,7 +253,7 @@ void IniParameter::parse(const std::string& text)
     for (auto line = lines.rbegin(); line != lines.rend(); ++line)
         if (!line->key.empty() && seen.insert(line->key).second)
             line->live = true;
-    lineEnd = !lines.empty() && lines.front().ending == "\r\n" ? "\r\n" : "\n";
+    lineEnd = !lines.empty() && !lines.front().ending.empty() ? lines.front().ending : "\n";
 }
 
 std::string IniParameter::render() const
@@ -283,14 +270,13 @@ std::string IniParameter::render() const
         if (!line.key.empty())
             written.insert(line.key);
     }
-    bool separated = lines.empty() || lines.back().ending.find('\n') != std::string::npos;
+    bool separated = lines.empty() || !lines.back().ending.empty();
     for (std::size_t i = 0; i < values.count(); ++i) {
         const std::string key = values.keyAt(i);
         if (written.count(key))
             continue;
-        // A last line that ended in a lone CR only needs its LF.
         if (!separated)
-            out += lines.back().ending == "\r" ? "\n" : lineEnd;
+            out += lineEnd;
         separated = true;
         out += key + "=" + encodeValue(values.get(key.c_str())) + lineEnd;
     }
@@ -342,16 +328,11 @@ bool IniParameter::save(const char* path)
         return fail(SaveError::FileIsLink, "the settings file is a symbolic link: refused");
     if (exists && !S_ISREG(existing.st_mode))
         return fail(SaveError::Other, "the settings file is not a regular file");
-    // Read-only marks are honoured even for the superuser, who could write past them.
-    if (exists && !(existing.st_mode & S_IWUSR))
-        return fail(SaveError::FileReadOnly, "the file is read-only");
-    const QFileInfo folder(QFileInfo(QString::fromLocal8Bit(target.c_str())).absolutePath());
-    if (!folder.isDir())
-        return fail(SaveError::FolderMissing, "the folder does not exist");
-    if (!(folder.permissions() & QFileDevice::WriteOwner))
-        return fail(SaveError::FolderNotWritable, "the folder is read-only");
+    const WritePlace::Refusal refusal = WritePlace::check(QString::fromLocal8Bit(target.c_str()));
+    if (refusal.kind != SaveError::None)
+        return fail(refusal.kind, refusal.text);
     if (const int error = writeReplacing(target, render(), exists ? &existing : nullptr))
-        return fail(errorKind(error), std::strerror(error));
+        return fail(WritePlace::kindOfErrno(error), std::strerror(error));
     return true;
 }
 

@@ -41,7 +41,7 @@ private:
         std::string value;   // the value this line gave, decoded
         bool quoted = false; // the value was written in quotes
         bool live = false;   // the last line of its key: the one whose value counts
-        std::string ending;  // the line's own end: "\n", "\r\n", or none on the last line
+        std::string ending;  // the line's own end: "\n", "\r\n", "\r", or none on the last line
     };
 
     bool fail(SaveError kind, const std::string& text);

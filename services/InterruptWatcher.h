@@ -8,7 +8,8 @@
 class QSocketNotifier;
 
 // Turns stop signals (SIGINT by default) into a signal on the event loop: the handler only
-// writes a byte to a pipe, and the loop reads it like any other input.
+// writes the signal's number to this watcher's pipe, and the loop reads it like any other input.
+// The handlers that were there before come back when the watcher ends.
 class InterruptWatcher : public QObject
 {
     Q_OBJECT
@@ -17,7 +18,9 @@ public:
     explicit InterruptWatcher(std::vector<int> signalNumbers = {SIGINT}, QObject* parent = nullptr);
     ~InterruptWatcher() override;
 
-    bool isInterrupted() const { return seen; }
+    bool isInterrupted() const { return caught != 0; }
+    // The first stop signal that arrived; 0 before one did.
+    int signalNumber() const { return caught; }
 
 signals:
     void interrupted();
@@ -26,6 +29,9 @@ private:
     void drain();
 
     std::vector<int> watched;
+    std::vector<struct sigaction> previous; // one per watched signal
+    int pipeEnds[2] = {-1, -1};
+    int outerWriteEnd = -1; // the pipe of a watcher this one stands in front of
     QSocketNotifier* notifier = nullptr;
-    bool seen = false;
+    int caught = 0;
 };

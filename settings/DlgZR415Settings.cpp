@@ -12,6 +12,7 @@
 #include "QueryWidget.h"
 #include "SetWidget.h"
 #include "SettingsKeys.h"
+#include "SettingsValues.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,31 +29,29 @@ void DlgZR415::loadSettings()
     IDictionary* settings = settingsDictionary();
     fillPortList(settings);
     fillBaudList(settings);
-    sbasCheck->setChecked(dic_get_int(settings, "sbas", "0") != 0);
-    cleanCheck->setChecked(dic_get_int(settings, "clean", "0") != 0);
-    bodyNumCheck->setChecked(dic_get_int(settings, "bodyNum", "1") != 0);
+    sbasCheck->setChecked(SettingsValues::ticked(settings, "sbas"));
+    cleanCheck->setChecked(SettingsValues::ticked(settings, "clean"));
+    bodyNumCheck->setChecked(SettingsValues::ticked(settings, "bodyNum"));
 
     for (const QString& entry : nmeaList) {
         if (entry.isEmpty())
             continue;
         const std::string name = entry.toStdString();
         SetWidget* row = setRows.at(name);
-        row->setChecked(dic_get_int(settings, SettingsKeys::set(name).c_str(), ""));
-        row->setCurrentText(QString::fromStdString(
-            dic_get_csz(settings, SettingsKeys::setCommand(name).c_str(), "")));
+        row->setChecked(SettingsValues::ticked(settings, SettingsKeys::set(name)));
+        row->setCurrentText(
+            QString::fromStdString(SettingsValues::rate(settings, SettingsKeys::setCommand(name))));
     }
     for (int i = 0; i < nmeaSentenceCount; ++i) {
         const std::string name = nmeaList[i].toStdString();
-        queryRows.at(name)->setChecked(
-            dic_get_int(settings, SettingsKeys::query(name).c_str(), "1"));
+        queryRows.at(name)->setChecked(SettingsValues::ticked(settings, SettingsKeys::query(name)));
     }
 
     hdtPrefixCombo->addItem(QStringLiteral("HE"));
     hdtPrefixCombo->addItem(QStringLiteral("GP"));
     hdtPrefixCombo->addItem(QStringLiteral("GN"));
-    // Used as it stands: a number outside 0 to 2 leaves no entry current.
-    hdtPrefixCombo->setCurrentIndex(dic_get_int(settings, "hdtPrefix", "0"));
-    hdtPrefixCheck->setChecked(dic_get_int(settings, "useHdtPrefix", "0") != 0);
+    hdtPrefixCombo->setCurrentIndex(SettingsValues::hdtPrefix(settings));
+    hdtPrefixCheck->setChecked(SettingsValues::ticked(settings, "useHdtPrefix"));
 }
 
 void DlgZR415::storeSetSettings()
@@ -60,14 +59,15 @@ void DlgZR415::storeSetSettings()
     IDictionary* settings = settingsDictionary();
     dic_set_value(settings, "sbas", "%d", sbasCheck->isChecked() ? 1 : 0);
     dic_set_value(settings, "clean", "%d", cleanCheck->isChecked() ? 1 : 0);
-    dic_set_value(settings, "hdtPrefix", "%d", hdtPrefixCombo->currentIndex());
+    dic_set_value(settings, "hdtPrefix", "%d",
+                  SettingsValues::hdtPrefix(hdtPrefixCombo->currentIndex()));
     dic_set_value(settings, "useHdtPrefix", "%d", hdtPrefixCheck->isChecked() ? 1 : 0);
     for (const QString& entry : nmeaList) {
         const std::string name = entry.toStdString();
         SetWidget* row = setRows.at(name);
         dic_set_value(settings, SettingsKeys::set(name).c_str(), "%d", row->isChecked());
         dic_set_value(settings, SettingsKeys::setCommand(name).c_str(), "%s",
-                      row->currentText().toStdString().c_str());
+                      SettingsValues::rate(row->currentText().toStdString()).c_str());
     }
 }
 

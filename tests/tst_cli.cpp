@@ -170,6 +170,8 @@ private slots:
     void assignmentsBecomeSentencesInSubmitOrder_data();
     void assignmentsBecomeSentencesInSubmitOrder();
     void readBackFollowsTheLastWordOnEachRate();
+    void oddValuesSendWhatThePageSends_data();
+    void oddValuesSendWhatThePageSends();
     void speedSearchStartsWithTheProfilesRate_data();
     void speedSearchStartsWithTheProfilesRate();
     void summaryCountsOutcomesInOrder();
@@ -187,7 +189,8 @@ private slots:
     void silenceIsUnansweredNotMismatch();
     void searchFindsAReceiverThatAnswersLate_data();
     void searchFindsAReceiverThatAnswersLate();
-    void interruptLeavesAConsistentAuditFile();
+    void stopSignalLeavesAConsistentAuditFile_data();
+    void stopSignalLeavesAConsistentAuditFile();
     void queryReportsSerialAndRatesAsJson();
     void portsListsTheExtraPathsThatExist();
     void monitorPrintsTimedLines();
@@ -403,6 +406,37 @@ void CliTest::readBackFollowsTheLastWordOnEachRate()
     const std::optional<Profile> single = Profile::fromAssignments({"RMC=2", "CLEAN"}, error);
     QVERIFY(single);
     QCOMPARE(single->wantedRates(), (std::map<std::string, std::string>{{"RMC", "2"}}));
+}
+
+void CliTest::oddValuesSendWhatThePageSends_data()
+{
+    QTest::addColumn<QByteArray>("settings");
+    QTest::newRow("tick-two-negative-huge")
+        << QByteArray("setGGA=2\nsetCommandGGA=1\nsetRMC=-3\nsetCommandRMC=0.5\n"
+                      "setGSV=99999999999\nsetCommandGSV=5\n");
+    QTest::newRow("signed-switches")
+        << QByteArray("sbas=+7\nclean=-1\nsetZDA=+1\nsetCommandZDA=OFF\n");
+    QTest::newRow("zero-padded-switches")
+        << QByteArray("sbas=01\nclean=00\nsetHDT=0001\nsetCommandHDT=60\n");
+    QTest::newRow("unticked-without-rate")
+        << QByteArray("setGSA=0\nsetNMEA=1\nsetCommandNMEA=0.02\n");
+    QTest::newRow("talker-ticked-by-five") << QByteArray("useHdtPrefix=5\nhdtPrefix=02\n");
+    QTest::newRow("talker-unused-out-of-range") << QByteArray("useHdtPrefix=0\nhdtPrefix=9\n");
+    QTest::newRow("nothing-at-all") << QByteArray("; empty\n");
+}
+
+void CliTest::oddValuesSendWhatThePageSends()
+{
+    QFETCH(QByteArray, settings);
+    const QString path = writeFile(scratch, "odd.ini", settings);
+    qputenv("ZR415_EXTRA_PORTS", path.toLocal8Bit());
+    QString error;
+    const std::optional<Profile> profile = Profile::load(path, error);
+    QVERIFY2(profile, qPrintable(error));
+    QByteArray sent;
+    for (const std::string& sentence : profile->sentences())
+        sent += QByteArray::fromStdString(sentence);
+    QCOMPARE(sent, pageBytes(settings, path));
 }
 
 void CliTest::speedSearchStartsWithTheProfilesRate_data()
@@ -761,17 +795,27 @@ void CliTest::searchFindsAReceiverThatAnswersLate()
     QCOMPARE(results[0]["rates"].toObject().size(), 10);
 }
 
-void CliTest::interruptLeavesAConsistentAuditFile()
+void CliTest::stopSignalLeavesAConsistentAuditFile_data()
 {
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("ctrl-c") << int(SIGINT);
+    QTest::newRow("terminate") << int(SIGTERM);
+    QTest::newRow("ssh-session-dropped") << int(SIGHUP);
+}
+
+void CliTest::stopSignalLeavesAConsistentAuditFile()
+{
+    QFETCH(int, signalNumber);
     SimulatorProcess quick({"--serial", "SN-QUICK"});
     SimulatorProcess slowA({"--serial", "SN-SLOW-A", "--no-ack"});
     SimulatorProcess slowB({"--serial", "SN-SLOW-B", "--no-ack"});
     SimulatorProcess waiting({"--serial", "SN-WAITING"});
     const QString profile = writeFile(scratch, "interrupt.ini", fieldProfile);
-    const QString audit = scratch.filePath(QStringLiteral("interrupt.jsonl"));
+    const QString audit =
+        scratch.filePath(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".jsonl"));
     QProcess program;
     // Unanswered commands wait the full second each, so the slow units are surely mid-way
-    // when Ctrl-C comes.
+    // when the signal comes.
     startCtl(program,
              {"apply", profile, quick.devicePath(), slowA.devicePath(), slowB.devicePath(),
               waiting.devicePath(), "--parallel", "2", "--json", "--audit", audit},
@@ -779,10 +823,10 @@ void CliTest::interruptLeavesAConsistentAuditFile()
     // Two at a time: once the quick unit is done both slow ones hold the places, and the last
     // unit waits for one.
     QTRY_VERIFY_WITH_TIMEOUT(fileContent(audit).contains("SN-QUICK"), 10000);
-    ::kill(static_cast<pid_t>(program.processId()), SIGINT);
+    ::kill(static_cast<pid_t>(program.processId()), signalNumber);
     QVERIFY(program.waitForFinished(10000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 130);
+    QCOMPARE(program.exitCode(), 128 + signalNumber);
 
     const QByteArray text = fileContent(audit);
     QVERIFY(text.endsWith('\n'));
@@ -862,7 +906,7 @@ void CliTest::monitorShowsOnlyWhatArrivesWhileItRuns()
         LineMonitor monitor(out);
         QString error;
         QVERIFY2(monitor.start(line.devicePath(), 115200, 0, error), qPrintable(error));
-        line.write("$GPTXT,FRESH\r\n$GPTXT,TAI");
+        line.write("$GPTXT,FRESH\x1b\\\r\n$GPTXT,TAI");
         QTRY_VERIFY(printed().contains("FRESH"));
         QVERIFY(!printed().contains("TAI"));
         monitor.stop();
@@ -871,6 +915,7 @@ void CliTest::monitorShowsOnlyWhatArrivesWhileItRuns()
     std::fclose(out);
     std::free(buffer);
     QVERIFY2(!text.contains("STALE"), text.constData());
+    QVERIFY2(text.contains("Z  $GPTXT,FRESH\\x1B\\\\\n"), text.constData());
     QVERIFY2(text.endsWith("Z  $GPTXT,TAI\n"), text.constData());
 }
 

@@ -6,6 +6,7 @@
 #include "IDictionary.h"
 #include "IIniParameter.h"
 #include "OperatorMessages.h"
+#include "OutputView.h"
 #include "PageProbe.h"
 #include "PromptRecorder.h"
 #include "RecordingReaderWriter.h"
@@ -22,6 +23,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTranslator>
 
 using namespace PageProbe;
@@ -52,6 +54,9 @@ QStringList textsOf(QWidget* widget)
     if (auto* tabs = qobject_cast<QTabWidget*>(widget))
         for (int i = 0; i < tabs->count(); ++i)
             texts << tabs->tabText(i);
+    if (auto* table = qobject_cast<QTableWidget*>(widget))
+        for (int i = 0; i < table->columnCount(); ++i)
+            texts << table->horizontalHeaderItem(i)->text();
     return texts;
 }
 
@@ -94,6 +99,7 @@ void EnglishTest::everyWidgetTextIsEnglish()
 {
     DlgTab window(nullptr);
     QCOMPARE(window.tabs()->tabText(0), QStringLiteral("ZR415 Settings"));
+    QCOMPARE(window.tabs()->tabText(2), QStringLiteral("Output"));
     QList<QWidget*> widgets = window.findChildren<QWidget*>();
     widgets << &window;
     for (QWidget* widget : widgets)
@@ -135,6 +141,9 @@ void EnglishTest::everyMessageAndStatusIsEnglish()
     confirmed.acknowledge("SET", "A", true);
     texts << outcomes(confirmed);
     texts << QObject::tr("警告") << QObject::tr("程序已经运行，不能运行多个程序！");
+    for (RateCheck::State state :
+         {RateCheck::State::Normal, RateCheck::State::Deviating, RateCheck::State::Silent})
+        texts << OutputView::stateText(state);
     for (const QString& text : texts)
         QVERIFY2(!hasCjk(text) && !text.isEmpty(), qPrintable(text));
     QCOMPARE(
@@ -151,6 +160,9 @@ void EnglishTest::messageBoxesOfThePageAreEnglish()
     click(page, "factoryButton");
     click(page, "saveButton");
     QCOMPARE(prompts.shown.size(), 3);
+    // Qt's own words (standard buttons, serial port errors) follow the desktop language too.
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Yes"));
+    QCOMPARE(QCoreApplication::translate("QSerialPort", "No error"), QStringLiteral("No error"));
     for (const PromptRequest& box : prompts.shown) {
         QStringList texts = box.buttonTexts;
         texts << box.title << box.text;

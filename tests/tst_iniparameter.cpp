@@ -169,6 +169,17 @@ void IniParameterTest::onlyTheLineOfAChangedValueIsRewritten_data()
     QTest::newRow("plain-value-that-now-needs-quotes")
         << QByteArray("note=x\n") << QByteArray("note") << QByteArray(" padded ")
         << QByteArray("note=\" padded \"\n");
+    // Each line keeps the end it had, a lone CR (old editors) included.
+    QTest::newRow("lone-cr-line-ends")
+        << QByteArray("sbas=0\rstation=north-7\r") << QByteArray("sbas") << QByteArray("1")
+        << QByteArray("sbas=1\rstation=north-7\r");
+    QTest::newRow("three-kinds-of-line-end")
+        << QByteArray("a=1\rsbas=0\r\nc=3\n") << QByteArray("sbas") << QByteArray("1")
+        << QByteArray("a=1\rsbas=1\r\nc=3\n");
+    // A value the settings cannot hold whole keeps its line as written.
+    QTest::newRow("escaped-nul-kept-as-written")
+        << QByteArray("q=\"a\\x00b\\\"c\"\nsbas=0\n") << QByteArray("sbas") << QByteArray("1")
+        << QByteArray("q=\"a\\x00b\\\"c\"\nsbas=1\n");
 }
 
 void IniParameterTest::onlyTheLineOfAChangedValueIsRewritten()

@@ -1,6 +1,7 @@
 // Start-up: the settings file, the single-instance guard and the exit codes, on the real
 // program where a process boundary matters.
 #include "DlgTab.h"
+#include "InterruptWatcher.h"
 #include "PromptRecorder.h"
 #include "RecordingLogger.h"
 #include "Startup.h"
@@ -16,6 +17,7 @@
 #include <QTranslator>
 
 #include <csignal>
+#include <optional>
 
 namespace {
 // A copy of the program in a folder of its own, so its settings file and log are the test's.
@@ -123,6 +125,8 @@ private slots:
     void escapeClosesTheWindowAndEndsTheEventLoop();
     void stopSignalClosesTheWindowAndEndsWithZero_data();
     void stopSignalClosesTheWindowAndEndsWithZero();
+    void watcherHandsTheSignalBackWhenItEnds_data();
+    void watcherHandsTheSignalBackWhenItEnds();
     void translationIsLoadedOnlyWhereOneIsShipped_data();
     void translationIsLoadedOnlyWhereOneIsShipped();
 };
@@ -238,6 +242,55 @@ void StartupTest::stopSignalClosesTheWindowAndEndsWithZero()
     copy.start(next);
     QVERIFY(waitForLog(copy, "started with settings", 2));
     stop(next);
+}
+
+namespace {
+volatile std::sig_atomic_t ownHandlerCalls = 0;
+void ownHandler(int)
+{
+    ownHandlerCalls = ownHandlerCalls + 1;
+}
+} // namespace
+
+void StartupTest::watcherHandsTheSignalBackWhenItEnds_data()
+{
+    QTest::addColumn<bool>("ownHandlerBefore"); // else the signal was ignored
+    QTest::addColumn<bool>("outerWatcher");     // a watcher already ran when this one started
+    QTest::newRow("ignored-before") << false << false;
+    QTest::newRow("own-handler-before") << true << false;
+    QTest::newRow("inside-another-watcher") << true << true;
+}
+
+void StartupTest::watcherHandsTheSignalBackWhenItEnds()
+{
+    QFETCH(bool, ownHandlerBefore);
+    QFETCH(bool, outerWatcher);
+    std::signal(SIGHUP, ownHandlerBefore ? ownHandler : SIG_IGN);
+    ownHandlerCalls = 0;
+    const auto current = [] {
+        struct sigaction now = {};
+        sigaction(SIGHUP, nullptr, &now);
+        return now.sa_handler;
+    };
+    std::optional<InterruptWatcher> outer;
+    if (outerWatcher)
+        outer.emplace(std::vector<int>{SIGHUP});
+    const auto before = current();
+    {
+        InterruptWatcher watcher({SIGHUP, SIGTERM});
+        ::raise(SIGHUP);
+        QTRY_COMPARE(watcher.signalNumber(), int(SIGHUP));
+    }
+    QVERIFY(current() == before);
+    ::raise(SIGHUP);
+    if (outer) {
+        // The signal reaches the outer watcher again, not the pipe of the one that ended.
+        QTRY_COMPARE(outer->signalNumber(), int(SIGHUP));
+        outer.reset();
+    }
+    QVERIFY(current() == (ownHandlerBefore ? ownHandler : SIG_IGN));
+    QCOMPARE(int(ownHandlerCalls), ownHandlerBefore && !outerWatcher ? 1 : 0);
+    std::signal(SIGHUP, SIG_DFL);
 }
 
 void StartupTest::lockOfAKilledInstanceDoesNotBlockTheNextStart()

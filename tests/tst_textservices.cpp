@@ -4,6 +4,7 @@
 #include "IDictionary.h"
 #include "RecordingLogger.h"
 #include "ScopedFormatter.h"
+#include "ShownBytes.h"
 #include "TextFunctions.h"
 #include "ThrowLoggedError.h"
 
@@ -62,6 +63,8 @@ private slots:
     void textToIntReadsLikeAtoiWithoutOverflow_data();
     void textToIntReadsLikeAtoiWithoutOverflow();
     void formatterCutsAtItsCapacity();
+    void deviceBytesAreShownEscaped_data();
+    void deviceBytesAreShownEscaped();
     void dictionaryKeepsValuesOfAnyLengthAndOrder();
     void valuePointerStaysValidWhileOtherKeysAreSet_data();
     void valuePointerStaysValidWhileOtherKeysAreSet();
@@ -172,6 +175,27 @@ void TextServicesTest::formatterCutsAtItsCapacity()
     QCOMPARE(QByteArray(sentence.format("#KVT,,SET,GNSS.NMEA.%s,%s\r\n", "GGA", "1")),
              QByteArray("#KVT,,SET,GNSS.NMEA.GGA,1\r\n"));
     QVERIFY(!sentence.get()->truncated());
+}
+
+void TextServicesTest::deviceBytesAreShownEscaped_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("printable-ascii") << QByteArray("$GP,1 ~A*7F") << QStringLiteral("$GP,1 ~A*7F");
+    QTest::newRow("tab-and-nul") << QByteArray("a\tb\0c", 5) << QStringLiteral("a\\x09b\\x00c");
+    QTest::newRow("del-and-high") << QByteArray("\x7f\x80\xff")
+                                  << QStringLiteral("\\x7F\\x80\\xFF");
+    QTest::newRow("utf8-cjk") << QByteArray("中") << QStringLiteral("\\xE4\\xB8\\xAD");
+    QTest::newRow("terminal-escape") << QByteArray("\x1b[2J") << QStringLiteral("\\x1B[2J");
+    QTest::newRow("backslash-is-not-taken-for-an-escape")
+        << QByteArray("a\\x41\\") << QStringLiteral("a\\\\x41\\\\");
+}
+
+void TextServicesTest::deviceBytesAreShownEscaped()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+    QCOMPARE(shownBytes(bytes), expected);
 }
 
 void TextServicesTest::dictionaryKeepsValuesOfAnyLengthAndOrder()

@@ -86,8 +86,6 @@ private slots:
 
     void linesAreCutAtEveryLineEnd_data();
     void linesAreCutAtEveryLineEnd();
-    void bytesOutsidePrintableAsciiAreEscaped_data();
-    void bytesOutsidePrintableAsciiAreEscaped();
     void linesShowTimeDirectionAndReplyMark_data();
     void linesShowTimeDirectionAndReplyMark();
     void timeOfDayIsLocal_data();
@@ -147,30 +145,6 @@ void TrafficTest::linesAreCutAtEveryLineEnd()
     for (const QByteArray& chunk : chunks)
         log.addReceived(chunk);
     QCOMPARE(textsOf(log), expected);
-}
-
-void TrafficTest::bytesOutsidePrintableAsciiAreEscaped_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("printable-ascii") << QByteArray("$GP,1 ~A*7F") << QStringLiteral("$GP,1 ~A*7F");
-    QTest::newRow("tab-and-nul") << QByteArray("a\tb\0c", 5) << QStringLiteral("a\\x09b\\x00c");
-    QTest::newRow("del-and-high") << QByteArray("\x7f\x80\xff")
-                                  << QStringLiteral("\\x7F\\x80\\xFF");
-    QTest::newRow("utf8-cjk") << QByteArray("中") << QStringLiteral("\\xE4\\xB8\\xAD");
-    QTest::newRow("terminal-escape") << QByteArray("\x1b[2J") << QStringLiteral("\\x1B[2J");
-    QTest::newRow("backslash-is-not-taken-for-an-escape")
-        << QByteArray("a\\x41") << QStringLiteral("a\\x5Cx41");
-}
-
-void TrafficTest::bytesOutsidePrintableAsciiAreEscaped()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, expected);
-    TrafficLog log([] { return noon(); });
-    log.addReceived(bytes + "\r\n");
-    log.addCommand(bytes + "\r\n");
-    QCOMPARE(textsOf(log), (QStringList{expected, expected}));
 }
 
 void TrafficTest::linesShowTimeDirectionAndReplyMark_data()

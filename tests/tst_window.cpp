@@ -1,6 +1,7 @@
 // The top-level window and the layout of the settings page.
 #include "DlgTab.h"
 #include "DlgZR415.h"
+#include "OutputView.h"
 #include "QueryWidget.h"
 #include "SetWidget.h"
 #include "TempSettings.h"
@@ -59,11 +60,13 @@ void WindowTest::windowIsTitledWithSettingsThenTraffic()
 {
     DlgTab window(nullptr);
     QCOMPARE(window.windowTitle(), QStringLiteral("ZR415"));
-    QCOMPARE(window.tabs()->count(), 2);
+    QCOMPARE(window.tabs()->count(), 3);
     QCOMPARE(window.tabs()->tabText(0), QStringLiteral("设置ZR415"));
     QCOMPARE(window.tabs()->widget(0), static_cast<QWidget*>(window.settingsPage()));
     QCOMPARE(window.tabs()->tabText(1), QStringLiteral("通信记录"));
     QCOMPARE(window.tabs()->widget(1), static_cast<QWidget*>(window.trafficView()));
+    QCOMPARE(window.tabs()->tabText(2), QStringLiteral("输出监视"));
+    QCOMPARE(window.tabs()->widget(2), static_cast<QWidget*>(window.outputView()));
     QCOMPARE(window.tabs()->currentIndex(), 0);
     QVERIFY(window.layout() == nullptr);
 }

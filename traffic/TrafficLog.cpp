@@ -1,5 +1,7 @@
 #include "TrafficLog.h"
 
+#include "ShownBytes.h"
+
 #include <QDateTime>
 
 #include <algorithm>
@@ -74,8 +76,7 @@ void TrafficLog::endPartial(qint64 at)
 
 void TrafficLog::append(Direction direction, Kind kind, const QByteArray& bytes, qint64 at)
 {
-    lines.push_back(
-        {at, direction, kind, escaped(bytes.constData(), static_cast<int>(bytes.size()))});
+    lines.push_back({at, direction, kind, shownBytes(bytes)});
     ++added;
     if (lines.size() > maxLines)
         lines.pop_front();
@@ -125,24 +126,6 @@ QString TrafficLog::format(const Line& line)
     else if (line.kind == Kind::ReplyErr)
         text += u"[ERR] ";
     text += line.text;
-    return text;
-}
-
-QString TrafficLog::escaped(const char* bytes, int length)
-{
-    static const char hex[] = "0123456789ABCDEF";
-    QString text;
-    text.reserve(length);
-    for (int i = 0; i < length; ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        // The backslash too, so that a received "\x41" cannot pass for an escaped byte.
-        if (byte >= 0x20 && byte < 0x7f && byte != '\\') {
-            text += QLatin1Char(static_cast<char>(byte));
-        } else {
-            const char escape[] = {'\\', 'x', hex[byte >> 4], hex[byte & 0xf]};
-            text += QLatin1String(escape, 4);
-        }
-    }
     return text;
 }
 

@@ -30,7 +30,7 @@ public:
         qint64 at; // milliseconds since the epoch
         Direction direction;
         Kind kind;
-        QString text; // printable ASCII only: other bytes are written \xHH
+        QString text; // as shownBytes() writes it
     };
 
     // Milliseconds since the epoch; tests give their own.
@@ -67,8 +67,6 @@ public:
     static QString format(const Line& line);
     // "hh:mm:ss.zzz" of a time, local.
     static QString timeOfDay(qint64 at);
-    // The text of a received line: bytes outside printable ASCII, and the backslash, as \xHH.
-    static QString escaped(const char* bytes, int length);
     static Kind kindOf(const QByteArray& line);
 
 private:

@@ -177,7 +177,8 @@ void TrafficView::save()
               result.systemText.toLocal8Bit().constData());
     OperatorPrompt::withStandardButtons(
         this, QMessageBox::Warning, OperatorMessages::notice(),
-        tr("记录保存失败：%1").arg(OperatorMessages::saveReason(result.kind, result.systemText)),
+        OperatorMessages::trafficSaveFailed(
+            OperatorMessages::saveReason(result.kind, result.systemText)),
         QMessageBox::Ok, QMessageBox::Ok);
 }
 

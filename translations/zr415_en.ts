@@ -15,6 +15,10 @@
         <source>通信记录</source>
         <translation>Traffic</translation>
     </message>
+    <message>
+        <source>输出监视</source>
+        <translation>Output</translation>
+    </message>
 </context>
 <context>
     <name>DlgZR415</name>
@@ -191,12 +195,59 @@
         <translation>the settings file is a symbolic link: refused</translation>
     </message>
     <message>
+        <source>记录保存失败：%1</source>
+        <translation>Record not saved: %1</translation>
+    </message>
+    <message>
         <source>不是串口设备</source>
         <translation>not a serial device</translation>
     </message>
     <message>
         <source>打开的文件过多</source>
         <translation>too many open files</translation>
+    </message>
+</context>
+<context>
+    <name>OutputView</name>
+    <message>
+        <source>语句</source>
+        <translation>Sentence</translation>
+    </message>
+    <message>
+        <source>设定</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>实测</source>
+        <translation>Measured</translation>
+    </message>
+    <message>
+        <source>条数</source>
+        <translation>Count</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>偏差</source>
+        <translation>Off rate</translation>
+    </message>
+    <message>
+        <source>未输出</source>
+        <translation>Not output</translation>
+    </message>
+    <message>
+        <source>定位质量 %1   卫星 %2   HDOP %3   UTC %4</source>
+        <translation>Fix quality %1   Satellites %2   HDOP %3   UTC %4</translation>
+    </message>
+    <message>
+        <source>%1 行/秒   %2 字节/秒</source>
+        <translation>%1 lines/s   %2 bytes/s</translation>
     </message>
 </context>
 <context>
@@ -243,10 +294,6 @@
     <message>
         <source>继续</source>
         <translation>Continue</translation>
-    </message>
-    <message>
-        <source>记录保存失败：%1</source>
-        <translation>Record not saved: %1</translation>
     </message>
 </context>
 </TS>

@@ -15,6 +15,10 @@
         <source>通信记录</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>输出监视</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>DlgZR415</name>
@@ -191,11 +195,58 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>记录保存失败：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>不是串口设备</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>打开的文件过多</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>OutputView</name>
+    <message>
+        <source>语句</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>设定</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>实测</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>条数</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>偏差</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>未输出</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>定位质量 %1   卫星 %2   HDOP %3   UTC %4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 行/秒   %2 字节/秒</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -242,10 +293,6 @@
     </message>
     <message>
         <source>继续</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>记录保存失败：%1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+// Measures what the receiver sends: per sentence kind (the address without its talker, so that
+// $GPGGA and $GNGGA are both GGA) how many arrived and how far apart, and for the whole line how
+// many lines and bytes a second. Fed the received chunks as they come; knows no widgets and no
+// link, so the window and the command-line tool read the same figures.
+class RateMeter
+{
+public:
+    // Milliseconds of a steady clock; tests give their own.
+    using Clock = std::function<qint64()>;
+
+    // The period is measured over the newest arrivals: those of the last windowMs, at most
+    // windowSentences of them, but always the last two, so that slow rates are measured too.
+    static constexpr qint64 windowMs = 10000;
+    static constexpr int windowSentences = 50;
+    // Longer lines are noise: an NMEA sentence has at most 82 characters.
+    static constexpr int maxLineBytes = 512;
+    // Kinds beyond this many are not kept apart: noise that passes for sentences must not grow
+    // the table without bound.
+    static constexpr std::size_t maxKinds = 32;
+
+    struct Kind
+    {
+        QByteArray name;   // "GGA"
+        quint64 count = 0; // sentences with a good checksum
+        quint64 checksumErrors = 0;
+        qint64 lastAt = -1; // arrival of the newest, -1 before the first
+        double period = 0;  // mean seconds between arrivals in the window; 0 with fewer than 2
+        double minGap = 0;  // shortest and longest gap in the window, seconds
+        double maxGap = 0;
+        int measured = 0; // arrivals in the window
+    };
+    struct Line
+    {
+        quint64 lines = 0;
+        quint64 bytes = 0;
+        quint64 nonNmeaBytes = 0;  // bytes of neither an NMEA sentence nor an "@" reply
+        double linesPerSecond = 0; // over the last windowMs
+        double bytesPerSecond = 0;
+    };
+    // The newest GGA with a good checksum, its fields as sent.
+    struct Fix
+    {
+        bool seen = false;
+        QString quality;
+        QString satellites;
+        QString hdop;
+        QString utc; // hh:mm:ss.ss
+    };
+
+    explicit RateMeter(Clock clock = Clock());
+
+    void addReceived(const QByteArray& chunk);
+    qint64 now() const { return clock(); }
+
+    // Kinds in the order they first arrived; arrivals before sinceMs are left out of the window.
+    std::vector<Kind> kinds(qint64 sinceMs = -1) const;
+    Kind kind(const QByteArray& name, qint64 sinceMs = -1) const;
+    Line line() const;
+    const Fix& fix() const { return lastFix; }
+
+private:
+    struct Tally
+    {
+        QByteArray name;
+        quint64 count = 0;
+        quint64 checksumErrors = 0;
+        std::deque<qint64> arrivals; // at most windowSentences
+    };
+    struct Slice // what arrived in one 100 ms slice of time
+    {
+        qint64 start;
+        quint64 lines;
+        quint64 bytes;
+    };
+    void endLine(const char* begin, const char* end, qint64 at);
+    void takeSentence(const char* begin, const char* end, qint64 at);
+    Tally* tally(const QByteArray& name);
+    Kind figures(const Tally& tally, qint64 sinceMs) const;
+    void readFix(const QByteArray& body);
+    void addToSlice(qint64 at, quint64 lines, quint64 bytes);
+
+    Clock clock;
+    QByteArray partial;
+    std::vector<Tally> tallies;
+    std::deque<Slice> slices;
+    qint64 firstAt = -1;
+    Line totals;
+    Fix lastFix;
+};

@@ -1,0 +1,20 @@
+#include "ShownBytes.h"
+
+QString shownBytes(QByteArrayView bytes)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    QString text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '\\') {
+            text += QLatin1String("\\\\", 2);
+        } else if (byte >= 0x20 && byte < 0x7f) {
+            text += QLatin1Char(c);
+        } else {
+            const char escape[] = {'\\', 'x', hex[byte >> 4], hex[byte & 0xf]};
+            text += QLatin1String(escape, 4);
+        }
+    }
+    return text;
+}

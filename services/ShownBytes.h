@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+// Device bytes as a person reads them: printable ASCII as it is, the backslash doubled, every
+// other byte as \xHH (uppercase). A line can then neither steer a terminal nor pass one byte
+// off as another.
+QString shownBytes(QByteArrayView bytes);
