@@ -162,7 +162,8 @@ private:
 
 QByteArray answerTo(const QByteArray& command, const char* status)
 {
-    const QByteArray body = "KVT,," + command.mid(command.indexOf(",,") + 2) + "," + status;
+    const QByteArrayList fields = command.split(',');
+    const QByteArray body = "KVT,," + fields.value(2) + "," + fields.value(3) + "," + status;
     return QByteArray::fromStdString(ReceiverState::reply(body.toStdString()));
 }
 
@@ -248,6 +249,9 @@ void FrontsTest::zr415ctlAsksAgainAndCreditsOnlyItsOwnAnswers_data()
     const QByteArray readBack = trimmed(CommandSentences::getOutput("GGA"));
     QTest::newRow("refused-read-back-is-rejected")
         << false << QByteArray() << readBack << false << QByteArray() << LinkOutcome::Rejected;
+    // Both problems at once: the worst of them, in the one order both fronts rank by.
+    QTest::newRow("refused-outranks-unanswered")
+        << false << set << readBack << false << set << LinkOutcome::Rejected;
     QTest::newRow("unanswered-set-is-sent-twice")
         << false << set << QByteArray() << false << set << LinkOutcome::Unanswered;
     QTest::newRow("identity-asked-twice-at-a-fixed-speed")
