@@ -1,6 +1,7 @@
 #include "CommandRunner.h"
 
 #include "AuditLog.h"
+#include "CliTexts.h"
 #include "CommandSentences.h"
 #include "InterruptWatcher.h"
 #include "LineMonitor.h"
@@ -43,8 +44,7 @@ bool CommandRunner::waitFromEnvironment(const char* name, int fallback, int& val
     const QString text = qEnvironmentVariable(name);
     const int parsed = text.toInt(&ok);
     if (!ok || parsed < 1 || parsed > 600000) {
-        error = QStringLiteral("%1 must be milliseconds from 1 to 600000, not '%2'")
-                    .arg(QString::fromLatin1(name), text);
+        error = CliTexts::badWait(name, text);
         return false;
     }
     value = parsed;
@@ -53,7 +53,7 @@ bool CommandRunner::waitFromEnvironment(const char* name, int fallback, int& val
 
 int CommandRunner::refuse(const QString& message)
 {
-    std::fprintf(err, "zr415ctl: %s\n", message.toUtf8().constData());
+    std::fprintf(err, "%s\n", CliTexts::fromTool(message).toUtf8().constData());
     return exitUsage;
 }
 
@@ -81,7 +81,7 @@ int CommandRunner::runPorts(const Invocation& invocation)
         std::fprintf(out, "%s\n",
                      QJsonDocument(PortList::toJson(ports)).toJson(QJsonDocument::Compact).data());
     else if (ports.isEmpty())
-        std::fprintf(err, "no serial ports found\n");
+        std::fprintf(err, "%s\n", CliTexts::noSerialPorts().toUtf8().constData());
     else
         std::fputs(PortList::toText(ports).toUtf8().constData(), out);
     return exitOk;
@@ -93,7 +93,8 @@ int CommandRunner::runMonitor(const Invocation& invocation)
     LineMonitor monitor(out);
     QString error;
     if (!monitor.start(invocation.ports.first(), invocation.baud, invocation.seconds, error)) {
-        std::fprintf(err, "zr415ctl: cannot open %s\n", error.toUtf8().constData());
+        std::fprintf(err, "%s\n",
+                     CliTexts::fromTool(CliTexts::monitorCannotOpen(error)).toUtf8().constData());
         return exitUnitsFailed;
     }
     QEventLoop loop;
@@ -103,8 +104,11 @@ int CommandRunner::runMonitor(const Invocation& invocation)
     if (interrupts.isInterrupted())
         return exitSignalled + interrupts.signalNumber();
     if (!monitor.failure().isEmpty()) {
-        std::fprintf(err, "zr415ctl: %s lost: %s\n", invocation.ports.first().toUtf8().constData(),
-                     monitor.failure().toUtf8().constData());
+        std::fprintf(
+            err, "%s\n",
+            CliTexts::fromTool(CliTexts::monitorLost(invocation.ports.first(), monitor.failure()))
+                .toUtf8()
+                .constData());
         return exitUnitsFailed;
     }
     return exitOk;
@@ -127,9 +131,11 @@ int CommandRunner::runUnits(const Invocation& invocation)
     if (!error.isEmpty())
         return refuse(error);
     if (profile && !profile->ignoredKeys().isEmpty())
-        std::fprintf(err, "zr415ctl: profile %s: keys ignored, the window does not know them: %s\n",
-                     invocation.profilePath.toUtf8().constData(),
-                     profile->ignoredKeys().join(QStringLiteral(", ")).toUtf8().constData());
+        std::fprintf(err, "%s\n",
+                     CliTexts::fromTool(CliTexts::ignoredProfileKeys(invocation.profilePath,
+                                                                     profile->ignoredKeys()))
+                         .toUtf8()
+                         .constData());
 
     AuditLog audit;
     const bool audited = invocation.command != Invocation::Command::Query;
@@ -137,12 +143,13 @@ int CommandRunner::runUnits(const Invocation& invocation)
     if (audited && !(invocation.auditPath.isEmpty() ? audit.openDefault(error, auditWarnings)
                                                     : audit.open(invocation.auditPath, error))) {
         for (const QString& warning : auditWarnings)
-            std::fprintf(err, "zr415ctl: %s\n", warning.toUtf8().constData());
+            std::fprintf(err, "%s\n", CliTexts::fromTool(warning).toUtf8().constData());
         return refuse(error);
     }
     for (const QString& warning : auditWarnings)
-        std::fprintf(err, "zr415ctl: %s; the audit file is %s instead\n",
-                     warning.toUtf8().constData(), audit.path().toUtf8().constData());
+        std::fprintf(
+            err, "%s\n",
+            CliTexts::fromTool(CliTexts::auditMoved(warning, audit.path())).toUtf8().constData());
 
     std::vector<UnitJob> jobs;
     for (const QString& port : invocation.ports) {
@@ -190,9 +197,12 @@ int CommandRunner::runUnits(const Invocation& invocation)
             if (!audit.append(record, auditError)) {
                 // The record must not be lost: it goes to the terminal instead.
                 ++unrecorded;
-                std::fprintf(err, "zr415ctl: %s; the record was: %s\n",
-                             auditError.toUtf8().constData(),
-                             QJsonDocument(record).toJson(QJsonDocument::Compact).constData());
+                const QString kept =
+                    QString::fromUtf8(QJsonDocument(record).toJson(QJsonDocument::Compact));
+                std::fprintf(err, "%s\n",
+                             CliTexts::fromTool(CliTexts::auditFailed(auditError, kept))
+                                 .toUtf8()
+                                 .constData());
             }
         }
         printer.unit(result);

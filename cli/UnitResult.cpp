@@ -29,9 +29,9 @@ QString UnitResult::outcomeName(Outcome outcome)
 
 const QList<UnitResult::Outcome>& UnitResult::allOutcomes()
 {
-    static const QList<Outcome> list = {Outcome::Ok,       Outcome::Rejected,   Outcome::Unanswered,
-                                        Outcome::Mismatch, Outcome::NoDevice,   Outcome::OpenFailed,
-                                        Outcome::Lost,     Outcome::Interrupted};
+    static const QList<Outcome> list = {
+        Outcome::Ok,   Outcome::Mismatch, Outcome::Unanswered, Outcome::Rejected,
+        Outcome::Lost, Outcome::NoDevice, Outcome::OpenFailed, Outcome::Interrupted};
     return list;
 }
 

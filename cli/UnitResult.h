@@ -1,5 +1,8 @@
 #pragma once
 
+#include "LinkError.h"
+#include "LinkOutcome.h"
+
 #include <QDateTime>
 #include <QJsonObject>
 #include <QList>
@@ -12,18 +15,8 @@
 // What became of one receiver: how it was reached, what it was sent, and what it answered.
 struct UnitResult
 {
-    // Ordered from good to worst; a unit with several problems reports the worst it can prove.
-    enum class Outcome
-    {
-        Ok,
-        Rejected,
-        Unanswered,
-        Mismatch,
-        NoDevice,
-        OpenFailed,
-        Lost,
-        Interrupted
-    };
+    // In the order of LinkOutcome: a unit with several problems reports the worst.
+    using Outcome = LinkOutcome;
     struct Mismatch
     {
         QString key;
@@ -45,6 +38,7 @@ struct UnitResult
     bool verified = false;
     std::map<QString, QString> rates; // query: sentence name -> output rate
     QString error;
+    LinkError failure = LinkError::None; // why the line could not be opened or was lost
     double seconds = 0;
     QDateTime started;
 

@@ -1,8 +1,8 @@
 #include "UnitSession.h"
 
+#include "CliTexts.h"
 #include "CommandSentences.h"
 #include "NmeaList.h"
-#include "ReplyReader.h"
 
 #include <QDateTime>
 
@@ -12,6 +12,8 @@ namespace {
 const std::string outputKeyPrefix = "GNSS.NMEA.";
 // A receiver slower than the short search wait is most likely at one of the first speeds.
 constexpr std::size_t secondPassSpeeds = 3;
+// Each command is asked again once when its answer does not come.
+constexpr int commandTries = 2;
 
 QString textOf(const std::string& sentence)
 {
@@ -19,26 +21,38 @@ QString textOf(const std::string& sentence)
 }
 } // namespace
 
-UnitSession::UnitSession(UnitJob chosen, QObject* parent) : QObject(parent), job(std::move(chosen))
+UnitSession::UnitSession(UnitJob chosen, QObject* parent)
+    : QObject(parent), job(std::move(chosen)),
+      asking([this](const std::string& sentence) { return write(sentence); })
 {
     outcome.command = job.command;
     outcome.port = job.port;
     outcome.baudSearched = job.searchBaud && job.bauds.size() > 1;
-    timer.setSingleShot(true);
-    connect(&timer, &QTimer::timeout, this, &UnitSession::timedOut);
-    connect(&port, &QSerialPort::readyRead, this, &UnitSession::received);
-    connect(&port, &QSerialPort::errorOccurred, this, &UnitSession::failed);
+    line.setMatchAnswers(true);
+    connect(&line, &ReceiverLink::answersReceived, &asking, &OneAtATime::acknowledge);
+    connect(&line, &ReceiverLink::lost, this, &UnitSession::lineLost);
+    connect(&asking, &OneAtATime::answered, this, [this](bool ok, const std::string& value) {
+        if (phase == Phase::Probing)
+            identified(ok, value);
+        else if (phase == Phase::Exchanging)
+            answered(ok, value);
+    });
+    connect(&asking, &OneAtATime::unanswered, this, [this] {
+        if (phase == Phase::Probing)
+            tryNextSpeed();
+        else if (phase == Phase::Exchanging)
+            unanswered();
+    });
 
-    for (const std::string& sentence : job.sets) {
-        const CommandSentences::Command command = CommandSentences::commandOf(sentence);
-        exchanges.push_back({sentence, command.verb, command.key, {}, Exchange::Set});
-    }
+    for (const std::string& sentence : job.sets)
+        exchanges.push_back(
+            {sentence, CommandSentences::commandOf(sentence).key, {}, Exchange::Set});
     for (int i = 0; i < nmeaSentenceCount; ++i) {
         const std::string name = nmeaList[i].toStdString();
         const bool read = job.readRates || (job.verify && job.wanted.count(name));
         if (read)
-            exchanges.push_back({CommandSentences::getOutput(name), "GET", outputKeyPrefix + name,
-                                 name, job.readRates ? Exchange::Query : Exchange::ReadBack});
+            exchanges.push_back({CommandSentences::getOutput(name), outputKeyPrefix + name, name,
+                                 job.readRates ? Exchange::Query : Exchange::ReadBack});
     }
 }
 
@@ -49,63 +63,48 @@ void UnitSession::start()
     clock.start();
     outcome.started = QDateTime::currentDateTimeUtc();
     if (job.bauds.empty()) {
-        finish(UnitResult::Outcome::OpenFailed, QStringLiteral("no baud rate to try"));
+        finish(UnitResult::Outcome::OpenFailed, CliTexts::noBaudToTry());
         return;
     }
-    port.setPortName(job.port);
-    configuring = true;
-    const bool opened = port.open(QIODevice::ReadWrite);
-    configuring = false;
-    if (!opened) {
-        finish(UnitResult::Outcome::OpenFailed, port.errorString());
+    if (!openAtAnySpeed())
         return;
-    }
-    // 8N1 without flow control; the speed is set for each try.
-    configuring = true;
-    const bool configured =
-        port.setDataBits(QSerialPort::Data8) && port.setParity(QSerialPort::NoParity) &&
-        port.setStopBits(QSerialPort::OneStop) && port.setFlowControl(QSerialPort::NoFlowControl);
-    configuring = false;
-    if (!configured) {
-        finish(UnitResult::Outcome::OpenFailed,
-               QStringLiteral("the port refused 8N1: %1").arg(port.errorString()));
-        return;
-    }
     phase = Phase::Probing;
-    speedIndex = 0;
-    probe();
+    askIdentity(job.searchBaud ? job.probeMs : job.ackMs, job.searchBaud ? 1 : commandTries);
+}
+
+bool UnitSession::openAtAnySpeed()
+{
+    // While searching, a speed the port refuses is only that try's failure.
+    while (!line.open(job.port, static_cast<qint32>(job.bauds[speedIndex]))) {
+        if (line.errorKind() == LinkError::BaudUnsupported && job.searchBaud && advanceSpeed())
+            continue;
+        outcome.failure = line.errorKind();
+        finish(UnitResult::Outcome::OpenFailed,
+               CliTexts::linkReason(line.errorKind(), line.errorText()));
+        return false;
+    }
+    return true;
 }
 
 void UnitSession::probe()
 {
-    const unsigned baud = job.bauds[speedIndex];
-    // A speed the port refuses is that try's failure, not a lost line.
-    configuring = true;
-    const bool set = port.setBaudRate(static_cast<qint32>(baud));
-    configuring = false;
-    if (!set) {
-        if (job.searchBaud && advanceSpeed()) {
-            probe();
-            return;
-        }
+    while (!line.setBaud(static_cast<qint32>(job.bauds[speedIndex]))) {
+        if (job.searchBaud && advanceSpeed())
+            continue;
+        outcome.failure = line.errorKind();
         finish(UnitResult::Outcome::OpenFailed,
-               QStringLiteral("the port refused %1 baud: %2").arg(baud).arg(port.errorString()));
+               CliTexts::linkReason(line.errorKind(), line.errorText()));
         return;
     }
     // What arrived at the last speed is noise at this one.
-    clearInput();
+    line.clearInput();
     confirming = false;
-    attempts = 1;
-    if (!write(CommandSentences::getSerialNumber()))
-        return;
-    timer.start(job.searchBaud && pass == 1 ? job.probeMs : job.ackMs);
+    askIdentity(job.searchBaud && pass == 1 ? job.probeMs : job.ackMs, 1);
 }
 
-void UnitSession::clearInput()
+void UnitSession::askIdentity(int waitMs, int tries)
 {
-    port.clear(QSerialPort::Input);
-    port.readAll();
-    extractor.reset();
+    asking.ask(CommandSentences::getSerialNumber(), waitMs, tries);
 }
 
 bool UnitSession::advanceSpeed()
@@ -126,20 +125,36 @@ bool UnitSession::advanceSpeed()
 
 void UnitSession::tryNextSpeed()
 {
-    if (!job.searchBaud && attempts < 2) {
-        ++attempts;
-        if (write(CommandSentences::getSerialNumber()))
-            timer.start(job.ackMs);
-        return;
-    }
     if (job.searchBaud && advanceSpeed()) {
         probe();
         return;
     }
-    finish(UnitResult::Outcome::NoDevice,
-           job.searchBaud ? QStringLiteral("no answer to the serial-number query at any speed")
-                          : QStringLiteral("no answer to the serial-number query at %1 baud")
-                                .arg(job.bauds.front()));
+    finish(UnitResult::Outcome::NoDevice, job.searchBaud
+                                              ? CliTexts::noIdentityAtAnySpeed()
+                                              : CliTexts::noIdentityAt(job.bauds.front()));
+}
+
+void UnitSession::identified(bool ok, const std::string& serial)
+{
+    if (!ok) {
+        tryNextSpeed();
+        return;
+    }
+    // A slow receiver's answer to the query at an earlier speed can land while a later one is
+    // set; on a real line it would be noise, on a pseudo-terminal it reads clean. Only an answer
+    // to a query asked, and answered, at this speed alone counts.
+    const bool earlierQueryPending = pass > 1 || speedIndex > 0;
+    if (job.searchBaud && earlierQueryPending && !confirming) {
+        line.clearInput();
+        confirming = true;
+        askIdentity(job.ackMs, 1);
+        return;
+    }
+    outcome.serial = QString::fromStdString(serial);
+    outcome.baud = job.bauds[speedIndex];
+    phase = Phase::Exchanging;
+    current = 0;
+    sendExchange();
 }
 
 void UnitSession::sendExchange()
@@ -148,14 +163,11 @@ void UnitSession::sendExchange()
         finishWithAnswers();
         return;
     }
-    attempts = 1;
-    if (write(exchanges[current].sentence))
-        timer.start(job.ackMs);
+    asking.ask(exchanges[current].sentence, job.ackMs, commandTries);
 }
 
 void UnitSession::advance()
 {
-    timer.stop();
     ++current;
     sendExchange();
 }
@@ -198,122 +210,41 @@ void UnitSession::unanswered()
     advance();
 }
 
-void UnitSession::timedOut()
+void UnitSession::lineLost(LinkError kind, const QString& text)
 {
-    if (phase == Phase::Probing) {
-        tryNextSpeed();
-        return;
-    }
-    if (phase != Phase::Exchanging)
-        return;
-    if (attempts < 2) {
-        ++attempts;
-        if (write(exchanges[current].sentence))
-            timer.start(job.ackMs);
-        return;
-    }
-    unanswered();
-}
-
-void UnitSession::received()
-{
-    const QByteArray bytes = port.readAll();
-    if (phase == Phase::Done)
-        return;
-    extractor.feed(bytes.constData(), static_cast<int>(bytes.size()));
-    std::vector<ReplyAcknowledgement> acks;
-    const std::vector<ReplyValue> values = ReplyReader::drain(extractor, &acks);
-    if (phase == Phase::Probing)
-        handleIdentity(values);
-    else if (phase == Phase::Exchanging)
-        handleAnswers(values, acks);
-}
-
-void UnitSession::handleIdentity(const std::vector<ReplyValue>& values)
-{
-    for (const ReplyValue& value : values) {
-        if (!value.serialNumber)
-            continue;
-        timer.stop();
-        // A slow receiver's answer to the query at an earlier speed can land while a later one
-        // is set; on a real line it would be noise, on a pseudo-terminal it reads clean. Only an
-        // answer to a query asked, and answered, at this speed alone counts.
-        const bool earlierQueryPending = pass > 1 || speedIndex > 0;
-        if (job.searchBaud && earlierQueryPending && !confirming) {
-            clearInput();
-            confirming = true;
-            if (write(CommandSentences::getSerialNumber()))
-                timer.start(job.ackMs);
-            return;
-        }
-        outcome.serial = QString::fromStdString(value.value);
-        outcome.baud = job.bauds[speedIndex];
-        phase = Phase::Exchanging;
-        current = 0;
-        sendExchange();
-        return;
-    }
-}
-
-void UnitSession::handleAnswers(const std::vector<ReplyValue>& values,
-                                const std::vector<ReplyAcknowledgement>& acks)
-{
-    if (current >= exchanges.size())
-        return;
-    const Exchange& exchange = exchanges[current];
-    for (const ReplyAcknowledgement& ack : acks) {
-        if (ack.verb != exchange.verb || ack.key != exchange.key)
-            continue;
-        std::string value;
-        for (const ReplyValue& reply : values)
-            if (!reply.serialNumber && reply.sentence == exchange.name)
-                value = reply.value;
-        answered(ack.ok, value);
-        return;
-    }
-}
-
-void UnitSession::failed(QSerialPort::SerialPortError error)
-{
-    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError || configuring ||
-        phase == Phase::Done || !port.isOpen())
-        return;
-    // The device went away (unplugged, the line hung up): QSerialPort repeats this as long as
-    // the port stays open, so the unit ends here, once.
-    finish(UnitResult::Outcome::Lost,
-           QStringLiteral("the line went away: %1").arg(port.errorString()));
+    outcome.failure = kind;
+    finish(UnitResult::Outcome::Lost, CliTexts::lineLost(CliTexts::linkReason(kind, text)));
 }
 
 bool UnitSession::write(const std::string& sentence)
 {
     outcome.sent << textOf(sentence);
-    const qint64 size = static_cast<qint64>(sentence.size());
-    if (port.write(sentence.data(), size) != size) {
-        if (phase != Phase::Done)
-            finish(UnitResult::Outcome::Lost,
-                   QStringLiteral("cannot write to the line: %1").arg(port.errorString()));
-        return false;
+    if (line.write(QByteArray::fromStdString(sentence)))
+        return true;
+    if (phase != Phase::Done) {
+        outcome.failure = line.errorKind();
+        finish(UnitResult::Outcome::Lost, CliTexts::cannotWrite(line.errorText()));
     }
-    return true;
+    return false;
 }
 
 void UnitSession::finishWithAnswers()
 {
     outcome.verified = job.verify && !job.readRates;
+    UnitResult::Outcome worst = UnitResult::Outcome::Ok;
+    if (!outcome.mismatches.isEmpty())
+        worst = worseOf(worst, UnitResult::Outcome::Mismatch);
+    if (!outcome.unanswered.isEmpty())
+        worst = worseOf(worst, UnitResult::Outcome::Unanswered);
     if (!outcome.rejected.isEmpty())
-        finish(UnitResult::Outcome::Rejected);
-    else if (!outcome.unanswered.isEmpty())
-        finish(UnitResult::Outcome::Unanswered);
-    else if (!outcome.mismatches.isEmpty())
-        finish(UnitResult::Outcome::Mismatch);
-    else
-        finish(UnitResult::Outcome::Ok);
+        worst = worseOf(worst, UnitResult::Outcome::Rejected);
+    finish(worst);
 }
 
 void UnitSession::interrupt()
 {
     if (phase != Phase::Done)
-        finish(UnitResult::Outcome::Interrupted, QStringLiteral("stopped by Ctrl-C"));
+        finish(UnitResult::Outcome::Interrupted, CliTexts::interrupted());
 }
 
 void UnitSession::finish(UnitResult::Outcome result, const QString& error)
@@ -321,9 +252,8 @@ void UnitSession::finish(UnitResult::Outcome result, const QString& error)
     if (phase == Phase::Done)
         return;
     phase = Phase::Done;
-    timer.stop();
-    if (port.isOpen())
-        port.close();
+    asking.cancel();
+    line.close();
     outcome.outcome = result;
     outcome.error = error;
     outcome.seconds = clock.isValid() ? clock.nsecsElapsed() / 1e9 : 0;

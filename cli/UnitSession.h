@@ -1,23 +1,20 @@
 #pragma once
 
-#include "StreamExtractor.h"
+#include "OneAtATime.h"
+#include "ReceiverLink.h"
 #include "UnitJob.h"
 #include "UnitResult.h"
 
 #include <QElapsedTimer>
 #include <QObject>
-#include <QSerialPort>
-#include <QTimer>
 
 #include <vector>
 
-struct ReplyAcknowledgement;
-struct ReplyValue;
-
 // One receiver from open to close, driven by the event loop: find its speed, make sure it is a
 // receiver (nothing is set on a device that has not told its serial number), send each command
-// and wait for its answer, read back what was set, close. Never blocks, so many run side by
-// side on one thread.
+// and wait for its answer, read back what was set, close. The line and the answers are the
+// link engine's; what is zr415ctl's own is the order of things and the result. Never blocks,
+// so many run side by side on one thread.
 class UnitSession : public QObject
 {
     Q_OBJECT
@@ -45,7 +42,6 @@ private:
     struct Exchange
     {
         std::string sentence;
-        std::string verb;
         std::string key;
         std::string name; // GGA … HDT for a rate read
         enum Kind
@@ -56,36 +52,30 @@ private:
         } kind;
     };
 
+    bool openAtAnySpeed();
     void probe();
+    void askIdentity(int waitMs, int tries);
+    void identified(bool ok, const std::string& serial);
     void tryNextSpeed();
     bool advanceSpeed();
-    void clearInput();
     void sendExchange();
     void answered(bool ok, const std::string& value);
     void unanswered();
     void advance();
-    void received();
-    void failed(QSerialPort::SerialPortError error);
-    void timedOut();
+    void lineLost(LinkError kind, const QString& text);
     bool write(const std::string& sentence);
     void finish(UnitResult::Outcome result, const QString& error = {});
     void finishWithAnswers();
-    void handleIdentity(const std::vector<ReplyValue>& values);
-    void handleAnswers(const std::vector<ReplyValue>& values,
-                       const std::vector<ReplyAcknowledgement>& acks);
 
     UnitJob job;
     UnitResult outcome;
-    QSerialPort port;
-    QTimer timer;
+    ReceiverLink line;
+    OneAtATime asking;
     QElapsedTimer clock;
-    StreamExtractor extractor{'@', ',', '\r'};
     Phase phase = Phase::Idle;
     std::size_t speedIndex = 0;
     int pass = 1;            // 2: the first speeds again, each with the full answer wait
     bool confirming = false; // an answer came while searching: asked again at this speed
     std::vector<Exchange> exchanges;
     std::size_t current = 0;
-    int attempts = 0;
-    bool configuring = false;
 };

@@ -1,5 +1,6 @@
 #include "DlgZR415.h"
 
+#include "AllAtOnce.h"
 #include "ElidedLabel.h"
 #include "IDictionary.h"
 #include "IReaderWriter.h"
@@ -110,12 +111,10 @@ void DlgZR415::buildWidgets()
 
     statusLabel = named(new ElidedLabel(this), "statusLabel");
     trafficTap = new LinkTraffic(this);
-    answerTimer = new QTimer(this);
-    answerTimer->setSingleShot(true);
-    connect(answerTimer, &QTimer::timeout, this, [this] {
-        outcomes.giveUp();
-        reportOutcomes();
-    });
+    exchange =
+        new AllAtOnce([this](const std::string& sentence) { return writeSentence(sentence); },
+                      answerWaitMs, this);
+    connect(exchange, &AllAtOnce::settled, this, &DlgZR415::reportOutcomes);
 }
 
 // Grid cells of the rows, as the operator reads them: HDT stands before GRS.

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "CommandOutcomes.h"
 #include "IMessanger.h"
 #include "PortDetails.h"
 #include "ReplyReader.h"
@@ -11,6 +10,8 @@
 #include <string>
 #include <vector>
 
+class AllAtOnce;
+class CommandOutcomes;
 class IDictionary;
 class LinkTraffic;
 class PortComboBox;
@@ -45,7 +46,7 @@ public:
     const std::map<std::string, SetWidget*>& outputRows() const { return setRows; }
     const std::map<std::string, QueryWidget*>& queryRowMap() const { return queryRows; }
     // What became of the commands of the last submit, query or factory reset.
-    const CommandOutcomes& lastOutcomes() const { return outcomes; }
+    const CommandOutcomes& lastOutcomes() const;
     // How long a command waits for the receiver's answer.
     static constexpr int answerWaitMs = 2000;
     // Each command sentence handed to the link and each chunk received.
@@ -124,8 +125,7 @@ private:
     QLabel* statusLabel = nullptr;
     bool linkOpen = false;
     QString openPortText;
-    CommandOutcomes outcomes;
-    QTimer* answerTimer = nullptr;
+    AllAtOnce* exchange = nullptr;
     LinkTraffic* trafficTap = nullptr;
 
     // Following the hardware: the port list as it changes, and the device of a lost link,

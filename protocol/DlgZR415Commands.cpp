@@ -2,6 +2,7 @@
 // receiver answered to them.
 #include "DlgZR415.h"
 
+#include "AllAtOnce.h"
 #include "CommandSentences.h"
 #include "IIniParameter.h"
 #include "IReaderWriter.h"
@@ -9,7 +10,6 @@
 #include "OperatorMessages.h"
 #include "OperatorPrompt.h"
 
-#include <QTimer>
 #include <cstring>
 
 bool DlgZR415::writeSentence(const std::string& sentence)
@@ -22,56 +22,44 @@ bool DlgZR415::writeSentence(const std::string& sentence)
     return written;
 }
 
+const CommandOutcomes& DlgZR415::lastOutcomes() const
+{
+    return exchange->outcomes();
+}
+
 void DlgZR415::sendCommands(const std::vector<std::string>& sentences)
 {
-    answerTimer->stop();
-    outcomes.clear();
-    int written = 0;
-    for (const std::string& sentence : sentences) {
-        const bool ok = writeSentence(sentence);
-        outcomes.add(sentence, ok);
-        written += ok ? 1 : 0;
-    }
+    const int written = exchange->send(sentences);
     const int unsent = static_cast<int>(sentences.size()) - written;
     if (unsent > 0 && written == 0)
         showStatus(OperatorMessages::notSent(unsent), true);
     else if (written > 0)
         showStatus(OperatorMessages::sent(written), false);
-    if (written > 0)
-        answerTimer->start(answerWaitMs);
 }
 
 void DlgZR415::acknowledge(const std::vector<ReplyAcknowledgement>& answers)
 {
-    bool changed = false;
-    for (const ReplyAcknowledgement& answer : answers)
-        changed = outcomes.acknowledge(answer.verb, answer.key, answer.ok) || changed;
-    if (changed && outcomes.settled()) {
-        answerTimer->stop();
-        reportOutcomes();
-    }
+    exchange->acknowledge(answers);
 }
 
 void DlgZR415::writeFailed()
 {
-    outcomes.writeFailed();
+    exchange->writeFailed();
 }
 
 void DlgZR415::abandonOutcomes()
 {
     // The link is gone: what still waits will not be answered. The link's own message stays on
     // the status line.
-    answerTimer->stop();
-    outcomes.giveUp();
+    exchange->abandon();
 }
 
 void DlgZR415::reportOutcomes()
 {
+    const CommandOutcomes& outcomes = exchange->outcomes();
     if (outcomes.empty())
         return;
-    const bool allConfirmed = outcomes.count(CommandOutcomes::State::Confirmed) ==
-                              static_cast<int>(outcomes.all().size());
-    showStatus(OperatorMessages::outcomes(outcomes), !allConfirmed);
+    showStatus(OperatorMessages::outcomes(outcomes), outcomes.outcome() != LinkOutcome::Ok);
 }
 
 void DlgZR415::_submit()

@@ -2,6 +2,7 @@
 // disconnect, a link that breaks while open, and its device coming back.
 #include "DlgZR415.h"
 
+#include "CommandOutcomes.h"
 #include "IDictionary.h"
 #include "ILogger.h"
 #include "IReaderWriter.h"
@@ -199,8 +200,8 @@ void DlgZR415::linkLost(const QString& reason)
     const QString message = OperatorMessages::linkLost(
         openPortText, OperatorMessages::linkReason(readerWriter->last_error_kind(), reason));
     QStringList statusParts{message};
-    if (!outcomes.empty())
-        statusParts << OperatorMessages::outcomes(outcomes);
+    if (!lastOutcomes().empty())
+        statusParts << OperatorMessages::outcomes(lastOutcomes());
     statusParts << OperatorMessages::waitingForReceiver();
     const QString statusText = OperatorMessages::joined(statusParts);
     showStatus(statusText, true);

@@ -103,6 +103,10 @@ QString linkReason(LinkError kind, const QString& systemText)
         return translated(QT_TRANSLATE_NOOP("DlgZR415", "设备已拔出"));
     case LinkError::BaudUnsupported:
         return translated(QT_TRANSLATE_NOOP("DlgZR415", "不支持该波特率"));
+    case LinkError::NotSerial:
+        return translated(QT_TRANSLATE_NOOP("DlgZR415", "不是串口设备"));
+    case LinkError::TooManyFiles:
+        return translated(QT_TRANSLATE_NOOP("DlgZR415", "打开的文件过多"));
     default:
         return translated(QT_TRANSLATE_NOOP("DlgZR415", "系统错误：%1")).arg(systemText);
     }

@@ -47,7 +47,8 @@ std::vector<ReplyValue> ReplyReader::drain(IStreamExtractor& extractor,
             // An answer without a value ends its status with the checksum: "OK*5A".
             const std::string outcome = cutValue(status);
             if (outcome == "OK" || outcome == "ERR")
-                acknowledgements->push_back({verb, key, outcome == "OK"});
+                acknowledgements->push_back(
+                    {verb, key, outcome == "OK", cutValue(copyField(extractor, 5))});
         }
         if (verb == "GET" && status == "OK") {
             if (key == "DEVICE.INFO.SN") {

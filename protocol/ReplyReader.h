@@ -20,6 +20,7 @@ struct ReplyAcknowledgement
     std::string verb;
     std::string key;
     bool ok = false;
+    std::string value; // field 5 cut at "*": what a GET answered
 };
 
 // Reads the complete sentences waiting in an extractor, in arrival order, and keeps the GET

@@ -1,25 +1,13 @@
 #pragma once
 
+#include "LinkError.h"
+
 #include <functional>
 #include <string>
 #include <vector>
 
 class IDictionary;
 class IMessanger;
-
-// Why the link failed, as far as the system tells it.
-enum class LinkError
-{
-    None,
-    NoSuchDevice,
-    NoPermission,
-    Busy,            // another program has the port
-    Unplugged,       // the device went away while open
-    BaudUnsupported, // the port refused the line settings
-    NotOpen,
-    WriteFailed,
-    Other
-};
 
 // The serial link. The link dictionary names the port: "type" ("SerialPort"), "portName" (the
 // full name or path; when absent, "COM" and "portNum"), "portNum" and "baudrate".

@@ -12,12 +12,12 @@
 
 #include <algorithm>
 #include <exception>
-#include <unistd.h>
 
 SerialReaderWriter::SerialReaderWriter()
 {
-    connect(&port, &QSerialPort::readyRead, this, &SerialReaderWriter::deliverReceived);
-    connect(&port, &QSerialPort::errorOccurred, this, &SerialReaderWriter::handleError);
+    connect(&line, &ReceiverLink::bytesReceived, this, &SerialReaderWriter::deliver);
+    connect(&line, &ReceiverLink::lost, this, &SerialReaderWriter::lose);
+    connect(&line, &ReceiverLink::writeFailed, this, &SerialReaderWriter::failWrite);
 }
 
 std::string SerialReaderWriter::portNameOf(IDictionary* link)
@@ -42,41 +42,10 @@ void SerialReaderWriter::fail(LinkError kind, const std::string& text)
     lastError = text;
 }
 
-LinkError SerialReaderWriter::kindOf(QSerialPort::SerialPortError error) const
-{
-    switch (error) {
-    case QSerialPort::NoError:
-        return LinkError::None;
-    case QSerialPort::DeviceNotFoundError:
-        return LinkError::NoSuchDevice;
-    case QSerialPort::OpenError:
-        return LinkError::Busy;
-    case QSerialPort::PermissionError: {
-        // The system says "permission" for a port that is in use too: a device this user
-        // may read and write is busy, not forbidden.
-        const QByteArray path = port.portName().startsWith(QLatin1Char('/'))
-                                    ? port.portName().toLocal8Bit()
-                                    : ("/dev/" + port.portName()).toLocal8Bit();
-        return ::euidaccess(path.constData(), R_OK | W_OK) == 0 ? LinkError::Busy
-                                                                : LinkError::NoPermission;
-    }
-    case QSerialPort::ResourceError:
-        return LinkError::Unplugged;
-    case QSerialPort::UnsupportedOperationError:
-        return LinkError::BaudUnsupported;
-    case QSerialPort::WriteError:
-        return LinkError::WriteFailed;
-    case QSerialPort::NotOpenError:
-        return LinkError::NotOpen;
-    default:
-        return LinkError::Other;
-    }
-}
-
 bool SerialReaderWriter::open(IDictionary* link, IMessanger* newSink)
 {
     fail(LinkError::None, {});
-    if (port.isOpen())
+    if (line.isOpen())
         close(link, sink);
     const std::string name = portNameOf(link);
     const char* type = link ? link->get("type") : nullptr;
@@ -86,24 +55,12 @@ bool SerialReaderWriter::open(IDictionary* link, IMessanger* newSink)
     }
     const char* baudText = link ? link->get("baudrate") : nullptr;
     const int baud = baudText && *baudText ? text_to_int(baudText) : 9600;
-    port.setPortName(QString::fromStdString(name));
-    opening = true;
-    if (!port.open(QIODevice::ReadWrite)) {
-        opening = false;
-        fail(kindOf(port.error()), port.errorString().toStdString());
-        log_entry("open %s failed: %s", name.c_str(), lastError.c_str());
-        return false;
-    }
-    // Parameters are set on the open port: a device that refuses one is reported, not ignored.
-    const bool configured = port.setBaudRate(baud) && port.setDataBits(QSerialPort::Data8) &&
-                            port.setParity(QSerialPort::NoParity) &&
-                            port.setStopBits(QSerialPort::OneStop) &&
-                            port.setFlowControl(QSerialPort::NoFlowControl);
-    opening = false;
-    if (!configured) {
-        fail(LinkError::BaudUnsupported, port.errorString().toStdString());
-        log_entry("configure %s at %d baud failed: %s", name.c_str(), baud, lastError.c_str());
-        port.close();
+    if (!line.open(QString::fromStdString(name), baud)) {
+        fail(line.errorKind(), line.errorText().toStdString());
+        if (lastErrorKind == LinkError::BaudUnsupported)
+            log_entry("configure %s at %d baud failed: %s", name.c_str(), baud, lastError.c_str());
+        else
+            log_entry("open %s failed: %s", name.c_str(), lastError.c_str());
         return false;
     }
     sink = newSink;
@@ -114,24 +71,24 @@ bool SerialReaderWriter::open(IDictionary* link, IMessanger* newSink)
 bool SerialReaderWriter::close(IDictionary*, IMessanger*)
 {
     sink = nullptr;
-    if (!port.isOpen())
+    if (!line.isOpen())
         return false;
-    log_entry("link %s closed", port.portName().toUtf8().constData());
-    port.close();
+    log_entry("link %s closed", line.portName().toUtf8().constData());
+    line.close();
     return true;
 }
 
 bool SerialReaderWriter::write(IDictionary*, const char* data, int length)
 {
-    if (!port.isOpen()) {
+    if (!line.isOpen()) {
         fail(LinkError::NotOpen, "the link is not open");
         log_entry("not sent, link closed: %.*s", length > 0 && data ? length : 0, data ? data : "");
         return false;
     }
     if (!data || length <= 0)
         return true;
-    if (port.write(data, length) != length) {
-        fail(LinkError::WriteFailed, port.errorString().toStdString());
+    if (!line.write(QByteArray(data, length))) {
+        fail(line.errorKind(), line.errorText().toStdString());
         log_entry("write failed: %s", lastError.c_str());
         return false;
     }
@@ -148,10 +105,9 @@ void SerialReaderWriter::set_write_failed_handler(std::function<void(const char*
     writeFailed = std::move(handler);
 }
 
-void SerialReaderWriter::deliverReceived()
+void SerialReaderWriter::deliver(const QByteArray& received)
 {
-    const QByteArray received = port.readAll();
-    if (!sink || received.isEmpty())
+    if (!sink)
         return;
     const std::string message =
         sinkMessage(received.constData(), static_cast<std::size_t>(received.size()));
@@ -165,27 +121,19 @@ void SerialReaderWriter::deliverReceived()
     }
 }
 
-void SerialReaderWriter::handleError(QSerialPort::SerialPortError error)
+void SerialReaderWriter::failWrite(const QString& text)
 {
-    if (error == QSerialPort::NoError || !port.isOpen() || opening)
-        return;
-    if (error == QSerialPort::TimeoutError)
-        return;
-    // A failed write leaves the port usable, but what was queued is gone: say so.
-    if (error == QSerialPort::WriteError) {
-        fail(LinkError::WriteFailed, port.errorString().toStdString());
-        log_entry("write to %s failed: %s", port.portName().toUtf8().constData(),
-                  lastError.c_str());
-        if (writeFailed)
-            writeFailed(lastError.c_str());
-        return;
-    }
-    // Anything else means the device is gone, and QSerialPort repeats the error as fast as it
-    // can while the port stays open: close it here.
-    fail(LinkError::Unplugged, port.errorString().toStdString());
-    log_entry("link %s lost: %s", port.portName().toUtf8().constData(), lastError.c_str());
+    fail(LinkError::WriteFailed, text.toStdString());
+    log_entry("write to %s failed: %s", line.portName().toUtf8().constData(), lastError.c_str());
+    if (writeFailed)
+        writeFailed(lastError.c_str());
+}
+
+void SerialReaderWriter::lose(LinkError kind, const QString& text)
+{
+    fail(kind, text.toStdString());
+    log_entry("link %s lost: %s", line.portName().toUtf8().constData(), lastError.c_str());
     sink = nullptr;
-    port.close();
     if (linkLost)
         linkLost(lastError.c_str());
 }

@@ -2,11 +2,12 @@
 
 #include "IReaderWriter.h"
 
-#include <QObject>
-#include <QSerialPort>
+#include "ReceiverLink.h"
 
-// The link over QSerialPort, on the thread that created it (the GUI thread): received chunks
-// are handed to the sink from the event loop, in order.
+#include <QObject>
+
+// The window's link over the receiver line, on the thread that created it (the GUI thread):
+// received chunks are handed to the sink from the event loop, in order.
 class SerialReaderWriter : public QObject, public IReaderWriter
 {
 public:
@@ -17,7 +18,7 @@ public:
     const char* last_error() const override { return lastError.c_str(); }
     LinkError last_error_kind() const override { return lastErrorKind; }
     bool write(IDictionary* link, const char* data, int length) override;
-    bool is_open() const override { return port.isOpen(); }
+    bool is_open() const override { return line.isOpen(); }
     void set_link_lost_handler(std::function<void(const char*)> handler) override;
     void set_write_failed_handler(std::function<void(const char*)> handler) override;
 
@@ -28,17 +29,15 @@ public:
     static std::string sinkMessage(const char* data, std::size_t length);
 
 private:
-    void deliverReceived();
-    void handleError(QSerialPort::SerialPortError error);
+    void deliver(const QByteArray& received);
+    void lose(LinkError kind, const QString& text);
+    void failWrite(const QString& text);
     void fail(LinkError kind, const std::string& text);
-    LinkError kindOf(QSerialPort::SerialPortError error) const;
 
-    QSerialPort port;
+    ReceiverLink line{this};
     IMessanger* sink = nullptr;
     std::string lastError;
     LinkError lastErrorKind = LinkError::None;
-    // Errors the port raises while it is being opened belong to the open, not to a lost link.
-    bool opening = false;
     std::function<void(const char*)> linkLost;
     std::function<void(const char*)> writeFailed;
 };

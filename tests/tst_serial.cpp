@@ -77,6 +77,8 @@ private slots:
     void openOfMissingOrBusyPortFailsWithTheReason();
     void refusedLineSettingsAreAnOpenFailureNotALostLink();
     void farEndClosingClosesTheLinkOnceWithoutSpinning();
+    void portErrorsReachTheHandlerTheyBelongTo_data();
+    void portErrorsReachTheHandlerTheyBelongTo();
     void portListEndsWithTheExtraPortsInOrder();
 };
 
@@ -201,6 +203,35 @@ void SerialTest::farEndClosingClosesTheLinkOnceWithoutSpinning()
     const double used = processCpuSeconds() - before;
     QCOMPARE(lost, 1);
     QVERIFY2(used < 0.3, QByteArray::number(used).constData());
+}
+
+void SerialTest::portErrorsReachTheHandlerTheyBelongTo_data()
+{
+    QTest::addColumn<QSerialPort::SerialPortError>("error");
+    QTest::addColumn<bool>("writeFailed");
+    QTest::addColumn<bool>("lost");
+    QTest::newRow("write-error-is-passed-on") << QSerialPort::WriteError << true << false;
+    QTest::newRow("device-gone-is-a-lost-line") << QSerialPort::ResourceError << false << true;
+}
+
+void SerialTest::portErrorsReachTheHandlerTheyBelongTo()
+{
+    QFETCH(QSerialPort::SerialPortError, error);
+    QFETCH(bool, writeFailed);
+    QFETCH(bool, lost);
+    OpenLine line;
+    QVERIFY(line.opened);
+    bool toldWriteFailed = false;
+    bool toldLost = false;
+    line.link.set_write_failed_handler([&](const char*) { toldWriteFailed = true; });
+    line.link.set_link_lost_handler([&](const char*) { toldLost = true; });
+    // The port itself, as the system would make it complain.
+    auto* port = line.link.findChild<QSerialPort*>();
+    QVERIFY(port);
+    emit port->errorOccurred(error);
+    QCOMPARE(toldWriteFailed, writeFailed);
+    QCOMPARE(toldLost, lost);
+    QCOMPARE(line.link.is_open(), !lost);
 }
 
 void SerialTest::portListEndsWithTheExtraPortsInOrder()

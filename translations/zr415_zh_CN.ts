@@ -206,6 +206,14 @@
         <source>%1 %2 已重新连接</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>不是串口设备</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>打开的文件过多</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>OutputView</name>

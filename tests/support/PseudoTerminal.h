@@ -15,6 +15,9 @@ public:
 
     bool isValid() const { return controller >= 0; }
     const QString& devicePath() const { return path; }
+    // The receiver's end (non-blocking), and the tool's end as the kernel keeps it.
+    int controllerFd() const { return controller; }
+    int deviceFd() const { return device; }
 
     void write(const QByteArray& bytes);
     // Whatever arrives within timeoutMs after the first byte, until quietMs pass with nothing.

@@ -42,3 +42,25 @@ void CommandOutcomes::settleWaiting(State state)
         if (command.state == State::Waiting)
             command.state = state;
 }
+
+LinkOutcome CommandOutcomes::outcome() const
+{
+    LinkOutcome worst = LinkOutcome::Ok;
+    for (const Command& command : commands) {
+        switch (command.state) {
+        case State::Confirmed:
+            break;
+        case State::Refused:
+            worst = worseOf(worst, LinkOutcome::Rejected);
+            break;
+        case State::Waiting:
+        case State::Unanswered:
+            worst = worseOf(worst, LinkOutcome::Unanswered);
+            break;
+        case State::NotWritten:
+            worst = worseOf(worst, LinkOutcome::Lost);
+            break;
+        }
+    }
+    return worst;
+}

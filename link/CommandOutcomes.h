@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LinkOutcome.h"
+
 #include <string>
 #include <vector>
 
@@ -47,6 +49,8 @@ public:
     // The keys of the commands in state, in sending order.
     std::vector<std::string> keys(State state) const;
     const std::vector<Command>& all() const { return commands; }
+    // The worst of them: refused, unanswered (or still waiting), not written (the line failed).
+    LinkOutcome outcome() const;
 
 private:
     void settleWaiting(State state);

@@ -1,0 +1,256 @@
+#include "CliTexts.h"
+
+namespace CliTexts {
+QString linkReason(LinkError kind, const QString& systemText)
+{
+    switch (kind) {
+    case LinkError::NoSuchDevice:
+        return QStringLiteral("no such device");
+    case LinkError::NoPermission:
+        return QStringLiteral("permission denied (the user must be in the group dialout)");
+    case LinkError::Busy:
+        return QStringLiteral("the port is in use by another program");
+    case LinkError::Unplugged:
+        return QStringLiteral("the device was unplugged");
+    case LinkError::BaudUnsupported:
+        return QStringLiteral("baud rate not supported");
+    case LinkError::NotSerial:
+        return QStringLiteral("not a serial device");
+    case LinkError::TooManyFiles:
+        return QStringLiteral("too many open files");
+    default:
+        return QStringLiteral("system error: %1").arg(systemText);
+    }
+}
+QString cannotOpen(const QString& port, const QString& reason)
+{
+    return QStringLiteral("cannot open %1: %2").arg(port, reason);
+}
+QString lineLost(const QString& reason)
+{
+    return QStringLiteral("the line went away: %1").arg(reason);
+}
+QString cannotWrite(const QString& reason)
+{
+    return QStringLiteral("cannot write to the line: %1").arg(reason);
+}
+QString noBaudToTry()
+{
+    return QStringLiteral("no baud rate to try");
+}
+QString noIdentityAtAnySpeed()
+{
+    return QStringLiteral("no answer to the serial-number query at any speed");
+}
+QString noIdentityAt(unsigned baud)
+{
+    return QStringLiteral("no answer to the serial-number query at %1 baud").arg(baud);
+}
+QString interrupted()
+{
+    return QStringLiteral("stopped by Ctrl-C");
+}
+QString fromTool(const QString& message)
+{
+    return QStringLiteral("zr415ctl: ") + message;
+}
+QString monitorCannotOpen(const QString& reason)
+{
+    return QStringLiteral("cannot open %1").arg(reason);
+}
+QString monitorLost(const QString& port, const QString& reason)
+{
+    return QStringLiteral("%1 lost: %2").arg(port, reason);
+}
+QString noSerialPorts()
+{
+    return QStringLiteral("no serial ports found");
+}
+QString badWait(const char* variable, const QString& value)
+{
+    return QStringLiteral("%1 must be milliseconds from 1 to 600000, not '%2'")
+        .arg(QString::fromLatin1(variable), value);
+}
+QString ignoredProfileKeys(const QString& profile, const QStringList& keys)
+{
+    return QStringLiteral("profile %1: keys ignored, the window does not know them: %2")
+        .arg(profile, keys.join(QStringLiteral(", ")));
+}
+QString auditFailed(const QString& reason, const QString& record)
+{
+    return QStringLiteral("%1; the record was: %2").arg(reason, record);
+}
+
+// Help of the commands, by name.
+QString synopsis(const QString& command)
+{
+    if (command == QLatin1String("ports"))
+        return QStringLiteral("ports   [--json]");
+    if (command == QLatin1String("query"))
+        return QStringLiteral("query   PORT... [--baud RATE|auto] [--json] [--parallel N]");
+    if (command == QLatin1String("set"))
+        return QStringLiteral(
+            "set     PORT NAME=VALUE... [--baud RATE|auto] [--json] [--no-verify] "
+            "[--audit FILE]");
+    if (command == QLatin1String("apply"))
+        return QStringLiteral("apply   PROFILE PORT... [--baud RATE|auto] [--json] [--no-verify] "
+                              "[--audit FILE] [--parallel N]");
+    if (command == QLatin1String("reset"))
+        return QStringLiteral(
+            "reset   PORT... --yes [--baud RATE|auto] [--json] [--audit FILE] [--parallel N]");
+    if (command == QLatin1String("monitor"))
+        return QStringLiteral("monitor PORT [--baud RATE] [--seconds N]");
+    return {};
+}
+QString commandHelp(const QString& command)
+{
+    if (command == QLatin1String("ports"))
+        return QStringLiteral(
+            "Lists the serial ports in columns: system ports with description, maker,\n"
+            "USB serial number, USB ids and stable /dev/serial/by-id name where known,\n"
+            "then the paths of ZR415_EXTRA_PORTS that exist. --json prints one\n"
+            "array of the same fields.");
+    if (command == QLatin1String("query"))
+        return QStringLiteral("Reads the serial number and the ten output rates of each unit.");
+    if (command == QLatin1String("set"))
+        return QStringLiteral(
+            "Sets outputs of one unit, in the order the window's submit button uses.\n"
+            "NAME is case-insensitive: GGA ZDA GST GSV GSA GLL RMC VTG GRS HDT or ALL =\n"
+            "OFF 0.02 0.05 0.1 0.2 0.5 1 2 5 10 15 30 60; SBAS=on|off; HDT-TALKER=HE|GP|GN;\n"
+            "CLEAN (no value) clears the stored satellite data. SBAS is sent only when named.\n"
+            "The rates set are read back unless --no-verify.");
+    if (command == QLatin1String("apply"))
+        return QStringLiteral(
+            "Sends each unit what the window's submit button sends for the settings file\n"
+            "PROFILE (as its save button writes it), then reads the rates back. Its port\n"
+            "and query keys are ignored; its baud rate is tried first. A profile the window\n"
+            "would change or send wrongly is refused and nothing is sent. All units run at\n"
+            "once, or N at a time with --parallel.");
+    if (command == QLatin1String("reset"))
+        return QStringLiteral("Restores the factory settings of each unit; refuses to run without "
+                              "--yes.");
+    if (command == QLatin1String("monitor"))
+        return QStringLiteral(
+            "Prints each line the unit sends, with its UTC time, until Ctrl-C or N\n"
+            "seconds. The speed is 115200 unless --baud names another.");
+    return {};
+}
+QString optionHelp(const QString& option)
+{
+    if (option == QLatin1String("baud"))
+        return QStringLiteral(
+            "  --baud RATE|auto  the line speed; auto (the default) tries the profile's "
+            "rate,\n"
+            "                    115200, 9600, then the other rates of the list, and "
+            "reports\n"
+            "                    the one that answered; with no answer, the first three\n"
+            "                    again with the full answer wait\n");
+    if (option == QLatin1String("json"))
+        return QStringLiteral("  --json            JSON instead of English\n");
+    if (option == QLatin1String("no-verify"))
+        return QStringLiteral("  --no-verify       do not read back what was set\n");
+    if (option == QLatin1String("audit"))
+        return QStringLiteral(
+            "  --audit FILE      the audit file (default: provision.jsonl in the log "
+            "folder)\n");
+    if (option == QLatin1String("parallel"))
+        return QStringLiteral("  --parallel N      at most N units at once (default: all)\n");
+    if (option == QLatin1String("yes"))
+        return QStringLiteral("  --yes             confirm the factory reset\n");
+    if (option == QLatin1String("seconds"))
+        return QStringLiteral("  --seconds N       stop after N seconds (default: at Ctrl-C)\n");
+    return {};
+}
+QString auditMoved(const QString& warning, const QString& path)
+{
+    return QStringLiteral("%1; the audit file is %2 instead").arg(warning, path);
+}
+QString environmentHelp()
+{
+    return QStringLiteral(
+        "Environment: ZR415CTL_ACK_MS (wait for each answer, default 1000 ms, one retry),\n"
+        "ZR415CTL_PROBE_MS (wait at each speed while searching, default 300 ms),\n"
+        "ZR415_EXTRA_PORTS (more port paths, separated by ':').\n"
+        "Exit status: 0 every unit ok, 1 some unit not ok, 2 usage or profile error (nothing\n"
+        "sent), 130 interrupted (Ctrl-C).\n");
+}
+QString usageHeader()
+{
+    return QStringLiteral("usage: zr415ctl COMMAND [options]\n"
+                          "Configures ZR415 receivers on serial lines, one or many at a time.\n"
+                          "Commands:\n");
+}
+QString usageFooter()
+{
+    return QStringLiteral("zr415ctl COMMAND --help tells more; --version prints the version.\n");
+}
+QString usageOf(const QString& synopsis, const QString& help, const QString& options)
+{
+    return QStringLiteral("usage: zr415ctl %1\n%2\nOptions:\n%3%4")
+        .arg(synopsis, help, options, environmentHelp());
+}
+QString noCommand()
+{
+    return QStringLiteral("no command given");
+}
+QString unknownCommand(const QString& name)
+{
+    return QStringLiteral("unknown command '%1'").arg(name);
+}
+QString ofCommand(const QString& command, const QString& message)
+{
+    return QStringLiteral("%1: %2").arg(command, message);
+}
+QString auditNeedsFile()
+{
+    return QStringLiteral("--audit needs a file name");
+}
+QString badBaud(const QString& value, bool autoAllowed)
+{
+    return autoAllowed
+               ? QStringLiteral("--baud needs a rate such as 115200 or auto, not '%1'").arg(value)
+               : QStringLiteral("--baud needs a rate such as 115200, not '%1'").arg(value);
+}
+QString badParallel(const QString& value)
+{
+    return QStringLiteral("--parallel needs a whole number above 0, not '%1'").arg(value);
+}
+QString badSeconds(int most, const QString& value)
+{
+    return QStringLiteral("--seconds needs a number above 0 and at most %1, not '%2'")
+        .arg(most)
+        .arg(value);
+}
+QString takesNoPort(const QString& given)
+{
+    return QStringLiteral("takes no port, got '%1'").arg(given);
+}
+QString needsPorts()
+{
+    return QStringLiteral("needs at least one PORT");
+}
+QString resetNeedsYes()
+{
+    return QStringLiteral("restores the factory settings: add --yes to confirm");
+}
+QString setNeedsPortAndValues()
+{
+    return QStringLiteral("needs a PORT and at least one NAME=VALUE");
+}
+QString applyNeedsProfileAndPorts()
+{
+    return QStringLiteral("needs a PROFILE and at least one PORT");
+}
+QString monitorNeedsOnePort()
+{
+    return QStringLiteral("needs exactly one PORT");
+}
+QString portNamedTwice(const QString& port)
+{
+    return QStringLiteral("port '%1' is named twice").arg(port);
+}
+QString portNamedTwiceAs(const QString& earlier, const QString& port)
+{
+    return QStringLiteral("port '%1' is named twice, also as '%2'").arg(earlier, port);
+}
+} // namespace CliTexts

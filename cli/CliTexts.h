@@ -1,0 +1,52 @@
+#pragma once
+
+#include "LinkError.h"
+
+#include <QString>
+#include <QStringList>
+
+// Every English text zr415ctl writes beyond its help, in one place. The window words the same
+// failures in Chinese, from the same LinkError kinds.
+namespace CliTexts {
+QString linkReason(LinkError kind, const QString& systemText);
+QString cannotOpen(const QString& port, const QString& reason);
+QString lineLost(const QString& reason);
+QString cannotWrite(const QString& reason);
+QString noBaudToTry();
+QString noIdentityAtAnySpeed();
+QString noIdentityAt(unsigned baud);
+QString interrupted();
+// A message on the error stream, prefixed with the program's name.
+QString fromTool(const QString& message);
+QString monitorCannotOpen(const QString& reason);
+QString monitorLost(const QString& port, const QString& reason);
+QString noSerialPorts();
+QString badWait(const char* variable, const QString& value);
+QString ignoredProfileKeys(const QString& profile, const QStringList& keys);
+QString auditFailed(const QString& reason, const QString& record);
+QString auditMoved(const QString& warning, const QString& path);
+// The help: each command's synopsis and what it does, each option, the environment.
+QString synopsis(const QString& command);
+QString commandHelp(const QString& command);
+QString optionHelp(const QString& option);
+QString environmentHelp();
+QString usageHeader();
+QString usageFooter();
+QString usageOf(const QString& synopsis, const QString& help, const QString& options);
+// Arguments zr415ctl cannot use.
+QString noCommand();
+QString unknownCommand(const QString& name);
+QString ofCommand(const QString& command, const QString& message);
+QString auditNeedsFile();
+QString badBaud(const QString& value, bool autoAllowed);
+QString badParallel(const QString& value);
+QString badSeconds(int most, const QString& value);
+QString takesNoPort(const QString& given);
+QString needsPorts();
+QString resetNeedsYes();
+QString setNeedsPortAndValues();
+QString applyNeedsProfileAndPorts();
+QString monitorNeedsOnePort();
+QString portNamedTwice(const QString& port);
+QString portNamedTwiceAs(const QString& earlier, const QString& port);
+} // namespace CliTexts
