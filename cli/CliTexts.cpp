@@ -211,9 +211,21 @@ QString badBaud(const QString& value, bool autoAllowed)
                ? QStringLiteral("--baud needs a rate such as 115200 or auto, not '%1'").arg(value)
                : QStringLiteral("--baud needs a rate such as 115200, not '%1'").arg(value);
 }
-QString badParallel(const QString& value)
+QString badParallel(int most, const QString& value)
 {
-    return QStringLiteral("--parallel needs a whole number above 0, not '%1'").arg(value);
+    return QStringLiteral("--parallel needs a whole number from 1 to %1, not '%2'")
+        .arg(most)
+        .arg(value);
+}
+QString seeHelp(const QString& command)
+{
+    return command.isEmpty()
+               ? QStringLiteral("Try 'zr415ctl --help' for the usage.\n")
+               : QStringLiteral("Try 'zr415ctl %1 --help' for the usage.\n").arg(command);
+}
+QString fixedBaudHelp()
+{
+    return QStringLiteral("  --baud RATE       the line speed (default: 115200; no search)\n");
 }
 QString badSeconds(int most, const QString& value)
 {

@@ -39,7 +39,10 @@ QString unknownCommand(const QString& name);
 QString ofCommand(const QString& command, const QString& message);
 QString auditNeedsFile();
 QString badBaud(const QString& value, bool autoAllowed);
-QString badParallel(const QString& value);
+QString badParallel(int most, const QString& value);
+// Where the usage is, after a usage error; command empty for the tool as a whole.
+QString seeHelp(const QString& command);
+QString fixedBaudHelp();
 QString badSeconds(int most, const QString& value);
 QString takesNoPort(const QString& given);
 QString needsPorts();

@@ -53,6 +53,9 @@ QCommandLineOption optionNamed(const QString& name)
     return QCommandLineOption(name);
 }
 
+// More units at once than any workbench holds is a typing error, not a plan.
+constexpr int maxParallel = 100000;
+
 // The monitor's deadline is one timer counting milliseconds in an int: about 24 days.
 constexpr int maxSeconds = std::numeric_limits<int>::max() / 1000;
 
@@ -70,7 +73,10 @@ QString CommandLine::usage(const QString& command)
     if (found != commands().end()) {
         QString options;
         for (const QString& name : found->second.options)
-            options += CliTexts::optionHelp(name);
+            options += found->second.command == Invocation::Command::Monitor &&
+                               name == QLatin1String("baud")
+                           ? CliTexts::fixedBaudHelp()
+                           : CliTexts::optionHelp(name);
         return CliTexts::usageOf(CliTexts::synopsis(command), CliTexts::commandHelp(command),
                                  options);
     }
@@ -98,13 +104,13 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
     const auto found = commands().find(first);
     if (found == commands().end()) {
         error = first.isEmpty() ? CliTexts::noCommand() : CliTexts::unknownCommand(first);
-        usageText = usage();
+        usageText = CliTexts::seeHelp({});
         return std::nullopt;
     }
     const CommandDefinition& definition = found->second;
     invocation.command = definition.command;
     invocation.name = first;
-    usageText = usage(first);
+    usageText = CliTexts::seeHelp(first);
 
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
@@ -120,7 +126,7 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
     }
     if (parser.isSet(help)) {
         invocation.command = Invocation::Command::Help;
-        invocation.helpText = usageText;
+        invocation.helpText = usage(first);
         return invocation;
     }
     QStringList positional = parser.positionalArguments();
@@ -157,8 +163,8 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
     if (given("parallel")) {
         double count = 0;
         const QString text = parser.value(QStringLiteral("parallel"));
-        if (!positiveNumber(text, count) || count != static_cast<int>(count))
-            return fail(CliTexts::badParallel(text));
+        if (!positiveNumber(text, count) || count != static_cast<int>(count) || count > maxParallel)
+            return fail(CliTexts::badParallel(maxParallel, text));
         invocation.parallel = static_cast<int>(count);
     }
     if (given("seconds")) {
@@ -204,18 +210,22 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
     default:
         break;
     }
-    // One port object per unit: the same device twice, under any of its names, would fight
-    // over one line.
+    // A name with a slash is a path from here, as the shell means it; a bare name is a device
+    // under /dev. One port object per unit: the same device twice, under any of its names,
+    // would fight over one line.
     QStringList devices;
-    for (const QString& port : invocation.ports) {
+    for (QString& port : invocation.ports) {
+        const QString named = port;
+        port = port.contains(QLatin1Char('/'))
+                   ? QDir::cleanPath(QDir::current().absoluteFilePath(port))
+                   : QStringLiteral("/dev/") + port;
         const QFileInfo info(port);
-        const QString device =
-            info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
+        const QString device = info.exists() ? info.canonicalFilePath() : port;
         const qsizetype earlier = devices.indexOf(device);
         if (earlier >= 0)
             return fail(port == invocation.ports[earlier]
-                            ? CliTexts::portNamedTwice(port)
-                            : CliTexts::portNamedTwiceAs(invocation.ports[earlier], port));
+                            ? CliTexts::portNamedTwice(named)
+                            : CliTexts::portNamedTwiceAs(invocation.ports[earlier], named));
         devices << device;
     }
     return invocation;

@@ -160,6 +160,7 @@ int CommandRunner::runUnits(const Invocation& invocation)
         job.bauds = job.searchBaud ? baudOrder(profile ? profile->baudHint() : 0)
                                    : std::vector<unsigned>{invocation.baud};
         if (profile) {
+            job.ignoredKeys = profile->ignoredKeys();
             job.sets = profile->sentences();
             job.wanted = profile->wantedRates();
         }

@@ -6,13 +6,20 @@
 #include "NmeaList.h"
 #include "SettingsKeys.h"
 #include "SettingsValues.h"
+#include "ShownBytes.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const std::string allName = "NMEA"; // the settings name of the row for every sentence at once
@@ -36,10 +43,13 @@ int intOf(IDictionary* values, const std::string& key, const char* fallback)
     return dic_get_int(values, key.c_str(), fallback);
 }
 
+// Keys and values from the file reach a terminal: escaped, so they cannot steer it.
 QString quoted(const std::string& key, const char* value)
 {
-    return QStringLiteral("%1=%2").arg(QString::fromStdString(key), QString::fromUtf8(value));
+    return QStringLiteral("%1=%2").arg(shownBytes(key), shownBytes(value));
 }
+
+constexpr qsizetype maxProfileBytes = 1024 * 1024;
 } // namespace
 
 QString Profile::allowedRates()
@@ -115,36 +125,121 @@ void Profile::build(IDictionary* page, bool withSbas)
 
 std::optional<Profile> Profile::load(const QString& path, QString& error)
 {
+    // One read gives both what is applied and what the audit's digest is of.
+    QByteArray bytes;
+    if (!readOnce(path, bytes, error))
+        return std::nullopt;
+    QStringList errors;
     IniParameter file;
-    if (!file.load(path.toLocal8Bit().constData())) {
-        error = QStringLiteral("cannot read profile %1: %2")
-                    .arg(path, QString::fromUtf8(file.error_text()));
+    if (!checkText(bytes, errors)) {
+        error = QStringLiteral("profile %1 refused:\n  %2").arg(path, errors.join("\n  "));
         return std::nullopt;
     }
-    QStringList errors;
+    file.parse(bytes.toStdString());
+    checkKeys(file, errors);
     check(file.dictionary(), errors);
     if (!errors.isEmpty()) {
         error = QStringLiteral("profile %1 refused:\n  %2").arg(path, errors.join("\n  "));
         return std::nullopt;
     }
-    QFile bytes(path);
-    if (!bytes.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("cannot read profile %1: %2").arg(path, bytes.errorString());
-        return std::nullopt;
-    }
     Profile profile;
-    profile.digest = QString::fromLatin1(
-        QCryptographicHash::hash(bytes.readAll(), QCryptographicHash::Sha256).toHex());
+    profile.digest =
+        QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
     profile.filePath = QFileInfo(path).absoluteFilePath();
     IDictionary* raw = file.dictionary();
     for (std::size_t i = 0; i < raw->count(); ++i)
         if (!SettingsKeys::find(raw->keyAt(i)))
-            profile.unknownKeys << QString::fromUtf8(raw->keyAt(i));
+            profile.unknownKeys << shownBytes(raw->keyAt(i));
     profile.baud = static_cast<unsigned>(intOf(raw, "baudrate", "0"));
     Dictionary page;
     SettingsValues::normaliseOutput(raw, &page);
     profile.build(&page, true);
     return profile;
+}
+
+bool Profile::readOnce(const QString& path, QByteArray& bytes, QString& error)
+{
+    const auto fail = [&](const QString& why) {
+        error = QStringLiteral("cannot read profile %1: %2").arg(path, why);
+        return false;
+    };
+    // Not blocking: a pipe with no writer must not hold the run before it starts.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+    struct stat status = {};
+    if (::fstat(fd, &status) != 0)
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+    if (S_ISDIR(status.st_mode))
+        return fail(QStringLiteral("is a folder"));
+    // A pipe or device gives its bytes once and may never end: only a file can be read, hashed
+    // and named in the audit as the same thing.
+    if (!S_ISREG(status.st_mode))
+        return fail(QStringLiteral("not a regular file (a pipe or device cannot be applied; "
+                                   "save it to a file first)"));
+    char chunk[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return fail(QString::fromLocal8Bit(std::strerror(errno)));
+        if (got == 0)
+            return true;
+        bytes.append(chunk, got);
+        if (bytes.size() > maxProfileBytes)
+            return fail(QStringLiteral("larger than 1 MiB, not a settings file"));
+    }
+}
+
+bool Profile::checkText(const QByteArray& bytes, QStringList& errors)
+{
+    // Line numbers as the settings file counts them: LF, CR LF or a lone CR ends a line.
+    std::size_t line = 1;
+    qsizetype start = 0;
+    for (qsizetype at = 0; at <= bytes.size(); ++at) {
+        const bool end = at == bytes.size() || bytes[at] == '\n' || bytes[at] == '\r';
+        if (!end)
+            continue;
+        if (!QByteArrayView(bytes).sliced(start, at - start).isValidUtf8()) {
+            errors << QStringLiteral("line %1: not UTF-8 text").arg(line);
+            return false;
+        }
+        if (at + 1 < bytes.size() && bytes[at] == '\r' && bytes[at + 1] == '\n')
+            ++at;
+        start = at + 1;
+        ++line;
+    }
+    return true;
+}
+
+void Profile::checkKeys(const IniParameter& file, QStringList& errors)
+{
+    bool anyOutput = false;
+    std::map<std::string, IniParameter::Entry> first;
+    for (const IniParameter::Entry& entry : file.entries()) {
+        const SettingsKey* known = SettingsKeys::find(entry.key);
+        anyOutput = anyOutput || (known && known->group == SettingsKey::Output);
+        if (!known)
+            for (const SettingsKey& key : SettingsKeys::all())
+                if (QString::fromStdString(key.name).compare(QString::fromUtf8(entry.key),
+                                                             Qt::CaseInsensitive) == 0)
+                    // The window reads keys as written: this line would be silently ignored.
+                    errors << QStringLiteral("line %1: key %2 is %3 in another case")
+                                  .arg(entry.line)
+                                  .arg(shownBytes(entry.key), QString::fromStdString(key.name));
+        const auto [earlier, added] = first.emplace(entry.key, entry);
+        if (!added && earlier->second.value != entry.value)
+            errors << QStringLiteral("line %1: %2 given again with another value (line %3: %4)")
+                          .arg(entry.line)
+                          .arg(quoted(entry.key, entry.value.c_str()))
+                          .arg(earlier->second.line)
+                          .arg(quoted(entry.key, earlier->second.value.c_str()));
+    }
+    if (!anyOutput && errors.isEmpty())
+        errors << QStringLiteral("no line holds an output setting the window knows (setGGA, "
+                                 "setCommandGGA, sbas, clean, hdtPrefix, …)");
 }
 
 std::optional<Profile> Profile::fromAssignments(const QStringList& assignments, QString& error)
@@ -205,9 +300,18 @@ std::optional<Profile> Profile::fromAssignments(const QStringList& assignments, 
             }
             dic_set_value(&raw, "clean", "1");
         } else {
-            errors << QStringLiteral("%1: unknown setting; known: %2").arg(name, knownNames);
+            errors << QStringLiteral("%1: unknown setting; known: %2")
+                          .arg(shownBytes(name.toUtf8()), knownNames);
         }
     }
+    // ALL is sent after the single sentences and overrides them: the unit would end with
+    // other rates than the ones named.
+    const qsizetype singles = std::count_if(seen.begin(), seen.end(), [](const QString& name) {
+        return name != QLatin1String("ALL") && nmeaList.mid(0, nmeaSentenceCount).contains(name);
+    });
+    if (seen.contains(QLatin1String("ALL")) && singles > 0)
+        errors << QStringLiteral("ALL cannot be combined with single sentences: ALL is sent "
+                                 "last and would override them; use two set commands");
     if (!errors.isEmpty()) {
         error = errors.join(QLatin1Char('\n'));
         return std::nullopt;

@@ -10,6 +10,7 @@
 #include <vector>
 
 class IDictionary;
+class IniParameter;
 
 // Output settings for a receiver, checked and turned into the SET sentences 提交 sends for the
 // same settings, in the same order. Comes from a settings file or from NAME=VALUE assignments.
@@ -38,6 +39,12 @@ public:
     static QString allowedRates();
 
 private:
+    // The file's bytes, read once; only a plain file of at most 1 MiB is read.
+    static bool readOnce(const QString& path, QByteArray& bytes, QString& error);
+    // Text a person wrote: UTF-8 throughout.
+    static bool checkText(const QByteArray& bytes, QStringList& errors);
+    // Keys that would be ignored or contradict each other, and a file with nothing to set.
+    static void checkKeys(const IniParameter& file, QStringList& errors);
     // raw holds the values as read; errors collects every refusal.
     static void check(IDictionary* raw, QStringList& errors);
     void build(IDictionary* page, bool withSbas);

@@ -39,6 +39,9 @@ QString ResultPrinter::humanLine(const UnitResult& result)
         }
         details << rates.join(QLatin1Char(' '));
     }
+    // A unit stopped part-way must tell which settings it took.
+    if (!result.applied.isEmpty() && result.outcome != UnitResult::Outcome::Ok)
+        details << QStringLiteral("applied: ") + result.applied.join(QStringLiteral(", "));
     if (!result.rejected.isEmpty())
         details << QStringLiteral("refused: ") + result.rejected.join(QStringLiteral(", "));
     if (!result.unanswered.isEmpty())

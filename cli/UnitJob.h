@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <map>
 #include <string>
@@ -12,6 +13,7 @@ struct UnitJob
 {
     QString command; // query, set, apply, reset: named in the result
     QString port;
+    QStringList ignoredKeys;       // apply: the profile's keys the window does not know
     std::vector<unsigned> bauds;   // tried in this order
     bool searchBaud = true;        // several speeds, each asked once with the short wait
     std::vector<std::string> sets; // with CR LF, sent one at a time

@@ -51,6 +51,7 @@ QJsonObject UnitResult::toJson() const
         {QStringLiteral("serial"), serial.isEmpty() ? QJsonValue() : QJsonValue(serial)},
         {QStringLiteral("result"), outcomeName(outcome)},
         {QStringLiteral("sent"), QJsonArray::fromStringList(sent)},
+        {QStringLiteral("applied"), QJsonArray::fromStringList(applied)},
         {QStringLiteral("rejected"), QJsonArray::fromStringList(rejected)},
         {QStringLiteral("unanswered"), QJsonArray::fromStringList(unanswered)},
         {QStringLiteral("mismatches"), mismatchList},
@@ -61,6 +62,8 @@ QJsonObject UnitResult::toJson() const
         {QStringLiteral("seconds"), std::round(seconds * 1000) / 1000},
         {QStringLiteral("time"), started.toUTC().toString(Qt::ISODateWithMs)},
     };
+    if (command == QLatin1String("apply"))
+        json.insert(QStringLiteral("ignored_keys"), QJsonArray::fromStringList(ignoredKeys));
     if (command == QLatin1String("query")) {
         QJsonObject rateObject;
         for (const auto& [name, rate] : rates)

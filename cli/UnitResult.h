@@ -30,12 +30,14 @@ struct UnitResult
     bool baudSearched = false;
     QString serial;
     Outcome outcome = Outcome::Ok;
-    QStringList sent; // every sentence written, without its CR LF, in order
+    QStringList sent;        // every sentence written, without its CR LF, in order
+    QStringList applied;     // the SETs the unit acknowledged, as sent
+    QStringList ignoredKeys; // apply: profile keys nothing was sent for
     QStringList rejected;
     QStringList unanswered;
     QList<Mismatch> mismatches;
-    QStringList ackOnly; // set and acknowledged, but the command set has no read-back for it
-    bool verified = false;
+    QStringList ackOnly;   // set and acknowledged, but the command set has no read-back for it
+    bool verified = false; // every rate set was read back equal
     std::map<QString, QString> rates; // query: sentence name -> output rate
     QString error;
     LinkError failure = LinkError::None; // why the line could not be opened or was lost

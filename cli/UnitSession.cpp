@@ -27,6 +27,7 @@ UnitSession::UnitSession(UnitJob chosen, QObject* parent)
 {
     outcome.command = job.command;
     outcome.port = job.port;
+    outcome.ignoredKeys = job.ignoredKeys;
     outcome.baudSearched = job.searchBaud && job.bauds.size() > 1;
     line.setMatchAnswers(true);
     connect(&line, &ReceiverLink::answersReceived, &asking, &OneAtATime::acknowledge);
@@ -178,6 +179,8 @@ void UnitSession::answered(bool ok, const std::string& value)
     const QString key = QString::fromStdString(exchange.key);
     switch (exchange.kind) {
     case Exchange::Set:
+        if (ok)
+            outcome.applied << textOf(exchange.sentence);
         if (!ok)
             outcome.rejected << key;
         else if (exchange.key.compare(0, outputKeyPrefix.size(), outputKeyPrefix) != 0)
@@ -191,6 +194,8 @@ void UnitSession::answered(bool ok, const std::string& value)
             outcome.mismatches << UnitResult::Mismatch{
                 key, QString::fromStdString(job.wanted.at(exchange.name)),
                 QString::fromStdString(value)};
+        else
+            ++readBackEqual;
         break;
     }
     case Exchange::Query:
@@ -230,7 +235,11 @@ bool UnitSession::write(const std::string& sentence)
 
 void UnitSession::finishWithAnswers()
 {
-    outcome.verified = job.verify && !job.readRates;
+    // Only rates read back equal count: silence or a refusal verifies nothing.
+    const auto readBacks = std::count_if(exchanges.begin(), exchanges.end(), [](const Exchange& e) {
+        return e.kind == Exchange::ReadBack;
+    });
+    outcome.verified = job.verify && !job.readRates && readBackEqual == readBacks;
     UnitResult::Outcome worst = UnitResult::Outcome::Ok;
     if (!outcome.mismatches.isEmpty())
         worst = worseOf(worst, UnitResult::Outcome::Mismatch);

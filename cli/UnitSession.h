@@ -78,4 +78,5 @@ private:
     bool confirming = false; // an answer came while searching: asked again at this speed
     std::vector<Exchange> exchanges;
     std::size_t current = 0;
+    std::ptrdiff_t readBackEqual = 0;
 };

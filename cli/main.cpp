@@ -21,11 +21,11 @@ int main(int argc, char* argv[])
     if (arguments.value(1) == QLatin1String("-V"))
         arguments[1] = QStringLiteral("--version");
     QString error;
-    QString usage;
-    const std::optional<Invocation> invocation = CommandLine::parse(arguments, error, usage);
+    QString hint;
+    const std::optional<Invocation> invocation = CommandLine::parse(arguments, error, hint);
     if (!invocation) {
         std::fprintf(stderr, "zr415ctl: %s\n%s", error.toUtf8().constData(),
-                     usage.toUtf8().constData());
+                     hint.toUtf8().constData());
         return CommandRunner::exitUsage;
     }
     if (invocation->command == Invocation::Command::Help) {

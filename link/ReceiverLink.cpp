@@ -29,8 +29,6 @@ LinkError ReceiverLink::openFailureOf(const QString& portName, QSerialPort::Seri
         return errno == EACCES ? LinkError::NoPermission : LinkError::NoSuchDevice;
     if (!S_ISCHR(status.st_mode))
         return LinkError::NotSerial;
-    if (error == QSerialPort::UnsupportedOperationError)
-        return LinkError::BaudUnsupported;
     const int probe = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (probe < 0) {
         switch (errno) {
@@ -54,8 +52,12 @@ LinkError ReceiverLink::openFailureOf(const QString& portName, QSerialPort::Seri
     }
     const bool terminal = ::isatty(probe) == 1;
     ::close(probe);
+    // A character device that is no terminal (/dev/null) refuses every speed: that it is no
+    // serial line is the reason.
     if (!terminal)
         return LinkError::NotSerial;
+    if (error == QSerialPort::UnsupportedOperationError)
+        return LinkError::BaudUnsupported;
     // This user may open the device, yet the port refused: another program holds it (its lock
     // file or exclusive mode).
     return error == QSerialPort::DeviceNotFoundError ? LinkError::NoSuchDevice : LinkError::Busy;

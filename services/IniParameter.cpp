@@ -256,6 +256,15 @@ void IniParameter::parse(const std::string& text)
     lineEnd = !lines.empty() && !lines.front().ending.empty() ? lines.front().ending : "\n";
 }
 
+std::vector<IniParameter::Entry> IniParameter::entries() const
+{
+    std::vector<Entry> found;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (!lines[i].key.empty())
+            found.push_back({i + 1, lines[i].key, lines[i].value});
+    return found;
+}
+
 std::string IniParameter::render() const
 {
     std::string out = hasBom ? bom : std::string();

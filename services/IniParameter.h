@@ -27,6 +27,15 @@ public:
     // Replaces the values and the remembered layout with those of text.
     void parse(const std::string& text);
 
+    // Every key=value line as read, with its line number from 1, in file order.
+    struct Entry
+    {
+        std::size_t line;
+        std::string key;
+        std::string value;
+    };
+    std::vector<Entry> entries() const;
+
     // value as written after "=": quoted when it needs it, or always with quoted.
     static std::string encodeValue(const std::string& value, bool quoted = false);
     static std::string decodeValue(const std::string& raw);

@@ -35,7 +35,8 @@ struct Report
     QString text;
 };
 
-// Where a row's receiver is: a simulator, a port another program holds, or a plain file.
+// Where a row's receiver is: a simulator, a port another program holds, a plain file, or a
+// device path as it is.
 struct Receiver
 {
     explicit Receiver(const QString& kind, const QStringList& options)
@@ -49,6 +50,8 @@ struct Receiver
             path = folder.filePath(QStringLiteral("not-a-port"));
             QFile file(path);
             file.open(QIODevice::WriteOnly);
+        } else if (kind.startsWith(QLatin1Char('/'))) {
+            path = kind;
         } else {
             simulator = std::make_unique<SimulatorProcess>(options);
             path = simulator->devicePath();
@@ -212,6 +215,9 @@ void FrontsTest::bothFrontsReportTheSameKind_data()
         << QStringLiteral("held") << QStringList{} << O::OpenFailed << O::OpenFailed << E::Busy;
     QTest::newRow("regular-file-named-as-port") << QStringLiteral("file") << QStringList{}
                                                 << O::OpenFailed << O::OpenFailed << E::NotSerial;
+    QTest::newRow("character-device-that-is-no-line")
+        << QStringLiteral("/dev/null") << QStringList{} << O::OpenFailed << O::OpenFailed
+        << E::NotSerial;
 }
 
 void FrontsTest::bothFrontsReportTheSameKind()
