@@ -72,10 +72,17 @@ Report throughTheWindow(const QString& kind, const QStringList& options)
     qputenv("ZR415_EXTRA_PORTS", receiver.path.toLocal8Bit());
     TempSettings settings;
     PromptRecorder prompts;
+    IReaderWriter* link = get_s_IReaderWriter();
+    // The kind the operator was told: a reconnect attempt afterwards has its own last error.
+    LinkError told = LinkError::None;
+    OperatorPrompt::setResponder([&](const PromptRequest& request) {
+        prompts.shown << request;
+        told = link->last_error_kind();
+        return prompts.answer;
+    });
     DlgZR415 page(nullptr);
     choose(page, receiver.path, QStringLiteral("115200"));
     click(page, "connectButton");
-    IReaderWriter* link = get_s_IReaderWriter();
     if (!linkShownOpen(page))
         return {LinkOutcome::OpenFailed, link->last_error_kind(), prompts.shown.value(0).text};
     page.outputRows().at("GGA")->setChecked(1);
@@ -85,7 +92,7 @@ Report throughTheWindow(const QString& kind, const QStringList& options)
     if (!linkShownOpen(page)) {
         if (!QTest::qWaitFor([&] { return !prompts.shown.isEmpty(); }))
             return {LinkOutcome::Interrupted, LinkError::None, QStringLiteral("no warning shown")};
-        return {LinkOutcome::Lost, link->last_error_kind(), prompts.shown.value(0).text};
+        return {LinkOutcome::Lost, told, prompts.shown.value(0).text};
     }
     const LinkOutcome outcome = page.lastOutcomes().outcome();
     click(page, "breakButton");
