@@ -3,6 +3,7 @@
 #include "CliTexts.h"
 #include "CommandSentences.h"
 #include "NmeaList.h"
+#include "ObservedRates.h"
 
 #include <QDateTime>
 
@@ -43,6 +44,13 @@ UnitSession::UnitSession(UnitJob chosen, QObject* parent)
         else if (phase == Phase::Exchanging)
             unanswered();
     });
+    if (job.observeSeconds > 0) {
+        connect(&line, &ReceiverLink::bytesReceived, this,
+                [this](const QByteArray& bytes) { meter.addReceived(bytes); });
+        observing.setSingleShot(true);
+        observing.setTimerType(Qt::PreciseTimer);
+        connect(&observing, &QTimer::timeout, this, &UnitSession::observed);
+    }
 
     for (const std::string& sentence : job.sets)
         exchanges.push_back(
@@ -230,6 +238,12 @@ bool UnitSession::write(const std::string& sentence)
 
 void UnitSession::finishWithAnswers()
 {
+    // What the unit says it does is known now; what it does is measured next.
+    if (job.observeSeconds > 0 && observedFrom < 0) {
+        observedFrom = meter.now();
+        observing.start(static_cast<int>(job.observeSeconds * 1000));
+        return;
+    }
     outcome.verified = job.verify && !job.readRates;
     UnitResult::Outcome worst = UnitResult::Outcome::Ok;
     if (!outcome.mismatches.isEmpty())
@@ -239,6 +253,12 @@ void UnitSession::finishWithAnswers()
     if (!outcome.rejected.isEmpty())
         worst = worseOf(worst, UnitResult::Outcome::Rejected);
     finish(worst);
+}
+
+void UnitSession::observed()
+{
+    outcome.mismatches << ObservedRates::differences(job.wanted, meter, observedFrom, meter.now());
+    finishWithAnswers();
 }
 
 void UnitSession::interrupt()
@@ -252,6 +272,7 @@ void UnitSession::finish(UnitResult::Outcome result, const QString& error)
     if (phase == Phase::Done)
         return;
     phase = Phase::Done;
+    observing.stop();
     asking.cancel();
     line.close();
     outcome.outcome = result;
