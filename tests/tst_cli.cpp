@@ -951,8 +951,9 @@ void CliTest::monitorStartsAtASentenceAndEndsWithItsReader()
     QFETCH(QByteArray, before);
     PseudoTerminal line;
     QProcess pipeline;
-    pipeline.start(QStringLiteral("/bin/sh"),
-                   {"-c", "\"$0\" monitor \"$1\" | head -1", ZR415CTL_BINARY, line.devicePath()});
+    // --seconds only so that a monitor that outlives a failed test ends by itself.
+    pipeline.start(QStringLiteral("/bin/sh"), {"-c", "\"$0\" monitor \"$1\" --seconds 60 | head -1",
+                                               ZR415CTL_BINARY, line.devicePath()});
     QVERIFY(pipeline.waitForStarted(5000));
     // The monitor drops what came before it opened the line: offer the sentence until it ends.
     for (int tries = 0; tries < 200 && !pipeline.waitForFinished(50); ++tries)
