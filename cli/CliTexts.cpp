@@ -62,6 +62,25 @@ QString monitorLost(const QString& port, const QString& reason)
 {
     return QStringLiteral("%1 lost: %2").arg(port, reason);
 }
+QString monitorOutputFailed(const QString& reason)
+{
+    return QStringLiteral("cannot write the output: %1").arg(reason);
+}
+QString observedRate(const QString& key, const QString& want, const std::optional<QString>& got)
+{
+    if (!got)
+        return QStringLiteral("%1 wanted %2, too few arrive to measure").arg(key, want);
+    if (*got == QLatin1String("OFF"))
+        return QStringLiteral("%1 wanted %2, nothing arrives").arg(key, want);
+    return QStringLiteral("%1 wanted %2, arrives every %3 s").arg(key, want, *got);
+}
+QString observeTooShort(double given, double needed)
+{
+    return QStringLiteral("--observe %1 is too short to tell for the profile's rates: it needs at "
+                          "least %2 (three periods of the slowest, at least 3 s)")
+        .arg(given)
+        .arg(needed);
+}
 QString noSerialPorts()
 {
     return QStringLiteral("no serial ports found");
@@ -94,12 +113,12 @@ QString synopsis(const QString& command)
             "[--audit FILE]");
     if (command == QLatin1String("apply"))
         return QStringLiteral("apply   PROFILE PORT... [--baud RATE|auto] [--json] [--no-verify] "
-                              "[--audit FILE] [--parallel N]");
+                              "[--audit FILE] [--parallel N] [--observe SECONDS]");
     if (command == QLatin1String("reset"))
         return QStringLiteral(
             "reset   PORT... --yes [--baud RATE|auto] [--json] [--audit FILE] [--parallel N]");
     if (command == QLatin1String("monitor"))
-        return QStringLiteral("monitor PORT [--baud RATE] [--seconds N]");
+        return QStringLiteral("monitor PORT [--baud RATE] [--seconds N] [--rates [--json]]");
     return {};
 }
 QString commandHelp(const QString& command)
@@ -125,14 +144,18 @@ QString commandHelp(const QString& command)
             "PROFILE (as its save button writes it), then reads the rates back. Its port\n"
             "and query keys are ignored; its baud rate is tried first. A profile the window\n"
             "would change or send wrongly is refused and nothing is sent. All units run at\n"
-            "once, or N at a time with --parallel.");
+            "once, or N at a time with --parallel. --observe then listens to each unit\n"
+            "and compares every rate set with what arrives.");
     if (command == QLatin1String("reset"))
         return QStringLiteral("Restores the factory settings of each unit; refuses to run without "
                               "--yes.");
     if (command == QLatin1String("monitor"))
         return QStringLiteral(
             "Prints each line the unit sends, with its UTC time, until Ctrl-C or N\n"
-            "seconds. The speed is 115200 unless --baud names another.");
+            "seconds. The speed is 115200 unless --baud names another. With --rates it\n"
+            "measures instead (10 seconds unless --seconds says otherwise) and prints per\n"
+            "sentence how many arrived, their mean period, shortest and longest gap and\n"
+            "checksum errors.");
     return {};
 }
 QString optionHelp(const QString& option)
@@ -157,8 +180,17 @@ QString optionHelp(const QString& option)
         return QStringLiteral("  --parallel N      at most N units at once (default: all)\n");
     if (option == QLatin1String("yes"))
         return QStringLiteral("  --yes             confirm the factory reset\n");
+    if (option == QLatin1String("rates"))
+        return QStringLiteral(
+            "  --rates           measure the rate of each sentence, print a table\n");
+    if (option == QLatin1String("observe"))
+        return QStringLiteral(
+            "  --observe SECONDS after the read-back, listen that long; a rate more than\n"
+            "                    10 % off, silent when set, or arriving when set OFF is a\n"
+            "                    mismatch (at least three periods of the slowest rate set)\n");
     if (option == QLatin1String("seconds"))
-        return QStringLiteral("  --seconds N       stop after N seconds (default: at Ctrl-C)\n");
+        return QStringLiteral(
+            "  --seconds N       stop after N seconds (default: at Ctrl-C, 10 with --rates)\n");
     return {};
 }
 QString auditMoved(const QString& warning, const QString& path)
@@ -232,6 +264,16 @@ QString badSeconds(int most, const QString& value)
     return QStringLiteral("--seconds needs a number above 0 and at most %1, not '%2'")
         .arg(most)
         .arg(value);
+}
+QString badObserve(int most, const QString& value)
+{
+    return QStringLiteral("--observe needs a number of seconds above 0 and at most %1, not '%2'")
+        .arg(most)
+        .arg(value);
+}
+QString jsonNeedsRates()
+{
+    return QStringLiteral("--json goes with --rates: the lines are printed as they come");
 }
 QString takesNoPort(const QString& given)
 {

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // Every English text zr415ctl writes beyond its help, in one place. The window words the same
 // failures in Chinese, from the same LinkError kinds.
 namespace CliTexts {
@@ -20,6 +22,10 @@ QString interrupted();
 QString fromTool(const QString& message);
 QString monitorCannotOpen(const QString& reason);
 QString monitorLost(const QString& port, const QString& reason);
+QString monitorOutputFailed(const QString& reason);
+// A rate the stream does not keep; got is the period measured, "OFF" when nothing arrived.
+QString observedRate(const QString& key, const QString& want, const std::optional<QString>& got);
+QString observeTooShort(double given, double needed);
 QString noSerialPorts();
 QString badWait(const char* variable, const QString& value);
 QString ignoredProfileKeys(const QString& profile, const QStringList& keys);
@@ -44,6 +50,8 @@ QString badParallel(int most, const QString& value);
 QString seeHelp(const QString& command);
 QString fixedBaudHelp();
 QString badSeconds(int most, const QString& value);
+QString badObserve(int most, const QString& value);
+QString jsonNeedsRates();
 QString takesNoPort(const QString& given);
 QString needsPorts();
 QString resetNeedsYes();

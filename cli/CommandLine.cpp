@@ -31,13 +31,15 @@ const std::map<QString, CommandDefinition>& commands()
         {QStringLiteral("apply"),
          {Invocation::Command::Apply,
           {QStringLiteral("baud"), QStringLiteral("json"), QStringLiteral("no-verify"),
-           QStringLiteral("audit"), QStringLiteral("parallel")}}},
+           QStringLiteral("audit"), QStringLiteral("parallel"), QStringLiteral("observe")}}},
         {QStringLiteral("reset"),
          {Invocation::Command::Reset,
           {QStringLiteral("yes"), QStringLiteral("baud"), QStringLiteral("json"),
            QStringLiteral("audit"), QStringLiteral("parallel")}}},
         {QStringLiteral("monitor"),
-         {Invocation::Command::Monitor, {QStringLiteral("baud"), QStringLiteral("seconds")}}},
+         {Invocation::Command::Monitor,
+          {QStringLiteral("baud"), QStringLiteral("seconds"), QStringLiteral("rates"),
+           QStringLiteral("json")}}},
     };
     return table;
 }
@@ -50,6 +52,8 @@ QCommandLineOption optionNamed(const QString& name)
         return {name, QStringLiteral("audit file"), QStringLiteral("FILE")};
     if (name == QLatin1String("parallel") || name == QLatin1String("seconds"))
         return {name, name, QStringLiteral("N")};
+    if (name == QLatin1String("observe"))
+        return {name, name, QStringLiteral("SECONDS")};
     return QCommandLineOption(name);
 }
 
@@ -172,6 +176,12 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
         if (!positiveNumber(text, invocation.seconds) || invocation.seconds > maxSeconds)
             return fail(CliTexts::badSeconds(maxSeconds, text));
     }
+    invocation.rates = given("rates");
+    if (given("observe")) {
+        const QString text = parser.value(QStringLiteral("observe"));
+        if (!positiveNumber(text, invocation.observe) || invocation.observe > maxSeconds)
+            return fail(CliTexts::badObserve(maxSeconds, text));
+    }
 
     switch (invocation.command) {
     case Invocation::Command::Ports:
@@ -206,6 +216,10 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
         invocation.ports = positional;
         if (invocation.baud == 0)
             invocation.baud = 115200;
+        if (invocation.json && !invocation.rates)
+            return fail(CliTexts::jsonNeedsRates());
+        if (invocation.rates && invocation.seconds == 0)
+            invocation.seconds = 10;
         break;
     default:
         break;

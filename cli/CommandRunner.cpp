@@ -5,9 +5,11 @@
 #include "CommandSentences.h"
 #include "InterruptWatcher.h"
 #include "LineMonitor.h"
+#include "ObservedRates.h"
 #include "PortList.h"
 #include "Profile.h"
 #include "ProvisionRun.h"
+#include "RateReport.h"
 #include "ResultPrinter.h"
 #include "SettingsKeys.h"
 
@@ -16,6 +18,8 @@
 #include <QJsonDocument>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <optional>
 
 CommandRunner::CommandRunner(std::FILE* toOut, std::FILE* toErr) : out(toOut), err(toErr) {}
@@ -90,7 +94,8 @@ int CommandRunner::runPorts(const Invocation& invocation)
 int CommandRunner::runMonitor(const Invocation& invocation)
 {
     InterruptWatcher interrupts({SIGINT, SIGTERM, SIGHUP});
-    LineMonitor monitor(out);
+    LineMonitor monitor(out, nullptr,
+                        invocation.rates ? LineMonitor::Mode::Rates : LineMonitor::Mode::Lines);
     QString error;
     if (!monitor.start(invocation.ports.first(), invocation.baud, invocation.seconds, error)) {
         std::fprintf(err, "%s\n",
@@ -101,6 +106,15 @@ int CommandRunner::runMonitor(const Invocation& invocation)
     QObject::connect(&monitor, &LineMonitor::finished, &loop, &QEventLoop::quit);
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &monitor, &LineMonitor::stop);
     loop.exec();
+    if (invocation.rates) {
+        // What was measured until it stopped, also when it stopped early.
+        const RateReport report(invocation.ports.first(), monitor.listenedMs(), monitor.meter());
+        std::fputs(invocation.json
+                       ? QJsonDocument(report.toJson()).toJson(QJsonDocument::Compact).append('\n')
+                       : report.toText().toUtf8(),
+                   out);
+        std::fflush(out);
+    }
     if (interrupts.isInterrupted())
         return exitSignalled + interrupts.signalNumber();
     if (!monitor.failure().isEmpty()) {
@@ -109,6 +123,15 @@ int CommandRunner::runMonitor(const Invocation& invocation)
             CliTexts::fromTool(CliTexts::monitorLost(invocation.ports.first(), monitor.failure()))
                 .toUtf8()
                 .constData());
+        return exitUnitsFailed;
+    }
+    // A reader that stopped reading had what it wanted; any other failed write lost lines.
+    if (monitor.outputError() && monitor.outputError() != EPIPE) {
+        std::fprintf(err, "%s\n",
+                     CliTexts::fromTool(CliTexts::monitorOutputFailed(QString::fromLocal8Bit(
+                                            std::strerror(monitor.outputError()))))
+                         .toUtf8()
+                         .constData());
         return exitUnitsFailed;
     }
     return exitOk;
@@ -136,6 +159,11 @@ int CommandRunner::runUnits(const Invocation& invocation)
                                                                      profile->ignoredKeys()))
                          .toUtf8()
                          .constData());
+
+    if (profile && invocation.observe > 0 &&
+        invocation.observe < ObservedRates::secondsNeeded(profile->wantedRates()))
+        return refuse(CliTexts::observeTooShort(
+            invocation.observe, ObservedRates::secondsNeeded(profile->wantedRates())));
 
     AuditLog audit;
     const bool audited = invocation.command != Invocation::Command::Query;
@@ -170,6 +198,7 @@ int CommandRunner::runUnits(const Invocation& invocation)
         job.readRates = invocation.command == Invocation::Command::Query;
         job.ackMs = ackMs;
         job.probeMs = probeMs;
+        job.observeSeconds = invocation.observe;
         jobs.push_back(std::move(job));
     }
 

@@ -30,5 +30,7 @@ struct Invocation
     QString auditPath;      // empty: the default file
     int parallel = 0;       // 0: every unit at once
     double seconds = 0;     // monitor: 0 until Ctrl-C
+    bool rates = false;     // monitor: measure and print the table instead of the lines
+    double observe = 0;     // apply: seconds to listen after the read-back; 0 not at all
     QString helpText;       // Help: what to print
 };

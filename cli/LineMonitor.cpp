@@ -1,98 +1,121 @@
 #include "LineMonitor.h"
 
+#include "CliTexts.h"
 #include "ShownBytes.h"
 
 #include <QDateTime>
 
+#include <algorithm>
+#include <cerrno>
 #include <utility>
 
 namespace {
 // A stream without line ends is still shown, in pieces of this size.
 constexpr qsizetype maxLine = 4096;
+
+bool isHead(char c)
+{
+    return c == '$' || c == '!' || c == '@';
+}
 } // namespace
 
-LineMonitor::LineMonitor(std::FILE* toOut, QObject* parent) : QObject(parent), out(toOut)
+LineMonitor::LineMonitor(std::FILE* toOut, QObject* parent, Mode chosen)
+    : QObject(parent), out(toOut), mode(chosen)
 {
     deadline.setSingleShot(true);
+    // A coarse timer may end up to 5 % early: --seconds is what a rate is measured over.
+    deadline.setTimerType(Qt::PreciseTimer);
     connect(&deadline, &QTimer::timeout, this, &LineMonitor::stop);
-    connect(&port, &QSerialPort::readyRead, this, &LineMonitor::received);
-    connect(&port, &QSerialPort::errorOccurred, this, &LineMonitor::failed);
+    connect(&line, &ReceiverLink::bytesReceived, this, &LineMonitor::received);
+    connect(&line, &ReceiverLink::lost, this, &LineMonitor::lineLost);
 }
 
 bool LineMonitor::start(const QString& portName, unsigned baud, double seconds, QString& error)
 {
-    port.setPortName(portName);
-    opening = true;
-    const bool opened = port.open(QIODevice::ReadOnly);
-    const bool configured =
-        opened && port.setBaudRate(static_cast<qint32>(baud)) &&
-        port.setDataBits(QSerialPort::Data8) && port.setParity(QSerialPort::NoParity) &&
-        port.setStopBits(QSerialPort::OneStop) && port.setFlowControl(QSerialPort::NoFlowControl);
-    opening = false;
-    if (!configured) {
-        error = QStringLiteral("%1: %2").arg(portName, port.errorString());
-        port.close();
+    if (!line.open(portName, static_cast<qint32>(baud))) {
+        error = QStringLiteral("%1: %2").arg(
+            portName, CliTexts::linkReason(line.errorKind(), line.errorText()));
         return false;
     }
     // Bytes that waited in the line before we came are old: their arrival time is unknown.
-    port.clear(QSerialPort::Input);
+    line.clearInput();
+    atLineStart = false;
+    startedAt = endedAt = rates.now();
     if (seconds > 0)
         deadline.start(static_cast<int>(seconds * 1000));
     return true;
 }
 
-void LineMonitor::received()
+void LineMonitor::received(const QByteArray& bytes)
 {
-    partial += port.readAll();
-    for (;;) {
+    if (mode == Mode::Rates) {
+        rates.addReceived(bytes);
+        return;
+    }
+    partial += bytes;
+    if (!atLineStart) {
+        const auto start = std::find_if(partial.cbegin(), partial.cend(),
+                                        [](char c) { return isHead(c) || c == '\n' || c == '\r'; });
+        partial.remove(0, start - partial.cbegin());
+        atLineStart = !partial.isEmpty();
+    }
+    while (line.isOpen()) {
         qsizetype end = partial.indexOf('\n');
         if (end < 0 && partial.size() >= maxLine)
             end = maxLine - 1;
         if (end < 0)
             return;
-        QByteArray line = partial.left(end + 1);
+        QByteArray whole = partial.left(end + 1);
         partial.remove(0, end + 1);
-        print(line);
+        print(whole);
     }
 }
 
-void LineMonitor::print(QByteArray line)
+void LineMonitor::print(QByteArray text)
 {
-    while (line.endsWith('\n') || line.endsWith('\r'))
-        line.chop(1);
-    if (line.isEmpty())
+    while (text.endsWith('\n') || text.endsWith('\r'))
+        text.chop(1);
+    if (text.isEmpty() || writeError)
         return;
     const QByteArray stamp = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toUtf8();
-    std::fprintf(out, "%s  %s\n", stamp.constData(), shownBytes(line).toUtf8().constData());
-    std::fflush(out);
+    // Whoever reads us may stop reading (head -1): that ends the run, it does not hang it.
+    errno = 0;
+    if (std::fprintf(out, "%s  %s\n", stamp.constData(), shownBytes(text).toUtf8().constData()) <
+            0 ||
+        std::fflush(out) != 0) {
+        writeError = errno ? errno : EIO;
+        end();
+    }
 }
 
 void LineMonitor::end()
 {
-    // The unit's last words, even without their line end.
-    print(std::exchange(partial, {}));
-    port.close();
+    if (!line.isOpen())
+        return;
+    line.close();
     deadline.stop();
+    endedAt = rates.now();
+    // The unit's last words, even without their line end.
+    if (mode == Mode::Lines && atLineStart)
+        print(std::exchange(partial, {}));
     emit finished();
 }
 
-void LineMonitor::failed(QSerialPort::SerialPortError error)
+void LineMonitor::lineLost(LinkError kind, const QString& text)
 {
-    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError || opening ||
-        !port.isOpen())
-        return;
-    lostReason = port.errorString();
-    end();
+    lostReason = CliTexts::linkReason(kind, text);
+    endedAt = rates.now();
+    deadline.stop();
+    if (mode == Mode::Lines && atLineStart)
+        print(std::exchange(partial, {}));
+    emit finished();
 }
 
 void LineMonitor::stop()
 {
-    if (!port.isOpen())
+    if (!line.isOpen())
         return;
-    // Whatever the driver still holds belongs to this run; a zero wait only collects it.
-    port.waitForReadyRead(0);
-    if (!port.isOpen())
-        return; // it went away meanwhile, and was ended as lost
-    received();
+    // Whatever the driver still holds belongs to this run.
+    line.readPending();
     end();
 }

@@ -1,40 +1,61 @@
 #pragma once
 
+#include "RateMeter.h"
+#include "ReceiverLink.h"
+
 #include <QByteArray>
 #include <QObject>
-#include <QSerialPort>
 #include <QString>
 #include <QTimer>
 
 #include <cstdio>
 
-// Prints every line a unit sends, with the UTC time it arrived, until stopped.
+// Listens to a unit until stopped: prints every line it sends with the UTC time it arrived, or,
+// measuring, only feeds the rate meter. The line is the link engine's.
 class LineMonitor : public QObject
 {
     Q_OBJECT
 
 public:
-    LineMonitor(std::FILE* out, QObject* parent = nullptr);
+    enum class Mode
+    {
+        Lines,
+        Rates
+    };
+
+    LineMonitor(std::FILE* out, QObject* parent = nullptr, Mode mode = Mode::Lines);
 
     // False, with error, when the port cannot be opened at baud.
     bool start(const QString& portName, unsigned baud, double seconds, QString& error);
     void stop();
     // Why the line ended by itself (lost); empty when it was stopped.
     const QString& failure() const { return lostReason; }
+    // The errno of a failed write to out; EPIPE when its reader went away.
+    int outputError() const { return writeError; }
+    const RateMeter& meter() const { return rates; }
+    // Milliseconds between start and the end.
+    qint64 listenedMs() const { return endedAt - startedAt; }
 
 signals:
     void finished();
 
 private:
-    void received();
+    void received(const QByteArray& bytes);
     void print(QByteArray line);
     void end();
-    void failed(QSerialPort::SerialPortError error);
+    void lineLost(LinkError kind, const QString& text);
 
     std::FILE* out;
-    QSerialPort port;
+    Mode mode;
+    ReceiverLink line;
+    RateMeter rates;
     QTimer deadline;
     QByteArray partial;
     QString lostReason;
-    bool opening = false;
+    int writeError = 0;
+    // Bytes before the first line end or sentence head are the tail of a line cut off by the
+    // start: a reader of the first line must get a whole one.
+    bool atLineStart = false;
+    qint64 startedAt = 0;
+    qint64 endedAt = 0;
 };

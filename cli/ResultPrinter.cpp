@@ -1,5 +1,6 @@
 #include "ResultPrinter.h"
 
+#include "CliTexts.h"
 #include "NmeaList.h"
 #include "ShownBytes.h"
 
@@ -47,7 +48,9 @@ QString ResultPrinter::humanLine(const UnitResult& result)
     if (!result.unanswered.isEmpty())
         details << QStringLiteral("no answer: ") + result.unanswered.join(QStringLiteral(", "));
     for (const UnitResult::Mismatch& mismatch : result.mismatches)
-        details << QStringLiteral("%1 wanted %2, read back %3")
+        details << (mismatch.observed
+                        ? CliTexts::observedRate(mismatch.key, mismatch.want, mismatch.got)
+                        : QStringLiteral("%1 wanted %2, read back %3"))
                        .arg(mismatch.key, mismatch.want,
                             mismatch.got ? fromDevice(*mismatch.got) : QStringLiteral("nothing"));
     if (!result.ackOnly.isEmpty())

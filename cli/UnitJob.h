@@ -19,7 +19,8 @@ struct UnitJob
     std::vector<std::string> sets; // with CR LF, sent one at a time
     std::map<std::string, std::string> wanted; // sentence name -> rate read back afterwards
     bool verify = true;
-    bool readRates = false; // ask for every output rate (query)
-    int ackMs = 1000;       // wait for each answer; one retry after it
-    int probeMs = 300;      // wait at each speed while searching
+    bool readRates = false;    // ask for every output rate (query)
+    int ackMs = 1000;          // wait for each answer; one retry after it
+    int probeMs = 300;         // wait at each speed while searching
+    double observeSeconds = 0; // listen this long at the end and compare with wanted
 };

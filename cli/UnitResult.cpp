@@ -42,7 +42,8 @@ QJsonObject UnitResult::toJson() const
         mismatchList.append(QJsonObject{
             {QStringLiteral("key"), mismatch.key},
             {QStringLiteral("want"), mismatch.want},
-            {QStringLiteral("got"), mismatch.got ? QJsonValue(*mismatch.got) : QJsonValue()}});
+            {QStringLiteral("got"), mismatch.got ? QJsonValue(*mismatch.got) : QJsonValue()},
+            {QStringLiteral("observed"), mismatch.observed}});
     QJsonObject json{
         {QStringLiteral("command"), command},
         {QStringLiteral("port"), port},

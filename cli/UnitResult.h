@@ -22,6 +22,8 @@ struct UnitResult
         QString key;
         QString want;
         std::optional<QString> got; // none: the read-back went unanswered or was refused
+        // Measured on the stream rather than read back; got is then the period measured.
+        bool observed = false;
     };
 
     QString command; // query, set, apply, reset

@@ -3,6 +3,7 @@
 #include "CliTexts.h"
 #include "CommandSentences.h"
 #include "NmeaList.h"
+#include "ObservedRates.h"
 
 #include <QDateTime>
 
@@ -44,6 +45,13 @@ UnitSession::UnitSession(UnitJob chosen, QObject* parent)
         else if (phase == Phase::Exchanging)
             unanswered();
     });
+    if (job.observeSeconds > 0) {
+        connect(&line, &ReceiverLink::bytesReceived, this,
+                [this](const QByteArray& bytes) { meter.addReceived(bytes); });
+        observing.setSingleShot(true);
+        observing.setTimerType(Qt::PreciseTimer);
+        connect(&observing, &QTimer::timeout, this, &UnitSession::observed);
+    }
 
     for (const std::string& sentence : job.sets)
         exchanges.push_back(
@@ -235,6 +243,12 @@ bool UnitSession::write(const std::string& sentence)
 
 void UnitSession::finishWithAnswers()
 {
+    // What the unit says it does is known now; what it does is measured next.
+    if (job.observeSeconds > 0 && observedFrom < 0) {
+        observedFrom = meter.now();
+        observing.start(static_cast<int>(job.observeSeconds * 1000));
+        return;
+    }
     // Only rates read back equal count: silence or a refusal verifies nothing.
     const auto readBacks = std::count_if(exchanges.begin(), exchanges.end(), [](const Exchange& e) {
         return e.kind == Exchange::ReadBack;
@@ -250,6 +264,12 @@ void UnitSession::finishWithAnswers()
     finish(worst);
 }
 
+void UnitSession::observed()
+{
+    outcome.mismatches << ObservedRates::differences(job.wanted, meter, observedFrom, meter.now());
+    finishWithAnswers();
+}
+
 void UnitSession::interrupt()
 {
     if (phase != Phase::Done)
@@ -261,6 +281,7 @@ void UnitSession::finish(UnitResult::Outcome result, const QString& error)
     if (phase == Phase::Done)
         return;
     phase = Phase::Done;
+    observing.stop();
     asking.cancel();
     line.close();
     outcome.outcome = result;

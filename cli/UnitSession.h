@@ -1,12 +1,14 @@
 #pragma once
 
 #include "OneAtATime.h"
+#include "RateMeter.h"
 #include "ReceiverLink.h"
 #include "UnitJob.h"
 #include "UnitResult.h"
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 
 #include <vector>
 
@@ -66,6 +68,7 @@ private:
     bool write(const std::string& sentence);
     void finish(UnitResult::Outcome result, const QString& error = {});
     void finishWithAnswers();
+    void observed();
 
     UnitJob job;
     UnitResult outcome;
@@ -79,4 +82,7 @@ private:
     std::vector<Exchange> exchanges;
     std::size_t current = 0;
     std::ptrdiff_t readBackEqual = 0;
+    RateMeter meter;
+    QTimer observing;
+    qint64 observedFrom = -1;
 };

@@ -129,6 +129,15 @@ void ReceiverLink::clearInput()
     extractor.reset();
 }
 
+void ReceiverLink::readPending()
+{
+    // A zero wait only collects; an error meanwhile ends the line as lost.
+    if (port.isOpen())
+        port.waitForReadyRead(0);
+    if (port.isOpen())
+        received();
+}
+
 void ReceiverLink::received()
 {
     const QByteArray bytes = port.readAll();

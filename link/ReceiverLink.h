@@ -31,6 +31,8 @@ public:
     bool write(const QByteArray& bytes);
     // Drops what arrived but was not read, and any answer cut off in it.
     void clearInput();
+    // Reads what the driver already holds, without waiting: the last words before a close.
+    void readPending();
     // When on, received bytes are cut into "@" answers, reported by answersReceived.
     void setMatchAnswers(bool on) { matchAnswers = on; }
 

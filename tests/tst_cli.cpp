@@ -196,6 +196,12 @@ private slots:
     void portsListsTheExtraPathsThatExist();
     void monitorPrintsTimedLines();
     void monitorShowsOnlyWhatArrivesWhileItRuns();
+    void monitorStartsAtASentenceAndEndsWithItsReader_data();
+    void monitorStartsAtASentenceAndEndsWithItsReader();
+    void monitorRatesMeasuresEachSentence_data();
+    void monitorRatesMeasuresEachSentence();
+    void observeFindsRatesTheUnitDoesNotKeep_data();
+    void observeFindsRatesTheUnitDoesNotKeep();
 
 private:
     struct MixedRun
@@ -985,6 +991,126 @@ void CliTest::monitorShowsOnlyWhatArrivesWhileItRuns()
     QVERIFY2(!text.contains("STALE"), text.constData());
     QVERIFY2(text.contains("Z  $GPTXT,FRESH\\x1B\\\\\n"), text.constData());
     QVERIFY2(text.endsWith("Z  $GPTXT,TAI\n"), text.constData());
+}
+
+void CliTest::monitorStartsAtASentenceAndEndsWithItsReader_data()
+{
+    QTest::addColumn<QByteArray>("before"); // what precedes a whole sentence on the line
+    QTest::newRow("tail-of-a-cut-sentence") << QByteArray("A,12.5,M*4F\r\n");
+    QTest::newRow("junk-before-the-head") << QByteArray("\x07\xfe,GA");
+}
+
+void CliTest::monitorStartsAtASentenceAndEndsWithItsReader()
+{
+    QFETCH(QByteArray, before);
+    PseudoTerminal line;
+    QProcess pipeline;
+    // --seconds only so that a monitor that outlives a failed test ends by itself.
+    pipeline.start(QStringLiteral("/bin/sh"), {"-c", "\"$0\" monitor \"$1\" --seconds 60 | head -1",
+                                               ZR415CTL_BINARY, line.devicePath()});
+    QVERIFY(pipeline.waitForStarted(5000));
+    // The monitor drops what came before it opened the line: offer the sentence until it ends.
+    for (int tries = 0; tries < 200 && !pipeline.waitForFinished(50); ++tries)
+        line.write(before + "$GPGGA,whole*00\r\n");
+    QCOMPARE(pipeline.state(), QProcess::NotRunning);
+    const QByteArray first = pipeline.readAllStandardOutput();
+    QVERIFY2(first.endsWith("Z  $GPGGA,whole*00\n") && first.count('\n') == 1, first.constData());
+}
+
+void CliTest::monitorRatesMeasuresEachSentence_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<double>("period"); // 0: none arrives
+    QTest::newRow("GGA-every-0.2-s") << "GGA" << 0.2;
+    QTest::newRow("RMC-every-second") << "RMC" << 1.0;
+    QTest::newRow("GSV-off") << "GSV" << 0.0;
+}
+
+void CliTest::monitorRatesMeasuresEachSentence()
+{
+    QFETCH(QString, kind);
+    QFETCH(double, period);
+    static QJsonObject report;
+    static SimulatorProcess receiver({"--rates", "GGA=0.2,RMC=1"});
+    if (report.isEmpty()) {
+        const CtlRun run =
+            runCtl({"monitor", receiver.devicePath(), "--rates", "--seconds", "3.5", "--json"});
+        QCOMPARE(run.exitCode, 0);
+        report = QJsonDocument::fromJson(run.out).object();
+        QCOMPARE(report["port"].toString(), receiver.devicePath());
+        QVERIFY2(report["seconds"].toDouble() >= 3.5 && report["bytes"].toInt() > 0,
+                 run.out.constData());
+    }
+    const QJsonObject figures = report["rates"][kind].toObject();
+    if (period == 0) {
+        QCOMPARE(figures["count"].toInt(), 0);
+        QVERIFY(figures["period"].isNull());
+        return;
+    }
+    // The mean is within tolerance; single gaps move with the load of the machine.
+    const double mean = figures["period"].toDouble();
+    QVERIFY2(qAbs(mean - period) <= period * 0.1, qPrintable(QString::number(mean)));
+    QVERIFY(figures["min_gap"].toDouble() <= mean && mean <= figures["max_gap"].toDouble());
+    QVERIFY(qAbs(figures["count"].toInt() - 3.5 / period) <= 1.5);
+}
+
+void CliTest::observeFindsRatesTheUnitDoesNotKeep_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("want");
+    QTest::addColumn<QString>("got"); // a period within 10 %, OFF, or empty: no mismatch
+    QTest::newRow("keeps-its-old-rate") << "GNSS.NMEA.GGA"
+                                        << "0.2"
+                                        << "1";
+    QTest::newRow("still-sends-when-set-off") << "GNSS.NMEA.RMC"
+                                              << "OFF"
+                                              << "0.5";
+    QTest::newRow("silent-when-set") << "GNSS.NMEA.GSA"
+                                     << "0.5"
+                                     << "OFF";
+    QTest::newRow("honoured-rate-is-no-mismatch") << "GNSS.NMEA.GSV"
+                                                  << "1"
+                                                  << "";
+}
+
+void CliTest::observeFindsRatesTheUnitDoesNotKeep()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, want);
+    QFETCH(QString, got);
+    static std::optional<std::pair<CtlRun, QList<QJsonObject>>> once;
+    // Acknowledges every rate but keeps GGA, RMC and GSA as they were; only GSV changes.
+    static SimulatorProcess receiver({"--rates", "GGA=1,RMC=0.5", "--sticky", "GGA,RMC,GSA"});
+    if (!once) {
+        const QString profile = writeFile(scratch, "observe.ini",
+                                          "setGGA=1\nsetCommandGGA=0.2\nsetRMC=1\nsetCommandRMC="
+                                          "OFF\nsetGSA=1\nsetCommandGSA=0.5\nsetGSV=1\n"
+                                          "setCommandGSV=1\n");
+        const QString audit = scratch.filePath(QStringLiteral("observe.jsonl"));
+        const CtlRun run = runCtl({"apply", profile, receiver.devicePath(), "--no-verify", "--json",
+                                   "--observe", "3", "--audit", audit});
+        once.emplace(run, jsonLines(fileContent(audit)));
+    }
+    const auto& [run, audit] = *once;
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(audit.size(), 1);
+    for (const QJsonObject& result : {jsonLines(run.out).value(0), audit.first()}) {
+        QCOMPARE(result["result"].toString(), QStringLiteral("mismatch"));
+        QJsonObject found;
+        for (const QJsonValue& mismatch : result["mismatches"].toArray())
+            if (mismatch["key"].toString() == key)
+                found = mismatch.toObject();
+        QCOMPARE(found.isEmpty(), got.isEmpty());
+        if (got.isEmpty())
+            continue;
+        QVERIFY(found["observed"].toBool());
+        QCOMPARE(found["want"].toString(), want);
+        const QString measured = found["got"].toString();
+        QVERIFY2(got == QLatin1String("OFF")
+                     ? measured == got
+                     : qAbs(measured.toDouble() - got.toDouble()) <= got.toDouble() * 0.1,
+                 qPrintable(measured));
+    }
 }
 
 QTEST_MAIN(CliTest)

@@ -57,15 +57,16 @@ Simulator::Simulator(SimulatorOptions chosen)
 {
     for (const std::string& key : commaList(options.rejectedKeys))
         state.reject(key);
-    for (const std::string& key : commaList(options.stickyKeys))
-        state.stick(key);
-    state.setNoAck(options.noAck);
     for (const std::string& item : commaList(options.initialRates)) {
         const std::size_t equals = item.find('=');
         if (equals != std::string::npos)
             state.handle("#KVT,,SET,GNSS.NMEA." + item.substr(0, equals) + "," +
                          item.substr(equals + 1));
     }
+    // After the initial rates: a sticky key keeps the rate it starts with.
+    for (const std::string& key : commaList(options.stickyKeys))
+        state.stick(key);
+    state.setNoAck(options.noAck);
 }
 
 Simulator::~Simulator()
