@@ -53,7 +53,15 @@ LinkError ReceiverLink::openFailureOf(const QString& portName, QSerialPort::Seri
         }
     }
     const bool terminal = ::isatty(probe) == 1;
+    // The port holds its lock file open beside the line: with one descriptor left, the probe
+    // gets it, yet the port did not.
+    const int spare = ::fcntl(probe, F_DUPFD_CLOEXEC, 0);
+    const bool outOfFiles = spare < 0 && (errno == EMFILE || errno == ENFILE);
+    if (spare >= 0)
+        ::close(spare);
     ::close(probe);
+    if (outOfFiles)
+        return LinkError::TooManyFiles;
     if (!terminal)
         return LinkError::NotSerial;
     // This user may open the device, yet the port refused: another program holds it (its lock
@@ -125,6 +133,12 @@ void ReceiverLink::clearInput()
     port.clear(QSerialPort::Input);
     port.readAll();
     extractor.reset();
+}
+
+void ReceiverLink::readPending()
+{
+    if (port.isOpen())
+        port.waitForReadyRead(0);
 }
 
 void ReceiverLink::received()
