@@ -31,6 +31,8 @@ public:
     bool write(const QByteArray& bytes);
     // Drops what arrived but was not read, and any answer cut off in it.
     void clearInput();
+    // Reads, without waiting, what the system holds for the line but has not reported yet.
+    void readPending();
     // When on, received bytes are cut into "@" answers, reported by answersReceived.
     void setMatchAnswers(bool on) { matchAnswers = on; }
 
