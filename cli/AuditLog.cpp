@@ -69,8 +69,43 @@ AuditLog::AuditLog()
 
 AuditLog::~AuditLog()
 {
+    if (syncer.joinable()) {
+        {
+            const std::lock_guard<std::mutex> lock(syncMutex);
+            closing = true;
+        }
+        syncChanged.notify_all();
+        syncer.join();
+    }
     if (fd >= 0)
         ::close(fd);
+}
+
+void AuditLog::syncInBackground()
+{
+    std::unique_lock<std::mutex> lock(syncMutex);
+    for (;;) {
+        syncChanged.wait(lock, [this] { return closing || synced < appended; });
+        if (synced == appended)
+            return;
+        const unsigned long covered = appended;
+        lock.unlock();
+        const bool ok = ::fsync(fd) == 0;
+        const QString why = ok ? QString() : systemError();
+        lock.lock();
+        if (!ok && syncError.isEmpty())
+            syncError = QStringLiteral("cannot flush audit file %1: %2").arg(filePath, why);
+        synced = covered;
+        syncChanged.notify_all();
+    }
+}
+
+bool AuditLog::flush(QString& error)
+{
+    std::unique_lock<std::mutex> lock(syncMutex);
+    syncChanged.wait(lock, [this] { return synced == appended; });
+    error = syncError;
+    return syncError.isEmpty();
 }
 
 QString AuditLog::chooseFolder(const QString& logFolder)
@@ -158,10 +193,16 @@ bool AuditLog::append(QJsonObject record, QString& error)
                           .arg(filePath,
                                written == 0 ? QStringLiteral("nothing written") : systemError());
     }
-    if (failure.isEmpty() && ::fsync(fd) != 0)
-        failure = QStringLiteral("cannot flush audit file %1: %2").arg(filePath, systemError());
-    if (failure.isEmpty())
+    if (failure.isEmpty()) {
+        {
+            const std::lock_guard<std::mutex> guard(syncMutex);
+            ++appended;
+        }
+        if (!syncer.joinable())
+            syncer = std::thread(&AuditLog::syncInBackground, this);
+        syncChanged.notify_all();
         return true;
+    }
     // Half a record would break every line after it: take back what this append wrote.
     if (::ftruncate(fd, before.st_size) != 0)
         failure += QStringLiteral("; a partial record may remain: %1").arg(systemError());

@@ -4,9 +4,15 @@
 #include <QString>
 #include <QStringList>
 
-// The provisioning record: one JSON line per unit, appended and forced to disk before the next,
-// never rewritten, so a crash loses no finished unit's record. A record that cannot be written
-// whole is taken back, so the file stays one JSON object per line even on a full disk.
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+// The provisioning record: one JSON line per unit, appended at once and never rewritten, so a
+// crash of the program loses no finished unit's record. Forcing it to disk waits for the disk,
+// so that runs beside the units (one sync for all records written meanwhile), and flush() waits
+// for it before the run ends. A record that cannot be written whole is taken back, so the file
+// stays one JSON object per line even on a full disk.
 class AuditLog
 {
 public:
@@ -22,6 +28,8 @@ public:
     bool openDefault(QString& error, QStringList& warnings);
     // Adds run, user, host and version to record and appends it as one line.
     bool append(QJsonObject record, QString& error);
+    // Waits until every record appended is on disk; false, with the reason, when one may not be.
+    bool flush(QString& error);
     const QString& path() const { return filePath; }
 
     // The log folder beside the program when it is or can be made writable, then the state
@@ -32,7 +40,16 @@ public:
     static QString chooseFolder(const QString& logFolder);
 
 private:
+    void syncInBackground();
+
     int fd = -1;
     QString filePath;
     QJsonObject stamp; // the same on every record of this run
+    std::mutex syncMutex;
+    std::condition_variable syncChanged;
+    std::thread syncer;
+    unsigned long appended = 0; // records written
+    unsigned long synced = 0;   // of those, the ones a sync has covered
+    bool closing = false;
+    QString syncError;
 };

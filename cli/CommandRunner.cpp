@@ -242,6 +242,11 @@ int CommandRunner::runUnits(const Invocation& invocation)
     run.start();
     if (run.done() < run.total())
         loop.exec();
+    QString flushError;
+    if (audited && !audit.flush(flushError)) {
+        std::fprintf(err, "%s\n", CliTexts::fromTool(flushError).toUtf8().constData());
+        unrecorded = run.done();
+    }
     printer.finish(unrecorded, audit.path());
     if (interrupts.isInterrupted())
         return exitSignalled + interrupts.signalNumber();

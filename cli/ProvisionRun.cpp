@@ -19,14 +19,26 @@ void ProvisionRun::start()
 
 void ProvisionRun::launchMore()
 {
-    while (!stopping && nextJob < jobs.size() &&
-           (limit == 0 || static_cast<int>(running.size()) < limit)) {
-        auto* session = new UnitSession(jobs[nextJob++], this);
-        connect(session, &UnitSession::finished, this, &ProvisionRun::unitDone);
-        running.push_back(session);
-        // Started from the loop, so a unit that fails at once cannot finish inside this one.
-        QMetaObject::invokeMethod(session, &UnitSession::start, Qt::QueuedConnection);
-    }
+    if (launchPending || stopping || nextJob >= jobs.size() ||
+        (limit != 0 && static_cast<int>(running.size()) >= limit))
+        return;
+    // One unit per pass of the loop: opening a port costs milliseconds (its lock file is synced
+    // to disk), and the answers of the units already running must not wait behind hundreds of
+    // opens. Started from the loop, so a unit that fails at once cannot finish inside this one.
+    launchPending = true;
+    QMetaObject::invokeMethod(this, &ProvisionRun::launchOne, Qt::QueuedConnection);
+}
+
+void ProvisionRun::launchOne()
+{
+    launchPending = false;
+    if (stopping || nextJob >= jobs.size())
+        return;
+    auto* session = new UnitSession(jobs[nextJob++], this);
+    connect(session, &UnitSession::finished, this, &ProvisionRun::unitDone);
+    running.push_back(session);
+    session->start();
+    launchMore();
 }
 
 void ProvisionRun::unitDone(UnitSession* session)

@@ -31,6 +31,7 @@ signals:
 
 private:
     void launchMore();
+    void launchOne();
     void unitDone(UnitSession* session);
 
     std::vector<UnitJob> jobs;
@@ -39,4 +40,5 @@ private:
     std::size_t nextJob = 0;
     int finishedCount = 0;
     bool stopping = false;
+    bool launchPending = false;
 };

@@ -31,6 +31,7 @@ UnitSession::UnitSession(UnitJob chosen, QObject* parent)
     outcome.ignoredKeys = job.ignoredKeys;
     outcome.baudSearched = job.searchBaud && job.bauds.size() > 1;
     line.setMatchAnswers(true);
+    asking.setCollector([this] { line.readPending(); });
     connect(&line, &ReceiverLink::answersReceived, &asking, &OneAtATime::acknowledge);
     connect(&line, &ReceiverLink::lost, this, &UnitSession::lineLost);
     connect(&asking, &OneAtATime::answered, this, [this](bool ok, const std::string& value) {

@@ -10,6 +10,7 @@ bool OneAtATime::ask(const std::string& text, int wait, int tries)
 {
     timer.stop();
     asked.clear();
+    ++question;
     sentence = text;
     waitMs = wait;
     triesLeft = tries - 1;
@@ -27,6 +28,7 @@ void OneAtATime::acknowledge(const std::vector<ReplyAcknowledgement>& answers)
             continue;
         timer.stop();
         asked.clear();
+        ++question;
         emit answered(answer.ok, answer.value);
         return;
     }
@@ -36,10 +38,17 @@ void OneAtATime::cancel()
 {
     timer.stop();
     asked.clear();
+    ++question;
 }
 
 void OneAtATime::timedOut()
 {
+    if (collect) {
+        const unsigned waitingFor = question;
+        collect();
+        if (question != waitingFor)
+            return;
+    }
     if (triesLeft > 0) {
         --triesLeft;
         if (!write(sentence)) {

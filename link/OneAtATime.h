@@ -18,7 +18,13 @@ class OneAtATime : public QObject
 
 public:
     using Writer = std::function<bool(const std::string& sentence)>;
+    // Hands over what the line has received but not yet delivered.
+    using Collector = std::function<void()>;
     explicit OneAtATime(Writer writer, QObject* parent = nullptr);
+
+    // Asked when a wait ends, so an answer that arrived while the event loop was busy elsewhere
+    // still counts.
+    void setCollector(Collector collector) { collect = std::move(collector); }
 
     // False when the sentence could not be written; nothing is waited for then.
     bool ask(const std::string& sentence, int waitMs, int tries = 2);
@@ -36,6 +42,8 @@ private:
     void timedOut();
 
     Writer write;
+    Collector collect;
+    unsigned question = 0; // changes whenever the sentence in flight is settled or replaced
     CommandOutcomes asked; // the one sentence in flight
     std::string sentence;
     int waitMs = 0;

@@ -51,7 +51,15 @@ LinkError ReceiverLink::openFailureOf(const QString& portName, QSerialPort::Seri
         }
     }
     const bool terminal = ::isatty(probe) == 1;
+    // The port holds its lock file open beside the line: with one descriptor left, the probe
+    // gets it, yet the port did not.
+    const int spare = ::fcntl(probe, F_DUPFD_CLOEXEC, 0);
+    const bool outOfFiles = spare < 0 && (errno == EMFILE || errno == ENFILE);
+    if (spare >= 0)
+        ::close(spare);
     ::close(probe);
+    if (outOfFiles)
+        return LinkError::TooManyFiles;
     // A character device that is no terminal (/dev/null) refuses every speed: that it is no
     // serial line is the reason.
     if (!terminal)
