@@ -5,7 +5,6 @@
 #include "CommandRunner.h"
 #include "DlgZR415.h"
 #include "LineMonitor.h"
-#include "LineSettings.h"
 #include "PageProbe.h"
 #include "Profile.h"
 #include "PromptRecorder.h"
@@ -178,8 +177,6 @@ private slots:
     void summaryCountsOutcomesInOrder();
     void auditFallsBackToTheStateFolder();
 
-    void lineSettingsReadWhatThePortSet_data();
-    void lineSettingsReadWhatThePortSet();
     void unitReceivesExactlyThePagesBytes_data();
     void unitReceivesExactlyThePagesBytes();
     void profileErrorsSendNothingAndExitTwo_data();
@@ -525,55 +522,6 @@ void CliTest::auditFallsBackToTheStateFolder()
     QFile victim(scratch.filePath(QStringLiteral("victim")));
     QVERIFY(victim.open(QIODevice::ReadOnly));
     QCOMPARE(victim.readAll(), QByteArray("kept"));
-}
-
-void CliTest::lineSettingsReadWhatThePortSet_data()
-{
-    QTest::addColumn<int>("baud");
-    QTest::addColumn<int>("dataBits");
-    QTest::addColumn<bool>("parity");
-    QTest::addColumn<int>("stopBits");
-    QTest::addColumn<bool>("hardwareFlow");
-    QTest::newRow("9600-8n1") << 9600 << 8 << false << 1 << false;
-    QTest::newRow("115200-8n1") << 115200 << 8 << false << 1 << false;
-    // Outside the table of standard speeds: only the kernel's own number tells them apart.
-    QTest::newRow("14400-8n1") << 14400 << 8 << false << 1 << false;
-    QTest::newRow("128000-8n1") << 128000 << 8 << false << 1 << false;
-    QTest::newRow("256000-8n1") << 256000 << 8 << false << 1 << false;
-    // A pseudo-terminal keeps 8 bits without parity whatever it is told; the rest it keeps.
-    QTest::newRow("56000-8n2-rtscts") << 56000 << 8 << false << 2 << true;
-}
-
-void CliTest::lineSettingsReadWhatThePortSet()
-{
-    QFETCH(int, baud);
-    QFETCH(int, dataBits);
-    QFETCH(bool, parity);
-    QFETCH(int, stopBits);
-    QFETCH(bool, hardwareFlow);
-    PseudoTerminal line;
-    QSerialPort port(line.devicePath());
-    QVERIFY(port.open(QIODevice::ReadWrite));
-    QVERIFY(port.setBaudRate(baud));
-    QVERIFY(port.setDataBits(static_cast<QSerialPort::DataBits>(dataBits)));
-    QVERIFY(port.setParity(parity ? QSerialPort::EvenParity : QSerialPort::NoParity));
-    QVERIFY(port.setStopBits(stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop));
-    QVERIFY(port.setFlowControl(hardwareFlow ? QSerialPort::HardwareControl
-                                             : QSerialPort::NoFlowControl));
-    // Read through a descriptor of its own, as the simulator reads its end of the line.
-    const int device = ::open(line.devicePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
-    QVERIFY(device >= 0);
-    LineSettings settings{};
-    const bool read = readLineSettings(device, settings);
-    ::close(device);
-    QVERIFY(read);
-    QCOMPARE(settings.baud, unsigned(baud));
-    QCOMPARE(settings.dataBits, dataBits);
-    QCOMPARE(settings.parity, parity);
-    QCOMPARE(settings.stopBits, stopBits);
-    QCOMPARE(settings.hardwareFlow, hardwareFlow);
-    LineSettings none{};
-    QVERIFY(!readLineSettings(-1, none));
 }
 
 void CliTest::unitReceivesExactlyThePagesBytes_data()
