@@ -193,6 +193,8 @@ void DlgZR415::linkLost(const QString& reason)
         return;
     readerWriter->set_link_lost_handler(nullptr);
     readerWriter->set_write_failed_handler(nullptr);
+    // Only an action cut off by the loss is told with it; one settled before is old news.
+    const bool cutOff = !lastOutcomes().settled();
     abandonOutcomes();
     linkOpen = false;
     waitingForReturn = true;
@@ -200,7 +202,7 @@ void DlgZR415::linkLost(const QString& reason)
     const QString message = OperatorMessages::linkLost(
         openPortText, OperatorMessages::linkReason(readerWriter->last_error_kind(), reason));
     QStringList statusParts{message};
-    if (!lastOutcomes().empty())
+    if (cutOff)
         statusParts << OperatorMessages::outcomes(lastOutcomes());
     statusParts << OperatorMessages::waitingForReceiver();
     const QString statusText = OperatorMessages::joined(statusParts);

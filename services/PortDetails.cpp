@@ -77,7 +77,13 @@ QList<PortDetails> PortDetails::present()
 
 bool PortDetails::sameDeviceAs(const PortDetails& other) const
 {
-    return path == other.path || (!byId.isEmpty() && byId == other.byId) ||
+    // A device that says who it is must say the same: another adapter plugged in under the old
+    // name is not the receiver. The bare path counts only where neither side says anything.
+    const bool toldWho = !byId.isEmpty() || !serialNumber.isEmpty() || !other.byId.isEmpty() ||
+                         !other.serialNumber.isEmpty();
+    if (!toldWho)
+        return path == other.path;
+    return (!byId.isEmpty() && byId == other.byId) ||
            (!serialNumber.isEmpty() && serialNumber == other.serialNumber);
 }
 
