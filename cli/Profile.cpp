@@ -22,6 +22,12 @@
 #include <unistd.h>
 
 namespace {
+// What the operator typed, as a terminal may safely show it.
+QString shown(const QString& text)
+{
+    return shownBytes(text.toUtf8());
+}
+
 const std::string allName = "NMEA"; // the settings name of the row for every sentence at once
 
 bool isWholeNumber(const std::string& text)
@@ -256,7 +262,7 @@ std::optional<Profile> Profile::fromAssignments(const QStringList& assignments, 
         const QString name = assignment.left(equals).trimmed().toUpper();
         const QString value = equals < 0 ? QString() : assignment.mid(equals + 1).trimmed();
         if (seen.contains(name)) {
-            errors << QStringLiteral("%1: given twice").arg(name);
+            errors << QStringLiteral("%1: given twice").arg(shown(name));
             continue;
         }
         seen << name;
@@ -269,7 +275,7 @@ std::optional<Profile> Profile::fromAssignments(const QStringList& assignments, 
                                          : value.toStdString();
             if (equals < 0 || !SettingsKeys::isRate(rate)) {
                 errors << QStringLiteral("%1=%2: not an output rate; allowed: %3")
-                              .arg(name, value, allowedRates());
+                              .arg(shown(name), shown(value), allowedRates());
                 continue;
             }
             const std::string key = nmeaList[sentence].toStdString();
@@ -278,7 +284,7 @@ std::optional<Profile> Profile::fromAssignments(const QStringList& assignments, 
         } else if (name == QLatin1String("SBAS")) {
             const QString state = value.toLower();
             if (state != QLatin1String("on") && state != QLatin1String("off")) {
-                errors << QStringLiteral("SBAS=%1: allowed: on, off").arg(value);
+                errors << QStringLiteral("SBAS=%1: allowed: on, off").arg(shown(value));
                 continue;
             }
             dic_set_value(&raw, "sbas", "%d", state == QLatin1String("on") ? 1 : 0);
@@ -288,14 +294,15 @@ std::optional<Profile> Profile::fromAssignments(const QStringList& assignments, 
             const auto found =
                 std::find(prefixes.begin(), prefixes.end(), value.toUpper().toStdString());
             if (found == prefixes.end()) {
-                errors << QStringLiteral("HDT-TALKER=%1: allowed: %2").arg(value, joined(prefixes));
+                errors << QStringLiteral("HDT-TALKER=%1: allowed: %2")
+                              .arg(shown(value), joined(prefixes));
                 continue;
             }
             dic_set_value(&raw, "useHdtPrefix", "1");
             dic_set_value(&raw, "hdtPrefix", "%d", static_cast<int>(found - prefixes.begin()));
         } else if (name == QLatin1String("CLEAN")) {
             if (equals >= 0) {
-                errors << QStringLiteral("%1: CLEAN takes no value").arg(assignment);
+                errors << QStringLiteral("%1: CLEAN takes no value").arg(shown(assignment));
                 continue;
             }
             dic_set_value(&raw, "clean", "1");

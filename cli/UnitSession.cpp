@@ -254,7 +254,7 @@ void UnitSession::finishWithAnswers()
     const auto readBacks = std::count_if(exchanges.begin(), exchanges.end(), [](const Exchange& e) {
         return e.kind == Exchange::ReadBack;
     });
-    outcome.verified = job.verify && !job.readRates && readBackEqual == readBacks;
+    outcome.verified = job.verify && !job.readRates && readBacks > 0 && readBackEqual == readBacks;
     UnitResult::Outcome worst = UnitResult::Outcome::Ok;
     if (!outcome.mismatches.isEmpty())
         worst = worseOf(worst, UnitResult::Outcome::Mismatch);

@@ -407,6 +407,8 @@ void CliTest::assignmentsBecomeSentencesInSubmitOrder_data()
     QTest::newRow("talker-unknown") << QStringList{"HDT-TALKER=GL"} << QByteArray();
     QTest::newRow("sbas-yes") << QStringList{"SBAS=yes"} << QByteArray();
     QTest::newRow("twice") << QStringList{"GGA=1", "gga=2"} << QByteArray();
+    QTest::newRow("terminal-escape-in-value")
+        << QStringList{"SBAS=\x1b]0;owned\x07on", "HDT-TALKER=\x1b[2J"} << QByteArray();
 }
 
 void CliTest::assignmentsBecomeSentencesInSubmitOrder()
@@ -418,6 +420,10 @@ void CliTest::assignmentsBecomeSentencesInSubmitOrder()
     if (expected.isEmpty()) {
         QVERIFY(!profile);
         QVERIFY(!error.isEmpty());
+        // What the operator typed comes back without a byte that could steer the terminal.
+        for (const QChar c : error)
+            QVERIFY2(c == QLatin1Char('\n') || (c.unicode() >= 0x20 && c.unicode() != 0x7f),
+                     qPrintable(error.toUtf8().toHex()));
         return;
     }
     QVERIFY2(profile, qPrintable(error));

@@ -82,6 +82,11 @@ void FleetTest::unitsBeyondTheLimitAreToldTooManyOpenFiles_data()
 
 void FleetTest::unitsBeyondTheLimitAreToldTooManyOpenFiles()
 {
+#if defined(__SANITIZE_ADDRESS__)
+    // UndefinedBehaviorSanitizer tests memory through a pipe of its own before it trusts a
+    // vtable; with no descriptor left it takes a sound object for a broken one.
+    QSKIP("the sanitizers need file descriptors that this test takes away");
+#endif
     QFETCH(int, limit);
     QFETCH(bool, json);
     std::vector<std::unique_ptr<SimulatorProcess>> simulators;
