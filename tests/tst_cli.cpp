@@ -183,6 +183,8 @@ private slots:
     void profileErrorsSendNothingAndExitTwo();
     void everyResultClassInOneRun_data();
     void everyResultClassInOneRun();
+    void verifiedOnlyWhenARateWasReadBack_data();
+    void verifiedOnlyWhenARateWasReadBack();
     void silenceIsUnansweredNotMismatch_data();
     void silenceIsUnansweredNotMismatch();
     void searchFindsAReceiverThatAnswersLate_data();
@@ -749,6 +751,29 @@ void CliTest::everyResultClassInOneRun()
     }
     QCOMPARE(records, 1);
     QCOMPARE(run.audit.size(), run.portByName.size());
+}
+
+void CliTest::verifiedOnlyWhenARateWasReadBack_data()
+{
+    QTest::addColumn<QStringList>("settings");
+    QTest::addColumn<bool>("verified");
+    QTest::newRow("rate-read-back") << QStringList{"GGA=1"} << true;
+    // Switches cannot be read back: acknowledged, yet nothing was verified.
+    QTest::newRow("switches-only") << QStringList{"SBAS=on", "CLEAN"} << false;
+}
+
+void CliTest::verifiedOnlyWhenARateWasReadBack()
+{
+    QFETCH(QStringList, settings);
+    QFETCH(bool, verified);
+    SimulatorProcess receiver;
+    const CtlRun run = runCtl(QStringList{"set", receiver.devicePath(), "--json", "--audit",
+                                          scratch.filePath(QStringLiteral("verified.jsonl"))} +
+                              settings);
+    QCOMPARE(run.exitCode, 0);
+    const QList<QJsonObject> results = jsonLines(run.out);
+    QCOMPARE(results.size(), 1);
+    QCOMPARE(results[0]["verified"].toBool(), verified);
 }
 
 void CliTest::silenceIsUnansweredNotMismatch_data()
