@@ -50,6 +50,10 @@ QString interrupted()
 {
     return QStringLiteral("stopped by Ctrl-C");
 }
+QString unexpectedSerial()
+{
+    return QStringLiteral("serial number not among --expect-serial; nothing was set");
+}
 QString fromTool(const QString& message)
 {
     return QStringLiteral("zr415ctl: ") + message;
@@ -106,17 +110,20 @@ QString synopsis(const QString& command)
     if (command == QLatin1String("ports"))
         return QStringLiteral("ports   [--json]");
     if (command == QLatin1String("query"))
-        return QStringLiteral("query   PORT... [--baud RATE|auto] [--json] [--parallel N]");
+        return QStringLiteral("query   PORT... [--baud RATE|auto] [--json] [--parallel N] "
+                              "[--profile FILE [--force]]");
     if (command == QLatin1String("set"))
         return QStringLiteral(
-            "set     PORT NAME=VALUE... [--baud RATE|auto] [--json] [--no-verify] "
-            "[--audit FILE]");
+            "set     PORT NAME=VALUE... | PORT... -- NAME=VALUE... [--baud RATE|auto] [--json] "
+            "[--no-verify] [--audit FILE|--no-audit] [--parallel N] [--expect-serial SN[,SN...]]");
     if (command == QLatin1String("apply"))
         return QStringLiteral("apply   PROFILE PORT... [--baud RATE|auto] [--json] [--no-verify] "
-                              "[--audit FILE] [--parallel N] [--observe SECONDS]");
+                              "[--audit FILE|--no-audit] [--parallel N] [--observe SECONDS] "
+                              "[--expect-serial SN[,SN...]] [--check]");
     if (command == QLatin1String("reset"))
-        return QStringLiteral(
-            "reset   PORT... --yes [--baud RATE|auto] [--json] [--audit FILE] [--parallel N]");
+        return QStringLiteral("reset   PORT... --yes [--baud RATE|auto] [--json] "
+                              "[--audit FILE|--no-audit] [--parallel N] "
+                              "[--expect-serial SN[,SN...]]");
     if (command == QLatin1String("monitor"))
         return QStringLiteral("monitor PORT [--baud RATE] [--seconds N] [--rates [--json]]");
     return {};
@@ -130,10 +137,15 @@ QString commandHelp(const QString& command)
             "then the paths of ZR415_EXTRA_PORTS that exist. --json prints one\n"
             "array of the same fields.");
     if (command == QLatin1String("query"))
-        return QStringLiteral("Reads the serial number and the ten output rates of each unit.");
+        return QStringLiteral(
+            "Reads the serial number and the ten output rates of each unit. With --profile\n"
+            "it also writes the unit's state as a settings file that apply takes: every\n"
+            "rate as read, the speed it answered at, and for what cannot be read (SBAS,\n"
+            "the HDT talker, the clear order, the query keys) what a missing key reads as.");
     if (command == QLatin1String("set"))
         return QStringLiteral(
-            "Sets outputs of one unit, in the order the window's submit button uses.\n"
+            "Sets outputs of one unit, in the order the window's submit button uses, or of\n"
+            "several: name the ports, then --, then the settings (options before the --).\n"
             "NAME is case-insensitive: GGA ZDA GST GSV GSA GLL RMC VTG GRS HDT or ALL =\n"
             "OFF 0.02 0.05 0.1 0.2 0.5 1 2 5 10 15 30 60; SBAS=on|off; HDT-TALKER=HE|GP|GN;\n"
             "CLEAN (no value) clears the stored satellite data. SBAS is sent only when named.\n"
@@ -145,7 +157,8 @@ QString commandHelp(const QString& command)
             "and query keys are ignored; its baud rate is tried first. A profile the window\n"
             "would change or send wrongly is refused and nothing is sent. All units run at\n"
             "once, or N at a time with --parallel. --observe then listens to each unit\n"
-            "and compares every rate set with what arrives.");
+            "and compares every rate set with what arrives. --check sends nothing: it\n"
+            "reads each unit's rates and lists what the profile would change.");
     if (command == QLatin1String("reset"))
         return QStringLiteral("Restores the factory settings of each unit; refuses to run without "
                               "--yes.");
@@ -188,6 +201,25 @@ QString optionHelp(const QString& option)
             "  --observe SECONDS after the read-back, listen that long; a rate more than\n"
             "                    10 % off, silent when set, or arriving when set OFF is a\n"
             "                    mismatch (at least three periods of the slowest rate set)\n");
+    if (option == QLatin1String("no-audit"))
+        return QStringLiteral("  --no-audit        write no audit record (the summary says so)\n");
+    if (option == QLatin1String("expect-serial"))
+        return QStringLiteral(
+            "  --expect-serial SN[,SN...]\n"
+            "                    only units with one of these serial numbers are changed; any\n"
+            "                    other ends as unexpected-serial and is sent no SET\n");
+    if (option == QLatin1String("check"))
+        return QStringLiteral(
+            "  --check           send no SET and write no audit record; read each unit's\n"
+            "                    rates and list per unit what would change (SBAS, talker\n"
+            "                    and clear cannot be read: from \"unknown\"); exit 0 when\n"
+            "                    no rate of any unit would change\n");
+    if (option == QLatin1String("profile"))
+        return QStringLiteral(
+            "  --profile FILE    write the unit's state to FILE as a profile for apply; never\n"
+            "                    through a symbolic link\n");
+    if (option == QLatin1String("force"))
+        return QStringLiteral("  --force           let --profile replace an existing file\n");
     if (option == QLatin1String("seconds"))
         return QStringLiteral(
             "  --seconds N       stop after N seconds (default: at Ctrl-C, 10 with --rates)\n");
@@ -204,7 +236,7 @@ QString environmentHelp()
         "ZR415CTL_PROBE_MS (wait at each speed while searching, default 300 ms),\n"
         "ZR415_EXTRA_PORTS (more port paths, separated by ':').\n"
         "Exit status: 0 every unit ok, 1 some unit not ok, 2 usage or profile error (nothing\n"
-        "sent), 130 interrupted (Ctrl-C).\n");
+        "sent), 130 interrupted (Ctrl-C); apply --check: 0 when no rate would change.\n");
 }
 QString usageHeader()
 {
@@ -302,6 +334,51 @@ QString monitorNeedsOnePort()
 QString portNamedTwice(const QString& port)
 {
     return QStringLiteral("port '%1' is named twice").arg(port);
+}
+QString badExpectedSerials(const QString& value)
+{
+    return QStringLiteral("--expect-serial needs serial numbers separated by commas, not '%1'")
+        .arg(value);
+}
+QString auditOptionsClash()
+{
+    return QStringLiteral("--audit and --no-audit contradict each other");
+}
+QString checkWithObserve()
+{
+    return QStringLiteral("--check sends nothing, so there is nothing to --observe");
+}
+QString profileNeedsOnePort()
+{
+    return QStringLiteral("--profile writes one unit's state: name exactly one PORT");
+}
+QString profileNeedsFile()
+{
+    return QStringLiteral("--profile needs a file name");
+}
+QString profileExists(const QString& path)
+{
+    return QStringLiteral("%1 exists; add --force to replace it").arg(path);
+}
+QString profileIsLink(const QString& path)
+{
+    return QStringLiteral("%1 is a symbolic link; a profile is not written through one").arg(path);
+}
+QString cannotWriteProfile(const QString& path, const QString& reason)
+{
+    return QStringLiteral("cannot write profile %1: %2").arg(path, reason);
+}
+QString rateNotInList(const QString& name, const QString& rate)
+{
+    return QStringLiteral("%1 reports rate '%2', which a profile cannot hold").arg(name, rate);
+}
+QString profileWritten(const QString& path)
+{
+    return QStringLiteral("profile written to %1").arg(path);
+}
+QString notRecordedAsAsked()
+{
+    return QStringLiteral("not recorded (--no-audit)");
 }
 QString portNamedTwiceAs(const QString& earlier, const QString& port)
 {

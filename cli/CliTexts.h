@@ -18,6 +18,7 @@ QString noBaudToTry();
 QString noIdentityAtAnySpeed();
 QString noIdentityAt(unsigned baud);
 QString interrupted();
+QString unexpectedSerial();
 // A message on the error stream, prefixed with the program's name.
 QString fromTool(const QString& message);
 QString monitorCannotOpen(const QString& reason);
@@ -59,5 +60,16 @@ QString setNeedsPortAndValues();
 QString applyNeedsProfileAndPorts();
 QString monitorNeedsOnePort();
 QString portNamedTwice(const QString& port);
+QString badExpectedSerials(const QString& value);
+QString auditOptionsClash();
+QString checkWithObserve();
+QString profileNeedsOnePort();
+QString profileNeedsFile();
+QString profileExists(const QString& path);
+QString profileIsLink(const QString& path);
+QString cannotWriteProfile(const QString& path, const QString& reason);
+QString rateNotInList(const QString& name, const QString& rate);
+QString profileWritten(const QString& path);
+QString notRecordedAsAsked();
 QString portNamedTwiceAs(const QString& earlier, const QString& port);
 } // namespace CliTexts

@@ -23,19 +23,23 @@ const std::map<QString, CommandDefinition>& commands()
         {QStringLiteral("ports"), {Invocation::Command::Ports, {QStringLiteral("json")}}},
         {QStringLiteral("query"),
          {Invocation::Command::Query,
-          {QStringLiteral("baud"), QStringLiteral("json"), QStringLiteral("parallel")}}},
+          {QStringLiteral("baud"), QStringLiteral("json"), QStringLiteral("parallel"),
+           QStringLiteral("profile"), QStringLiteral("force")}}},
         {QStringLiteral("set"),
          {Invocation::Command::Set,
           {QStringLiteral("baud"), QStringLiteral("json"), QStringLiteral("no-verify"),
-           QStringLiteral("audit")}}},
+           QStringLiteral("audit"), QStringLiteral("no-audit"), QStringLiteral("parallel"),
+           QStringLiteral("expect-serial")}}},
         {QStringLiteral("apply"),
          {Invocation::Command::Apply,
           {QStringLiteral("baud"), QStringLiteral("json"), QStringLiteral("no-verify"),
-           QStringLiteral("audit"), QStringLiteral("parallel"), QStringLiteral("observe")}}},
+           QStringLiteral("audit"), QStringLiteral("no-audit"), QStringLiteral("parallel"),
+           QStringLiteral("observe"), QStringLiteral("expect-serial"), QStringLiteral("check")}}},
         {QStringLiteral("reset"),
          {Invocation::Command::Reset,
           {QStringLiteral("yes"), QStringLiteral("baud"), QStringLiteral("json"),
-           QStringLiteral("audit"), QStringLiteral("parallel")}}},
+           QStringLiteral("audit"), QStringLiteral("no-audit"), QStringLiteral("parallel"),
+           QStringLiteral("expect-serial")}}},
         {QStringLiteral("monitor"),
          {Invocation::Command::Monitor,
           {QStringLiteral("baud"), QStringLiteral("seconds"), QStringLiteral("rates"),
@@ -48,8 +52,10 @@ QCommandLineOption optionNamed(const QString& name)
 {
     if (name == QLatin1String("baud"))
         return {name, QStringLiteral("speed"), QStringLiteral("RATE")};
-    if (name == QLatin1String("audit"))
-        return {name, QStringLiteral("audit file"), QStringLiteral("FILE")};
+    if (name == QLatin1String("audit") || name == QLatin1String("profile"))
+        return {name, name, QStringLiteral("FILE")};
+    if (name == QLatin1String("expect-serial"))
+        return {name, name, QStringLiteral("SN")};
     if (name == QLatin1String("parallel") || name == QLatin1String("seconds"))
         return {name, name, QStringLiteral("N")};
     if (name == QLatin1String("observe"))
@@ -124,6 +130,13 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
         parser.addOption(optionNamed(name));
     QStringList rest = arguments;
     rest.removeAt(1);
+    // set PORT... -- NAME=VALUE...: what follows the -- is the settings, for all the ports.
+    std::optional<QStringList> afterDashes;
+    if (const qsizetype dashes = rest.indexOf(QStringLiteral("--"));
+        dashes >= 0 && invocation.command == Invocation::Command::Set) {
+        afterDashes = rest.mid(dashes + 1);
+        rest = rest.mid(0, dashes);
+    }
     if (!parser.parse(rest)) {
         error = CliTexts::ofCommand(first, parser.errorText());
         return std::nullopt;
@@ -147,6 +160,22 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
     invocation.json = given("json");
     invocation.verify = !given("no-verify");
     invocation.confirmed = given("yes");
+    invocation.audit = invocation.command != Invocation::Command::Query && !given("no-audit");
+    invocation.check = given("check");
+    invocation.force = given("force");
+    if (given("audit") && given("no-audit"))
+        return fail(CliTexts::auditOptionsClash());
+    if (given("expect-serial")) {
+        const QString value = parser.value(QStringLiteral("expect-serial"));
+        invocation.expectedSerials = value.split(QLatin1Char(','));
+        if (invocation.expectedSerials.contains(QString()))
+            return fail(CliTexts::badExpectedSerials(value));
+    }
+    if (given("profile")) {
+        invocation.savedProfilePath = parser.value(QStringLiteral("profile"));
+        if (invocation.savedProfilePath.isEmpty())
+            return fail(CliTexts::profileNeedsFile());
+    }
     if (given("audit")) {
         invocation.auditPath = parser.value(QStringLiteral("audit"));
         if (invocation.auditPath.isEmpty())
@@ -195,12 +224,19 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
         invocation.ports = positional;
         if (invocation.command == Invocation::Command::Reset && !invocation.confirmed)
             return fail(CliTexts::resetNeedsYes());
+        if (!invocation.savedProfilePath.isEmpty() && positional.size() != 1)
+            return fail(CliTexts::profileNeedsOnePort());
         break;
     case Invocation::Command::Set:
-        if (positional.size() < 2)
+        if (afterDashes) {
+            invocation.ports = positional;
+            invocation.assignments = *afterDashes;
+        } else if (!positional.isEmpty()) {
+            invocation.ports = {positional.takeFirst()};
+            invocation.assignments = positional;
+        }
+        if (invocation.ports.isEmpty() || invocation.assignments.isEmpty())
             return fail(CliTexts::setNeedsPortAndValues());
-        invocation.ports = {positional.takeFirst()};
-        invocation.assignments = positional;
         if (QString wrong; !Profile::fromAssignments(invocation.assignments, wrong))
             return fail(wrong.replace(QLatin1Char('\n'), QLatin1String("; ")));
         break;
@@ -209,6 +245,10 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
             return fail(CliTexts::applyNeedsProfileAndPorts());
         invocation.profilePath = positional.takeFirst();
         invocation.ports = positional;
+        if (invocation.check && invocation.observe > 0)
+            return fail(CliTexts::checkWithObserve());
+        // Nothing is changed, so there is nothing to record.
+        invocation.audit = invocation.audit && !invocation.check;
         break;
     case Invocation::Command::Monitor:
         if (positional.size() != 1)

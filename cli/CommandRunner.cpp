@@ -6,8 +6,10 @@
 #include "InterruptWatcher.h"
 #include "LineMonitor.h"
 #include "ObservedRates.h"
+#include "PlannedChanges.h"
 #include "PortList.h"
 #include "Profile.h"
+#include "ProfileWriter.h"
 #include "ProvisionRun.h"
 #include "RateReport.h"
 #include "ResultPrinter.h"
@@ -165,8 +167,16 @@ int CommandRunner::runUnits(const Invocation& invocation)
         return refuse(CliTexts::observeTooShort(
             invocation.observe, ObservedRates::secondsNeeded(profile->wantedRates())));
 
+    if (!invocation.savedProfilePath.isEmpty() &&
+        !ProfileWriter::mayWrite(invocation.savedProfilePath, invocation.force, error))
+        return refuse(error);
+
     AuditLog audit;
-    const bool audited = invocation.command != Invocation::Command::Query;
+    const bool audited = invocation.audit;
+    // Said in the summary, so a run left out of the record on purpose is not mistaken for one
+    // whose record was lost.
+    const bool auditDeclined =
+        !audited && !invocation.check && invocation.command != Invocation::Command::Query;
     QStringList auditWarnings;
     if (audited && !(invocation.auditPath.isEmpty() ? audit.openDefault(error, auditWarnings)
                                                     : audit.open(invocation.auditPath, error))) {
@@ -194,6 +204,8 @@ int CommandRunner::runUnits(const Invocation& invocation)
         }
         if (invocation.command == Invocation::Command::Reset)
             job.sets = {CommandSentences::factoryReset()};
+        job.expectedSerials = invocation.expectedSerials;
+        job.check = invocation.check;
         job.verify = invocation.verify && invocation.command != Invocation::Command::Reset;
         job.readRates = invocation.command == Invocation::Command::Query;
         job.ackMs = ackMs;
@@ -208,10 +220,15 @@ int CommandRunner::runUnits(const Invocation& invocation)
     QEventLoop loop;
     bool allOk = true;
     int unrecorded = 0;
+    std::optional<UnitResult> queried; // query --profile: the one unit, once it is read
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &run, &ProvisionRun::interrupt);
     QObject::connect(&run, &ProvisionRun::allFinished, &loop, &QEventLoop::quit);
     QObject::connect(&run, &ProvisionRun::unitFinished, &loop, [&](const UnitResult& result) {
-        allOk = allOk && result.outcome == UnitResult::Outcome::Ok;
+        allOk =
+            allOk && result.outcome == UnitResult::Outcome::Ok &&
+            std::none_of(result.changes.begin(), result.changes.end(), PlannedChanges::isCertain);
+        if (result.outcome == UnitResult::Outcome::Ok)
+            queried = result;
         if (audited) {
             QJsonObject record = result.toJson();
             record.insert(QStringLiteral("profile"), profile && !profile->path().isEmpty()
@@ -247,8 +264,18 @@ int CommandRunner::runUnits(const Invocation& invocation)
         std::fprintf(err, "%s\n", CliTexts::fromTool(flushError).toUtf8().constData());
         unrecorded = run.done();
     }
-    printer.finish(unrecorded, audit.path());
+    printer.finish(unrecorded, audit.path(), auditDeclined);
     if (interrupts.isInterrupted())
         return exitSignalled + interrupts.signalNumber();
+    if (!invocation.savedProfilePath.isEmpty() && queried) {
+        if (!ProfileWriter::write(*queried, invocation.savedProfilePath, invocation.force, error)) {
+            std::fprintf(err, "%s\n", CliTexts::fromTool(error).toUtf8().constData());
+            return exitUnitsFailed;
+        }
+        std::fprintf(err, "%s\n",
+                     CliTexts::fromTool(CliTexts::profileWritten(invocation.savedProfilePath))
+                         .toUtf8()
+                         .constData());
+    }
     return allOk && unrecorded == 0 ? exitOk : exitUnitsFailed;
 }

@@ -26,11 +26,16 @@ struct Invocation
     unsigned baud = 0;       // 0: search (auto)
     bool json = false;
     bool verify = true;
-    bool confirmed = false; // reset: --yes
-    QString auditPath;      // empty: the default file
-    int parallel = 0;       // 0: every unit at once
-    double seconds = 0;     // monitor: 0 until Ctrl-C
-    bool rates = false;     // monitor: measure and print the table instead of the lines
-    double observe = 0;     // apply: seconds to listen after the read-back; 0 not at all
-    QString helpText;       // Help: what to print
+    bool confirmed = false;      // reset: --yes
+    QString auditPath;           // empty: the default file
+    int parallel = 0;            // 0: every unit at once
+    double seconds = 0;          // monitor: 0 until Ctrl-C
+    bool rates = false;          // monitor: measure and print the table instead of the lines
+    double observe = 0;          // apply: seconds to listen after the read-back; 0 not at all
+    QStringList expectedSerials; // set, apply, reset: only these units are changed; empty: any
+    bool audit = true;           // false: --no-audit, or a run that changes nothing
+    bool check = false;          // apply: tell what would change, change nothing
+    QString savedProfilePath;    // query: write the unit's state here as a profile
+    bool force = false;          // query: the profile may replace a file
+    QString helpText;            // Help: what to print
 };

@@ -2,6 +2,7 @@
 
 #include "CliTexts.h"
 #include "NmeaList.h"
+#include "PlannedChanges.h"
 #include "ShownBytes.h"
 
 #include <QJsonDocument>
@@ -31,7 +32,22 @@ QString ResultPrinter::humanLine(const UnitResult& result)
         UnitResult::outcomeName(result.outcome),
         QStringLiteral("%1 s").arg(result.seconds, 0, 'f', 2)};
     QStringList details;
-    if (!result.rates.empty()) {
+    if (result.check) {
+        QStringList certain;
+        QStringList unknown;
+        for (const UnitResult::Change& change : result.changes)
+            (PlannedChanges::isCertain(change) ? certain : unknown)
+                << (PlannedChanges::isCertain(change)
+                        ? QStringLiteral("%1 %2 -> %3")
+                              .arg(change.key, fromDevice(change.from), change.to)
+                        : change.key);
+        details << (certain.isEmpty()
+                        ? QStringLiteral("no rate would change")
+                        : QStringLiteral("would change: ") + certain.join(QStringLiteral(", ")));
+        if (!unknown.isEmpty())
+            details << QStringLiteral("cannot be read, would be sent: ") +
+                           unknown.join(QStringLiteral(", "));
+    } else if (!result.rates.empty()) {
         QStringList rates;
         for (int i = 0; i < nmeaSentenceCount; ++i) {
             const auto found = result.rates.find(nmeaList[i]);
@@ -103,7 +119,7 @@ void ResultPrinter::progress(int done, int total)
     statusShown = true;
 }
 
-void ResultPrinter::finish(int unrecorded, const QString& auditPath)
+void ResultPrinter::finish(int unrecorded, const QString& auditPath, bool auditDeclined)
 {
     clearStatus();
     if (json)
@@ -111,6 +127,8 @@ void ResultPrinter::finish(int unrecorded, const QString& auditPath)
     QString summary = summaryLine(seen);
     if (unrecorded > 0)
         summary += QStringLiteral("; %1 not recorded in %2").arg(unrecorded).arg(auditPath);
+    if (auditDeclined)
+        summary += QStringLiteral("; ") + CliTexts::notRecordedAsAsked();
     std::fprintf(out, "%s\n", summary.toUtf8().constData());
     std::fflush(out);
 }

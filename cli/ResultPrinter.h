@@ -18,7 +18,8 @@ public:
     void progress(int done, int total);
     // The summary line (not in JSON mode), with how many records could not be written to
     // auditPath; clears the live count.
-    void finish(int unrecorded = 0, const QString& auditPath = {});
+    // auditDeclined: the run was told not to write an audit record, which the summary says.
+    void finish(int unrecorded = 0, const QString& auditPath = {}, bool auditDeclined = false);
 
     static QString humanLine(const UnitResult& result);
     // "30 ok, 1 rejected, 1 no-device", in the order of the outcomes.

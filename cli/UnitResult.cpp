@@ -15,6 +15,8 @@ QString UnitResult::outcomeName(Outcome outcome)
         return QStringLiteral("unanswered");
     case Outcome::Mismatch:
         return QStringLiteral("mismatch");
+    case Outcome::UnexpectedSerial:
+        return QStringLiteral("unexpected-serial");
     case Outcome::NoDevice:
         return QStringLiteral("no-device");
     case Outcome::OpenFailed:
@@ -30,8 +32,9 @@ QString UnitResult::outcomeName(Outcome outcome)
 const QList<UnitResult::Outcome>& UnitResult::allOutcomes()
 {
     static const QList<Outcome> list = {
-        Outcome::Ok,   Outcome::Mismatch, Outcome::Unanswered, Outcome::Rejected,
-        Outcome::Lost, Outcome::NoDevice, Outcome::OpenFailed, Outcome::Interrupted};
+        Outcome::Ok,       Outcome::Mismatch,         Outcome::Unanswered,
+        Outcome::Rejected, Outcome::UnexpectedSerial, Outcome::Lost,
+        Outcome::NoDevice, Outcome::OpenFailed,       Outcome::Interrupted};
     return list;
 }
 
@@ -65,7 +68,15 @@ QJsonObject UnitResult::toJson() const
     };
     if (command == QLatin1String("apply"))
         json.insert(QStringLiteral("ignored_keys"), QJsonArray::fromStringList(ignoredKeys));
-    if (command == QLatin1String("query")) {
+    if (check) {
+        QJsonArray changeList;
+        for (const Change& change : changes)
+            changeList.append(QJsonObject{{QStringLiteral("key"), change.key},
+                                          {QStringLiteral("from"), change.from},
+                                          {QStringLiteral("to"), change.to}});
+        json.insert(QStringLiteral("changes"), changeList);
+    }
+    if (command == QLatin1String("query") || check) {
         QJsonObject rateObject;
         for (const auto& [name, rate] : rates)
             rateObject.insert(name, rate);

@@ -25,6 +25,13 @@ struct UnitResult
         // Measured on the stream rather than read back; got is then the period measured.
         bool observed = false;
     };
+    // apply --check: a setting the profile would change; from is "unknown" when it cannot be read.
+    struct Change
+    {
+        QString key;
+        QString from;
+        QString to;
+    };
 
     QString command; // query, set, apply, reset
     QString port;
@@ -41,6 +48,8 @@ struct UnitResult
     QStringList ackOnly;   // set and acknowledged, but the command set has no read-back for it
     bool verified = false; // every rate set was read back equal
     std::map<QString, QString> rates; // query: sentence name -> output rate
+    bool check = false;               // apply --check: nothing was sent, changes says what would be
+    QList<Change> changes;
     QString error;
     LinkError failure = LinkError::None; // why the line could not be opened or was lost
     double seconds = 0;

@@ -4,6 +4,7 @@
 #include "CommandSentences.h"
 #include "NmeaList.h"
 #include "ObservedRates.h"
+#include "PlannedChanges.h"
 
 #include <QDateTime>
 
@@ -54,15 +55,16 @@ UnitSession::UnitSession(UnitJob chosen, QObject* parent)
         connect(&observing, &QTimer::timeout, this, &UnitSession::observed);
     }
 
-    for (const std::string& sentence : job.sets)
+    outcome.check = job.check;
+    for (const std::string& sentence : job.check ? std::vector<std::string>{} : job.sets)
         exchanges.push_back(
             {sentence, CommandSentences::commandOf(sentence).key, {}, Exchange::Set});
     for (int i = 0; i < nmeaSentenceCount; ++i) {
         const std::string name = nmeaList[i].toStdString();
-        const bool read = job.readRates || (job.verify && job.wanted.count(name));
-        if (read)
+        const bool asked = job.readRates || job.check;
+        if (asked || (job.verify && job.wanted.count(name)))
             exchanges.push_back({CommandSentences::getOutput(name), outputKeyPrefix + name, name,
-                                 job.readRates ? Exchange::Query : Exchange::ReadBack});
+                                 asked ? Exchange::Query : Exchange::ReadBack});
     }
 }
 
@@ -162,6 +164,10 @@ void UnitSession::identified(bool ok, const std::string& serial)
     }
     outcome.serial = QString::fromStdString(serial);
     outcome.baud = job.bauds[speedIndex];
+    if (!job.expectedSerials.isEmpty() && !job.expectedSerials.contains(outcome.serial)) {
+        finish(UnitResult::Outcome::UnexpectedSerial, CliTexts::unexpectedSerial());
+        return;
+    }
     phase = Phase::Exchanging;
     current = 0;
     sendExchange();
@@ -254,7 +260,10 @@ void UnitSession::finishWithAnswers()
     const auto readBacks = std::count_if(exchanges.begin(), exchanges.end(), [](const Exchange& e) {
         return e.kind == Exchange::ReadBack;
     });
-    outcome.verified = job.verify && !job.readRates && readBacks > 0 && readBackEqual == readBacks;
+    outcome.verified =
+        job.verify && !job.readRates && !job.check && readBacks > 0 && readBackEqual == readBacks;
+    if (job.check)
+        outcome.changes = PlannedChanges::of(job.sets, job.wanted, outcome.rates);
     UnitResult::Outcome worst = UnitResult::Outcome::Ok;
     if (!outcome.mismatches.isEmpty())
         worst = worseOf(worst, UnitResult::Outcome::Mismatch);

@@ -201,6 +201,12 @@ private slots:
     void monitorRatesMeasuresEachSentence();
     void observeFindsRatesTheUnitDoesNotKeep_data();
     void observeFindsRatesTheUnitDoesNotKeep();
+    void checkListsWhatWouldChangeAndSendsNoSet_data();
+    void checkListsWhatWouldChangeAndSendsNoSet();
+    void noAuditIsSaidAndLeavesNoRecord_data();
+    void noAuditIsSaidAndLeavesNoRecord();
+    void queryProfileMakesOtherUnitsAlike_data();
+    void queryProfileMakesOtherUnitsAlike();
 
 private:
     struct MixedRun
@@ -252,6 +258,9 @@ void CliTest::argumentsAreReadIntoAnInvocation_data()
         << true;
     QTest::newRow("bare-name-is-under-dev") << QStringList{"query", "ttyUSB0"} << int(C::Query)
                                             << QStringList{"/dev/ttyUSB0"} << 0u << 0 << true;
+    QTest::newRow("set-several-ports-before-dashes")
+        << QStringList{"set", "/dev/a", "/dev/b", "--parallel", "1", "--", "GGA=1", "CLEAN"}
+        << int(C::Set) << QStringList{"/dev/a", "/dev/b"} << 0u << 1 << true;
 }
 
 void CliTest::argumentsAreReadIntoAnInvocation()
@@ -309,6 +318,16 @@ void CliTest::badArgumentsGetOneLineAndAPointerToHelp_data()
         << QStringList{"set", "/dev/a", "GGA=7", "RMC=3"} << "RMC=3";
     QTest::newRow("set-unknown-name") << QStringList{"set", "/dev/a", "NMEA=1"} << "NMEA";
     QTest::newRow("set-clean-with-value") << QStringList{"set", "/dev/a", "clean=1"} << "CLEAN";
+    QTest::newRow("set-ports-and-dashes-without-values")
+        << QStringList{"set", "/dev/a", "/dev/b", "--"} << "NAME=VALUE";
+    QTest::newRow("audit-and-no-audit")
+        << QStringList{"reset", "/dev/a", "--yes", "--audit", "a", "--no-audit"} << "contradict";
+    QTest::newRow("check-with-observe")
+        << QStringList{"apply", "p", "/dev/a", "--check", "--observe", "5"} << "--check";
+    QTest::newRow("profile-of-two-units")
+        << QStringList{"query", "/dev/a", "/dev/b", "--profile", "p.ini"} << "exactly one PORT";
+    QTest::newRow("expect-serial-empty-entry")
+        << QStringList{"set", "/dev/a", "GGA=1", "--expect-serial", "SN-1,,SN-2"} << "'SN-1,,SN-2'";
     // A link and its target are one device, one line.
     const QString device = writeFile(scratch, "ttyFAKE0", "");
     const QString alias = scratch.filePath(QStringLiteral("receiver-link"));
@@ -624,13 +643,17 @@ const CliTest::MixedRun& CliTest::mixedRun()
         {"wrong-baud", {"--baud", "9600"}},
         // Started last, so its line is surely up when the run begins and gone part-way.
         {"lost", {"--no-ack", "--drop-after", "3"}},
+        {"stranger", {}},
     };
     QStringList ports;
+    QStringList expected;
     for (const auto& [name, options] : units) {
         mixed->simulators.push_back(
             std::make_unique<SimulatorProcess>(QStringList{"--serial", "SN-" + name} + options));
         mixed->portByName[name] = mixed->simulators.back()->devicePath();
         ports << mixed->simulators.back()->devicePath();
+        if (name != QLatin1String("stranger"))
+            expected << "SN-" + name;
     }
     mixed->portByName["open-failed"] = scratch.filePath(QStringLiteral("no-such-port"));
     ports << mixed->portByName["open-failed"];
@@ -640,7 +663,8 @@ const CliTest::MixedRun& CliTest::mixedRun()
     // Shorter waits for the acknowledgements the unanswered unit never gets.
     environment.insert(QStringLiteral("ZR415CTL_ACK_MS"), QStringLiteral("700"));
     const CtlRun run =
-        runCtl(QStringList{"apply", profile} + ports + QStringList{"--json", "--audit", audit},
+        runCtl(QStringList{"apply", profile} + ports +
+                   QStringList{"--json", "--audit", audit, "--expect-serial", expected.join(',')},
                environment);
     mixed->exitCode = run.exitCode;
     mixed->err = run.err;
@@ -682,6 +706,9 @@ void CliTest::everyResultClassInOneRun_data()
     QTest::newRow("open-failed") << "open-failed"
                                  << "open-failed" << 0 << ""
                                  << "" << false;
+    QTest::newRow("unexpected-serial") << "stranger"
+                                       << "unexpected-serial" << 115200 << ""
+                                       << "" << false;
 }
 
 void CliTest::everyResultClassInOneRun()
@@ -701,9 +728,11 @@ void CliTest::everyResultClassInOneRun()
     QCOMPARE(got["baud"].toInt(), baud);
     const bool answered = baud != 0;
     QCOMPARE(got["serial"].toString(), answered ? "SN-" + unit : QString());
-    // Nothing but the serial-number query ever reaches a device that did not answer it.
+    // Nothing but the serial-number query ever reaches a device that did not answer it, or
+    // answered with a serial number not expected.
+    const bool meant = answered && unit != QLatin1String("stranger");
     for (const QJsonValue& sentence : got["sent"].toArray())
-        QVERIFY(answered || sentence.toString() == QLatin1String("#KVT,,GET,DEVICE.INFO.SN"));
+        QVERIFY(meant || sentence.toString() == QLatin1String("#KVT,,GET,DEVICE.INFO.SN"));
     if (result == QLatin1String("ok"))
         QVERIFY(got["mismatches"].toArray().isEmpty());
     QCOMPARE(got["verified"].toBool(), verified);
@@ -1090,6 +1119,127 @@ void CliTest::observeFindsRatesTheUnitDoesNotKeep()
                      : qAbs(measured.toDouble() - got.toDouble()) <= got.toDouble() * 0.1,
                  qPrintable(measured));
     }
+}
+
+void CliTest::checkListsWhatWouldChangeAndSendsNoSet_data()
+{
+    QTest::addColumn<QByteArray>("profile");
+    QTest::addColumn<QStringList>("changes"); // "key from to"
+    QTest::addColumn<int>("exitCode");
+    const QString sbas = QStringLiteral("GNSS.SATELLITE.UNTRACK.SBAS unknown ALL");
+    QTest::newRow("alike-but-sbas-unknown")
+        << QByteArray("setGGA=1\nsetCommandGGA=1\nsetRMC=1\nsetCommandRMC=0.5\n")
+        << QStringList{sbas} << 0;
+    QTest::newRow("rate-differs") << QByteArray("setGGA=1\nsetCommandGGA=5\n")
+                                  << QStringList{"GNSS.NMEA.GGA 1 5", sbas} << 1;
+    QTest::newRow("all-decides-every-rate")
+        << QByteArray("setNMEA=1\nsetCommandNMEA=OFF\n")
+        << QStringList{"GNSS.NMEA.GGA 1 OFF", "GNSS.NMEA.RMC 0.5 OFF", sbas} << 1;
+    QTest::newRow("clear-and-talker-unknown")
+        << QByteArray("setGGA=1\nsetCommandGGA=1\nclean=1\nuseHdtPrefix=1\nhdtPrefix=2\n")
+        << QStringList{sbas, "GNSS.CLEAN_SATELLITE unknown ", "GNSS.NMEATALKER.HDT unknown GN"}
+        << 0;
+}
+
+void CliTest::checkListsWhatWouldChangeAndSendsNoSet()
+{
+    QFETCH(QByteArray, profile);
+    QFETCH(QStringList, changes);
+    QFETCH(int, exitCode);
+    SimulatorProcess unit({"--serial", "SN-CHECK", "--rates", "GGA=1,RMC=0.5"});
+    const QString audit = scratch.filePath(QStringLiteral("check.jsonl"));
+    const CtlRun run = runCtl({"apply", writeFile(scratch, "check.ini", profile), unit.devicePath(),
+                               "--check", "--json", "--audit", audit});
+    QCOMPARE(run.exitCode, exitCode);
+    const QList<QJsonObject> results = jsonLines(run.out);
+    QCOMPARE(results.size(), 1);
+    QStringList got;
+    for (const QJsonValue& change : results[0]["changes"].toArray())
+        got << QStringLiteral("%1 %2 %3")
+                   .arg(change["key"].toString(), change["from"].toString(),
+                        change["to"].toString());
+    QCOMPARE(got, changes);
+    for (const QJsonValue& sentence : results[0]["sent"].toArray())
+        QVERIFY2(!sentence.toString().contains(QLatin1String(",SET,")),
+                 qPrintable(sentence.toString()));
+    QVERIFY(!QFile::exists(audit));
+}
+
+void CliTest::noAuditIsSaidAndLeavesNoRecord_data()
+{
+    QTest::addColumn<QStringList>("command"); // the unit's port goes after the first word
+    QTest::newRow("set") << QStringList{"set", "GGA=5"};
+    QTest::newRow("reset") << QStringList{"reset", "--yes"};
+}
+
+void CliTest::noAuditIsSaidAndLeavesNoRecord()
+{
+    QFETCH(QStringList, command);
+    const QString serial = QStringLiteral("SN-UNRECORDED-") + QTest::currentDataTag();
+    SimulatorProcess unit({"--serial", serial});
+    QProcessEnvironment environment = quickEnvironment();
+    const QString state = scratch.filePath(QStringLiteral("unrecorded-state"));
+    environment.insert(QStringLiteral("XDG_STATE_HOME"), state);
+    QStringList arguments = command;
+    arguments.insert(1, unit.devicePath());
+    const CtlRun run = runCtl(arguments + QStringList{"--no-audit"}, environment);
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.trimmed().endsWith("1 ok; not recorded (--no-audit)"), run.out.constData());
+    // Neither default place of the audit file has heard of the unit.
+    const QString beside = QFileInfo(QStringLiteral(ZR415CTL_BINARY)).absolutePath() +
+                           QStringLiteral("/../log/provision.jsonl");
+    for (const QString& path : {beside, state + QStringLiteral("/zr415/provision.jsonl")})
+        QVERIFY2(!fileContent(path).contains(serial.toUtf8()), qPrintable(path));
+}
+
+void CliTest::queryProfileMakesOtherUnitsAlike_data()
+{
+    QTest::addColumn<QString>("existing"); // what is in the profile's place: "", file or link
+    QTest::addColumn<bool>("force");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("new-file") << "" << false << 0;
+    QTest::newRow("file-kept-without-force") << "file" << false << 2;
+    QTest::newRow("file-replaced-with-force") << "file" << true << 0;
+    QTest::newRow("link-refused-even-with-force") << "link" << true << 2;
+}
+
+void CliTest::queryProfileMakesOtherUnitsAlike()
+{
+    QFETCH(QString, existing);
+    QFETCH(bool, force);
+    QFETCH(int, exitCode);
+    SimulatorProcess model({"--serial", "SN-MODEL", "--rates", "GGA=0.2,RMC=1,HDT=5"});
+    SimulatorProcess first({"--serial", "SN-COPY-1", "--rates", "GSV=5"});
+    SimulatorProcess second({"--serial", "SN-COPY-2", "--baud", "9600"});
+    QTemporaryDir folder;
+    const QString profile = folder.filePath(QStringLiteral("model.ini"));
+    const QString target = writeFile(folder, "elsewhere", "kept");
+    if (existing == QLatin1String("file"))
+        writeFile(folder, "model.ini", "kept");
+    if (existing == QLatin1String("link"))
+        QVERIFY(QFile::link(target, profile));
+    QStringList arguments{"query", model.devicePath(), "--profile", profile};
+    if (force)
+        arguments << "--force";
+    const CtlRun saved = runCtl(arguments);
+    QCOMPARE(saved.exitCode, exitCode);
+    QCOMPARE(fileContent(target), QByteArray("kept"));
+    if (exitCode != 0) {
+        QCOMPARE(QFileInfo(profile).isSymLink() || fileContent(profile) == "kept", true);
+        return;
+    }
+    const CtlRun applied =
+        runCtl({"apply", profile, first.devicePath(), second.devicePath(), "--no-audit"});
+    QVERIFY2(applied.exitCode == 0, applied.out.constData());
+    const CtlRun all =
+        runCtl({"query", model.devicePath(), first.devicePath(), second.devicePath(), "--json"});
+    QMap<QString, QJsonObject> rates;
+    for (const QJsonObject& result : jsonLines(all.out))
+        rates[result["serial"].toString()] = result["rates"].toObject();
+    QCOMPARE(rates.size(), 3);
+    QCOMPARE(rates["SN-MODEL"]["GGA"].toString(), QStringLiteral("0.2"));
+    QCOMPARE(rates["SN-COPY-1"], rates["SN-MODEL"]);
+    QCOMPARE(rates["SN-COPY-2"], rates["SN-MODEL"]);
 }
 
 QTEST_MAIN(CliTest)
