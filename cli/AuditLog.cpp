@@ -14,6 +14,7 @@
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace {
@@ -97,6 +98,22 @@ void AuditLog::syncInBackground()
             syncError = QStringLiteral("cannot flush audit file %1: %2").arg(filePath, why);
         synced = covered;
         syncChanged.notify_all();
+    }
+}
+
+void AuditLog::startSyncer()
+{
+    try {
+        syncer = std::thread(&AuditLog::syncInBackground, this);
+    } catch (const std::system_error&) {
+        // No thread to be had (a process limit): this record is synced here, and the next
+        // append tries the thread again.
+        const bool ok = ::fsync(fd) == 0;
+        const QString why = ok ? QString() : systemError();
+        const std::lock_guard<std::mutex> guard(syncMutex);
+        if (!ok && syncError.isEmpty())
+            syncError = QStringLiteral("cannot flush audit file %1: %2").arg(filePath, why);
+        synced = appended;
     }
 }
 
@@ -199,7 +216,7 @@ bool AuditLog::append(QJsonObject record, QString& error)
             ++appended;
         }
         if (!syncer.joinable())
-            syncer = std::thread(&AuditLog::syncInBackground, this);
+            startSyncer();
         syncChanged.notify_all();
         return true;
     }

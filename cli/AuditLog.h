@@ -41,6 +41,7 @@ public:
 
 private:
     void syncInBackground();
+    void startSyncer();
 
     int fd = -1;
     QString filePath;

@@ -111,11 +111,22 @@ int CommandRunner::runMonitor(const Invocation& invocation)
     if (invocation.rates) {
         // What was measured until it stopped, also when it stopped early.
         const RateReport report(invocation.ports.first(), monitor.listenedMs(), monitor.meter());
-        std::fputs(invocation.json
-                       ? QJsonDocument(report.toJson()).toJson(QJsonDocument::Compact).append('\n')
-                       : report.toText().toUtf8(),
-                   out);
-        std::fflush(out);
+        const bool printed =
+            std::fputs(
+                invocation.json
+                    ? QJsonDocument(report.toJson()).toJson(QJsonDocument::Compact).append('\n')
+                    : report.toText().toUtf8(),
+                out) >= 0 &&
+            std::fflush(out) == 0;
+        // A reader that stopped reading wanted no more; any other failure lost the report.
+        if (!printed && errno != EPIPE) {
+            std::fprintf(err, "%s\n",
+                         CliTexts::fromTool(CliTexts::monitorOutputFailed(
+                                                QString::fromLocal8Bit(std::strerror(errno))))
+                             .toUtf8()
+                             .constData());
+            return exitUnitsFailed;
+        }
     }
     if (interrupts.isInterrupted())
         return exitSignalled + interrupts.signalNumber();
@@ -220,6 +231,7 @@ int CommandRunner::runUnits(const Invocation& invocation)
     QEventLoop loop;
     bool allOk = true;
     int unrecorded = 0;
+    QList<QByteArray> waitingForDisk;  // written, not yet known to be on the disk
     std::optional<UnitResult> queried; // query --profile: the one unit, once it is read
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &run, &ProvisionRun::interrupt);
     QObject::connect(&run, &ProvisionRun::allFinished, &loop, &QEventLoop::quit);
@@ -241,11 +253,13 @@ int CommandRunner::runUnits(const Invocation& invocation)
                 record.insert(QStringLiteral("settings"),
                               QJsonArray::fromStringList(invocation.assignments));
             QString auditError;
-            if (!audit.append(record, auditError)) {
+            const QByteArray compact = QJsonDocument(record).toJson(QJsonDocument::Compact);
+            if (audit.append(record, auditError)) {
+                waitingForDisk << compact;
+            } else {
                 // The record must not be lost: it goes to the terminal instead.
                 ++unrecorded;
-                const QString kept =
-                    QString::fromUtf8(QJsonDocument(record).toJson(QJsonDocument::Compact));
+                const QString kept = QString::fromUtf8(compact);
                 std::fprintf(err, "%s\n",
                              CliTexts::fromTool(CliTexts::auditFailed(auditError, kept))
                                  .toUtf8()
@@ -261,7 +275,13 @@ int CommandRunner::runUnits(const Invocation& invocation)
         loop.exec();
     QString flushError;
     if (audited && !audit.flush(flushError)) {
-        std::fprintf(err, "%s\n", CliTexts::fromTool(flushError).toUtf8().constData());
+        // Which records the disk lost is not known: every one of them goes to the terminal.
+        for (const QByteArray& kept : waitingForDisk)
+            std::fprintf(
+                err, "%s\n",
+                CliTexts::fromTool(CliTexts::auditFailed(flushError, QString::fromUtf8(kept)))
+                    .toUtf8()
+                    .constData());
         unrecorded = run.done();
     }
     printer.finish(unrecorded, audit.path(), auditDeclined);

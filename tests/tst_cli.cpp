@@ -1048,6 +1048,13 @@ void CliTest::monitorRatesMeasuresEachSentence()
         QCOMPARE(report["port"].toString(), receiver.devicePath());
         QVERIFY2(report["seconds"].toDouble() >= 3.5 && report["bytes"].toInt() > 0,
                  run.out.constData());
+        // A report the disk would not take is a failure, not a quiet success.
+        QProcess full;
+        full.setStandardOutputFile(QStringLiteral("/dev/full"));
+        startCtl(full, {"monitor", receiver.devicePath(), "--rates", "--seconds", "0.2"});
+        QVERIFY(full.waitForFinished(10000));
+        QCOMPARE(full.exitCode(), 1);
+        QVERIFY(full.readAllStandardError().contains("cannot write the output"));
     }
     const QJsonObject figures = report["rates"][kind].toObject();
     if (period == 0) {
