@@ -87,7 +87,10 @@ void DlgZR415::_save()
 {
     IDictionary* settings = settingsDictionary();
     dic_set_value(settings, "baudrate", "%s", baudCombo->currentText().toStdString().c_str());
-    dic_set_value(settings, "portNum", "%s", portCombo->currentText().toStdString().c_str());
+    // While a lost receiver is waited for, the box may show another port: the operator's choice
+    // is still the one waited for.
+    const QString port = waitingForReturn ? openPortText : portCombo->currentText();
+    dic_set_value(settings, "portNum", "%s", port.toStdString().c_str());
     storeSetSettings();
     storeQuerySettings();
     if (get_system_ini_parameter()->save(nullptr)) {
