@@ -1,5 +1,7 @@
 #include "RateMeter.h"
 
+#include "TextFunctions.h"
+
 #include <QElapsedTimer>
 #include <QList>
 
@@ -12,17 +14,6 @@ constexpr qint64 sliceMs = 100;
 bool isLineEnd(char c)
 {
     return c == '\r' || c == '\n';
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 // An address is what follows "$" up to the first comma: talker and kind, upper case.
@@ -130,8 +121,9 @@ void RateMeter::takeSentence(const char* begin, const char* end, qint64 at)
     unsigned char sum = 0;
     for (const char* c = address; c < (star ? star : end); ++c)
         sum ^= static_cast<unsigned char>(*c);
-    const bool good = star && end - star == 3 && hexValue(star[1]) >= 0 && hexValue(star[2]) >= 0 &&
-                      (hexValue(star[1]) << 4 | hexValue(star[2])) == sum;
+    const bool good = star && end - star == 3 && hex_digit_value(star[1]) >= 0 &&
+                      hex_digit_value(star[2]) >= 0 &&
+                      (hex_digit_value(star[1]) << 4 | hex_digit_value(star[2])) == sum;
     if (!good) {
         ++kind.checksumErrors;
         return;

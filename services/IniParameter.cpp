@@ -3,6 +3,8 @@
 #include "ILogger.h"
 #include "WritePlace.h"
 
+#include "TextFunctions.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -40,17 +42,6 @@ bool needsQuotes(const std::string& value)
         if (c < 0x20 || c == 0x7f)
             return true;
     return false;
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // After a rename the folder's entry must reach the disk too, or a power cut may bring back
@@ -188,8 +179,8 @@ std::string IniParameter::decodeValue(const std::string& raw)
         case 'x': {
             if (i + 3 >= raw.size())
                 return raw;
-            const int high = hexDigit(raw[i + 1]);
-            const int low = hexDigit(raw[i + 2]);
+            const int high = hex_digit_value(raw[i + 1]);
+            const int low = hex_digit_value(raw[i + 2]);
             if (high < 0 || low < 0)
                 return raw;
             out += static_cast<char>(high * 16 + low);

@@ -131,3 +131,14 @@ int text_to_int(const char* text)
         return INT_MIN;
     return static_cast<int>(value);
 }
+
+int hex_digit_value(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}

@@ -25,3 +25,6 @@ bool process_resolve_path(char* out, int size, const char* pattern);
 // atoi without its undefined behaviour: leading blanks, a sign, decimal digits; 0 without
 // digits; clamped to the range of int.
 int text_to_int(const char* text);
+
+// The value of one hexadecimal digit, either case; -1 for any other character.
+int hex_digit_value(char c);
