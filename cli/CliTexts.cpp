@@ -451,11 +451,9 @@ QString keyInOtherCase(std::size_t line, const QString& key, const QString& know
 QString givenAgain(std::size_t line, const QString& assignment, std::size_t earlierLine,
                    const QString& earlierAssignment)
 {
+    // In one pass: a value such as "%3" is the file's text, not a place for the next number.
     return QStringLiteral("line %1: %2 given again with another value (line %3: %4)")
-        .arg(line)
-        .arg(assignment)
-        .arg(earlierLine)
-        .arg(earlierAssignment);
+        .arg(QString::number(line), assignment, QString::number(earlierLine), earlierAssignment);
 }
 QString noOutputSetting()
 {
@@ -604,11 +602,9 @@ QString seconds(double value)
 }
 QString lineTotals(const QString& port, quint64 lines, quint64 bytes, double seconds)
 {
-    return QStringLiteral("%1: %2 lines, %3 bytes in %4 s\n")
-        .arg(port)
-        .arg(lines)
-        .arg(bytes)
-        .arg(seconds);
+    // The port is named by the operator and may hold "%2": the numbers are placed first.
+    return port + QStringLiteral(": ") +
+           QStringLiteral("%1 lines, %2 bytes in %3 s\n").arg(lines).arg(bytes).arg(seconds);
 }
 QString onPort(const QString& port, const QString& reason)
 {
