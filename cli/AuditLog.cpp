@@ -1,5 +1,6 @@
 #include "AuditLog.h"
 
+#include "CliTexts.h"
 #include "FileLogger.h"
 #include "TextFunctions.h"
 
@@ -95,7 +96,7 @@ void AuditLog::syncInBackground()
         const QString why = ok ? QString() : systemError();
         lock.lock();
         if (!ok && syncError.isEmpty())
-            syncError = QStringLiteral("cannot flush audit file %1: %2").arg(filePath, why);
+            syncError = CliTexts::cannotFlushAudit(filePath, why);
         synced = covered;
         syncChanged.notify_all();
     }
@@ -112,7 +113,7 @@ void AuditLog::startSyncer()
         const QString why = ok ? QString() : systemError();
         const std::lock_guard<std::mutex> guard(syncMutex);
         if (!ok && syncError.isEmpty())
-            syncError = QStringLiteral("cannot flush audit file %1: %2").arg(filePath, why);
+            syncError = CliTexts::cannotFlushAudit(filePath, why);
         synced = appended;
     }
 }
@@ -164,8 +165,7 @@ bool AuditLog::openDefault(QString& error, QStringList& warnings)
 bool AuditLog::open(const QString& path, QString& error)
 {
     if (path.isEmpty()) {
-        error =
-            QStringLiteral("no folder for the audit file can be written; name one with --audit");
+        error = CliTexts::noAuditFolder();
         return false;
     }
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -174,8 +174,7 @@ bool AuditLog::open(const QString& path, QString& error)
     std::string why;
     fd = open_for_append_unfollowed(QFile::encodeName(path).toStdString(), why);
     if (fd < 0) {
-        error = QStringLiteral("cannot open audit file %1: %2")
-                    .arg(path, QString::fromLocal8Bit(why.c_str()));
+        error = CliTexts::cannotOpenAudit(path, QString::fromLocal8Bit(why.c_str()));
         return false;
     }
     filePath = path;
@@ -190,7 +189,7 @@ bool AuditLog::append(QJsonObject record, QString& error)
     AppendLock lock(fd);
     struct stat before = {};
     if (::fstat(fd, &before) != 0) {
-        error = QStringLiteral("cannot write audit file %1: %2").arg(filePath, systemError());
+        error = CliTexts::cannotWriteAudit(filePath, systemError());
         return false;
     }
     // A record left without its line end (by another program, or an older crash) must not
@@ -206,9 +205,8 @@ bool AuditLog::append(QJsonObject record, QString& error)
         if (written > 0)
             done += written;
         else if (written == 0 || errno != EINTR)
-            failure = QStringLiteral("cannot write audit file %1: %2")
-                          .arg(filePath,
-                               written == 0 ? QStringLiteral("nothing written") : systemError());
+            failure = CliTexts::cannotWriteAudit(filePath, written == 0 ? CliTexts::nothingWritten()
+                                                                        : systemError());
     }
     if (failure.isEmpty()) {
         {
@@ -222,7 +220,7 @@ bool AuditLog::append(QJsonObject record, QString& error)
     }
     // Half a record would break every line after it: take back what this append wrote.
     if (::ftruncate(fd, before.st_size) != 0)
-        failure += QStringLiteral("; a partial record may remain: %1").arg(systemError());
+        failure = CliTexts::partialRecordLeft(failure, systemError());
     error = failure;
     return false;
 }

@@ -384,4 +384,230 @@ QString portNamedTwiceAs(const QString& earlier, const QString& port)
 {
     return QStringLiteral("port '%1' is named twice, also as '%2'").arg(earlier, port);
 }
+QString usageLine(const QString& synopsis)
+{
+    return QStringLiteral("  zr415ctl ") + synopsis + QLatin1Char('\n');
+}
+QString version()
+{
+    return QStringLiteral("zr415ctl " ZR415_VERSION);
+}
+
+QString noAuditFolder()
+{
+    return QStringLiteral("no folder for the audit file can be written; name one with --audit");
+}
+QString cannotOpenAudit(const QString& path, const QString& reason)
+{
+    return QStringLiteral("cannot open audit file %1: %2").arg(path, reason);
+}
+QString cannotWriteAudit(const QString& path, const QString& reason)
+{
+    return QStringLiteral("cannot write audit file %1: %2").arg(path, reason);
+}
+QString cannotFlushAudit(const QString& path, const QString& reason)
+{
+    return QStringLiteral("cannot flush audit file %1: %2").arg(path, reason);
+}
+QString nothingWritten()
+{
+    return QStringLiteral("nothing written");
+}
+QString partialRecordLeft(const QString& failure, const QString& reason)
+{
+    return failure + QStringLiteral("; a partial record may remain: %1").arg(reason);
+}
+
+QString cannotReadProfile(const QString& path, const QString& reason)
+{
+    return QStringLiteral("cannot read profile %1: %2").arg(path, reason);
+}
+QString profileIsFolder()
+{
+    return QStringLiteral("is a folder");
+}
+QString profileNotRegular()
+{
+    return QStringLiteral(
+        "not a regular file (a pipe or device cannot be applied; save it to a file first)");
+}
+QString profileTooLarge()
+{
+    return QStringLiteral("larger than 1 MiB, not a settings file");
+}
+QString profileRefused(const QString& path, const QStringList& errors)
+{
+    return QStringLiteral("profile %1 refused:\n  %2")
+        .arg(path, errors.join(QStringLiteral("\n  ")));
+}
+QString notUtf8(std::size_t line)
+{
+    return QStringLiteral("line %1: not UTF-8 text").arg(line);
+}
+QString keyInOtherCase(std::size_t line, const QString& key, const QString& known)
+{
+    return QStringLiteral("line %1: key %2 is %3 in another case").arg(line).arg(key, known);
+}
+QString givenAgain(std::size_t line, const QString& assignment, std::size_t earlierLine,
+                   const QString& earlierAssignment)
+{
+    // In one pass: a value such as "%3" is the file's text, not a place for the next number.
+    return QStringLiteral("line %1: %2 given again with another value (line %3: %4)")
+        .arg(QString::number(line), assignment, QString::number(earlierLine), earlierAssignment);
+}
+QString noOutputSetting()
+{
+    return QStringLiteral("no line holds an output setting the window knows (setGGA, "
+                          "setCommandGGA, sbas, clean, hdtPrefix, …)");
+}
+QString notWholeNumber(const QString& assignment, bool talker)
+{
+    return QStringLiteral("%1: not a whole number; allowed: 0 or 1%2")
+        .arg(assignment, talker ? QStringLiteral(" (0, 1, 2 for HE, GP, GN)") : QString());
+}
+QString notOutputRate(const QString& assignment, const QString& allowed)
+{
+    return QStringLiteral("%1: not an output rate; allowed: %2").arg(assignment, allowed);
+}
+QString missingWhileSet(const QString& rateKey, const QString& setKey, const QString& allowed)
+{
+    return QStringLiteral("%1: missing while %2 is set; allowed: %3").arg(rateKey, setKey, allowed);
+}
+QString talkerOutOfRange(const QString& assignment)
+{
+    return QStringLiteral(
+               "%1: out of range while useHdtPrefix is set; allowed: 0 (HE), 1 (GP), 2 (GN)")
+        .arg(assignment);
+}
+QString notListedBaud(const QString& assignment, const QString& allowed)
+{
+    return QStringLiteral("%1: not a baud rate of the list; allowed: %2").arg(assignment, allowed);
+}
+QString givenTwice(const QString& name)
+{
+    return QStringLiteral("%1: given twice").arg(name);
+}
+QString badSbas(const QString& value)
+{
+    return QStringLiteral("SBAS=%1: allowed: on, off").arg(value);
+}
+QString badTalker(const QString& value, const QString& allowed)
+{
+    return QStringLiteral("HDT-TALKER=%1: allowed: %2").arg(value, allowed);
+}
+QString cleanTakesNoValue(const QString& assignment)
+{
+    return QStringLiteral("%1: CLEAN takes no value").arg(assignment);
+}
+QString unknownSetting(const QString& name, const QString& known)
+{
+    return QStringLiteral("%1: unknown setting; known: %2").arg(name, known);
+}
+QString allWithSingles()
+{
+    return QStringLiteral("ALL cannot be combined with single sentences: ALL is sent last and "
+                          "would override them; use two set commands");
+}
+QString stoppedBeforeStart()
+{
+    return QStringLiteral("stopped by a stop signal before it started");
+}
+
+QString noValue()
+{
+    return QStringLiteral("-");
+}
+QString baudUsed(unsigned baud, bool searched)
+{
+    return QStringLiteral("%1 baud%2")
+        .arg(baud)
+        .arg(searched ? QStringLiteral(" (auto)") : QString());
+}
+QString secondsTaken(double seconds)
+{
+    return QStringLiteral("%1 s").arg(seconds, 0, 'f', 2);
+}
+QString plannedChange(const QString& key, const QString& from, const QString& to)
+{
+    return QStringLiteral("%1 %2 -> %3").arg(key, from, to);
+}
+QString wouldChange(const QStringList& changes)
+{
+    return changes.isEmpty()
+               ? QStringLiteral("no rate would change")
+               : QStringLiteral("would change: ") + changes.join(QStringLiteral(", "));
+}
+QString cannotBeRead(const QStringList& keys)
+{
+    return QStringLiteral("cannot be read, would be sent: ") + keys.join(QStringLiteral(", "));
+}
+QString appliedSettings(const QStringList& settings)
+{
+    return QStringLiteral("applied: ") + settings.join(QStringLiteral(", "));
+}
+QString refusedSettings(const QStringList& settings)
+{
+    return QStringLiteral("refused: ") + settings.join(QStringLiteral(", "));
+}
+QString unansweredSettings(const QStringList& settings)
+{
+    return QStringLiteral("no answer: ") + settings.join(QStringLiteral(", "));
+}
+QString ackOnlySettings(const QStringList& settings)
+{
+    return QStringLiteral("acknowledged, no read-back exists: ") +
+           settings.join(QStringLiteral(", "));
+}
+QString readBack(const QString& key, const QString& want, const std::optional<QString>& got)
+{
+    return QStringLiteral("%1 wanted %2, read back %3")
+        .arg(key, want, got ? *got : QStringLiteral("nothing"));
+}
+QString outcomeCount(qsizetype count, const QString& outcome)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(outcome);
+}
+QString noUnits()
+{
+    return QStringLiteral("no units");
+}
+QString notRecordedIn(int count, const QString& path)
+{
+    return QStringLiteral("%1 not recorded in %2").arg(count).arg(path);
+}
+QString progress(int done, int total)
+{
+    return QStringLiteral("%1 of %2 done").arg(done).arg(total);
+}
+
+QStringList portColumns()
+{
+    return {QStringLiteral("NAME"),  QStringLiteral("PATH"),   QStringLiteral("DESCRIPTION"),
+            QStringLiteral("MAKER"), QStringLiteral("SERIAL"), QStringLiteral("USB"),
+            QStringLiteral("BY-ID"), QStringLiteral("LISTED")};
+}
+QString listedBy(bool extra)
+{
+    return extra ? QStringLiteral("ZR415_EXTRA_PORTS") : QStringLiteral("system");
+}
+QStringList rateColumns()
+{
+    return {QStringLiteral("SENTENCE"), QStringLiteral("COUNT"),
+            QStringLiteral("PERIOD"),   QStringLiteral("MIN GAP"),
+            QStringLiteral("MAX GAP"),  QStringLiteral("CHECKSUM ERRORS")};
+}
+QString seconds(double value)
+{
+    return QStringLiteral("%1 s").arg(value);
+}
+QString lineTotals(const QString& port, quint64 lines, quint64 bytes, double seconds)
+{
+    // The port is named by the operator and may hold "%2": the numbers are placed first.
+    return port + QStringLiteral(": ") +
+           QStringLiteral("%1 lines, %2 bytes in %3 s\n").arg(lines).arg(bytes).arg(seconds);
+}
+QString onPort(const QString& port, const QString& reason)
+{
+    return QStringLiteral("%1: %2").arg(port, reason);
+}
 } // namespace CliTexts

@@ -5,10 +5,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
 #include <optional>
 
-// Every English text zr415ctl writes beyond its help, in one place. The window words the same
-// failures in Chinese, from the same LinkError kinds.
+// Every English text zr415ctl writes, in one place: errors, refusals, result lines, tables and
+// help. The window words the same failures in Chinese, from the same LinkError kinds.
 namespace CliTexts {
 QString linkReason(LinkError kind, const QString& systemText);
 QString cannotOpen(const QString& port, const QString& reason);
@@ -72,4 +73,60 @@ QString rateNotInList(const QString& name, const QString& rate);
 QString profileWritten(const QString& path);
 QString notRecordedAsAsked();
 QString portNamedTwiceAs(const QString& earlier, const QString& port);
+QString usageLine(const QString& synopsis);
+QString version();
+// The audit file.
+QString noAuditFolder();
+QString cannotOpenAudit(const QString& path, const QString& reason);
+QString cannotWriteAudit(const QString& path, const QString& reason);
+QString cannotFlushAudit(const QString& path, const QString& reason);
+QString nothingWritten();
+QString partialRecordLeft(const QString& failure, const QString& reason);
+// Profiles and NAME=VALUE settings refused; assignment is "key=value" as a terminal may show it.
+QString cannotReadProfile(const QString& path, const QString& reason);
+QString profileIsFolder();
+QString profileNotRegular();
+QString profileTooLarge();
+QString profileRefused(const QString& path, const QStringList& errors);
+QString notUtf8(std::size_t line);
+QString keyInOtherCase(std::size_t line, const QString& key, const QString& known);
+QString givenAgain(std::size_t line, const QString& assignment, std::size_t earlierLine,
+                   const QString& earlierAssignment);
+QString noOutputSetting();
+QString notWholeNumber(const QString& assignment, bool talker);
+QString notOutputRate(const QString& assignment, const QString& allowed);
+QString missingWhileSet(const QString& rateKey, const QString& setKey, const QString& allowed);
+QString talkerOutOfRange(const QString& assignment);
+QString notListedBaud(const QString& assignment, const QString& allowed);
+QString givenTwice(const QString& name);
+QString badSbas(const QString& value);
+QString badTalker(const QString& value, const QString& allowed);
+QString cleanTakesNoValue(const QString& assignment);
+QString unknownSetting(const QString& name, const QString& known);
+QString allWithSingles();
+QString stoppedBeforeStart();
+// A unit's line and the run's summary.
+QString noValue();
+QString baudUsed(unsigned baud, bool searched);
+QString secondsTaken(double seconds);
+QString plannedChange(const QString& key, const QString& from, const QString& to);
+QString wouldChange(const QStringList& changes);
+QString cannotBeRead(const QStringList& keys);
+QString appliedSettings(const QStringList& settings);
+QString refusedSettings(const QStringList& settings);
+QString unansweredSettings(const QStringList& settings);
+QString ackOnlySettings(const QStringList& settings);
+// got is the value read back, already escaped; none when nothing was.
+QString readBack(const QString& key, const QString& want, const std::optional<QString>& got);
+QString outcomeCount(qsizetype count, const QString& outcome);
+QString noUnits();
+QString notRecordedIn(int count, const QString& path);
+QString progress(int done, int total);
+// The port list and the rates table.
+QStringList portColumns();
+QString listedBy(bool extra);
+QStringList rateColumns();
+QString seconds(double value);
+QString lineTotals(const QString& port, quint64 lines, quint64 bytes, double seconds);
+QString onPort(const QString& port, const QString& reason);
 } // namespace CliTexts

@@ -92,8 +92,7 @@ QString CommandLine::usage(const QString& command)
     }
     QString text = CliTexts::usageHeader();
     for (const char* name : {"ports", "query", "set", "apply", "reset", "monitor"})
-        text += QStringLiteral("  zr415ctl ") + CliTexts::synopsis(QLatin1String(name)) +
-                QLatin1Char('\n');
+        text += CliTexts::usageLine(CliTexts::synopsis(QLatin1String(name)));
     return text + CliTexts::usageFooter() + CliTexts::environmentHelp();
 }
 

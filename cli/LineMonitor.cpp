@@ -33,8 +33,8 @@ LineMonitor::LineMonitor(std::FILE* toOut, QObject* parent, Mode chosen)
 bool LineMonitor::start(const QString& portName, unsigned baud, double seconds, QString& error)
 {
     if (!line.open(portName, static_cast<qint32>(baud))) {
-        error = QStringLiteral("%1: %2").arg(
-            portName, CliTexts::linkReason(line.errorKind(), line.errorText()));
+        error =
+            CliTexts::onPort(portName, CliTexts::linkReason(line.errorKind(), line.errorText()));
         return false;
     }
     // Bytes that waited in the line before we came are old: their arrival time is unknown.

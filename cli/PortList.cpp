@@ -1,5 +1,7 @@
 #include "PortList.h"
 
+#include "CliTexts.h"
+
 #include <QJsonObject>
 
 #include <algorithm>
@@ -38,16 +40,14 @@ QJsonArray PortList::toJson(const QList<Entry>& entries)
 
 QString PortList::toText(const QList<Entry>& entries)
 {
-    QList<QStringList> rows{
-        {"NAME", "PATH", "DESCRIPTION", "MAKER", "SERIAL", "USB", "BY-ID", "LISTED"}};
+    QList<QStringList> rows{CliTexts::portColumns()};
     for (const Entry& entry : entries) {
-        QStringList row{entry.name,         entry.path,
-                        entry.description,  entry.manufacturer,
-                        entry.serialNumber, entry.usbIds(),
-                        entry.byId,         entry.extra ? "ZR415_EXTRA_PORTS" : "system"};
+        QStringList row{
+            entry.name,         entry.path,     entry.description, entry.manufacturer,
+            entry.serialNumber, entry.usbIds(), entry.byId,        CliTexts::listedBy(entry.extra)};
         for (QString& cell : row)
             if (cell.isEmpty())
-                cell = QStringLiteral("-");
+                cell = CliTexts::noValue();
         rows << row;
     }
     QList<qsizetype> widths(rows.first().size(), 0);

@@ -1,5 +1,6 @@
 #include "Profile.h"
 
+#include "CliTexts.h"
 #include "CommandSentences.h"
 #include "Dictionary.h"
 #include "IniParameter.h"
@@ -72,35 +73,29 @@ void Profile::check(IDictionary* raw, QStringList& errors)
         if (!known || known->group != SettingsKey::Output)
             continue;
         if (known->kind == SettingsKey::Integer && !isWholeNumber(value))
-            errors << QStringLiteral("%1: not a whole number; allowed: 0 or 1%2")
-                          .arg(quoted(key, value), key == "hdtPrefix"
-                                                       ? QStringLiteral(" (0, 1, 2 for HE, GP, GN)")
-                                                       : QString());
+            errors << CliTexts::notWholeNumber(quoted(key, value), key == "hdtPrefix");
         // The page's list has no entry for another text and would send its first, OFF.
         if (known->kind == SettingsKey::Text && !SettingsKeys::isRate(value))
-            errors << QStringLiteral("%1: not an output rate; allowed: %2")
-                          .arg(quoted(key, value), allowedRates());
+            errors << CliTexts::notOutputRate(quoted(key, value), allowedRates());
     }
     for (const QString& entry : nmeaList) {
         const std::string name = entry.toStdString();
         const std::string rateKey = SettingsKeys::setCommand(name);
         if (SettingsValues::ticked(raw, SettingsKeys::set(name)) && !raw->get(rateKey.c_str()))
-            errors << QStringLiteral("%1: missing while %2 is set; allowed: %3")
-                          .arg(QString::fromStdString(rateKey),
-                               QString::fromStdString(SettingsKeys::set(name)), allowedRates());
+            errors << CliTexts::missingWhileSet(QString::fromStdString(rateKey),
+                                                QString::fromStdString(SettingsKeys::set(name)),
+                                                allowedRates());
     }
     if (SettingsValues::ticked(raw, "useHdtPrefix") && SettingsValues::hdtPrefix(raw) < 0)
-        errors << QStringLiteral("%1: out of range while useHdtPrefix is set; allowed: 0 (HE), "
-                                 "1 (GP), 2 (GN)")
-                      .arg(quoted("hdtPrefix", raw->get("hdtPrefix")));
+        errors << CliTexts::talkerOutOfRange(quoted("hdtPrefix", raw->get("hdtPrefix")));
     const char* baud = raw->get("baudrate");
     if (baud && *baud) {
         bool listed = false;
         for (const std::string& rate : SettingsKeys::baudRates())
             listed = listed || rate == baud;
         if (!listed)
-            errors << QStringLiteral("%1: not a baud rate of the list; allowed: %2")
-                          .arg(quoted("baudrate", baud), joined(SettingsKeys::baudRates()));
+            errors << CliTexts::notListedBaud(quoted("baudrate", baud),
+                                              joined(SettingsKeys::baudRates()));
     }
 }
 
@@ -138,14 +133,14 @@ std::optional<Profile> Profile::load(const QString& path, QString& error)
     QStringList errors;
     IniParameter file;
     if (!checkText(bytes, errors)) {
-        error = QStringLiteral("profile %1 refused:\n  %2").arg(path, errors.join("\n  "));
+        error = CliTexts::profileRefused(path, errors);
         return std::nullopt;
     }
     file.parse(bytes.toStdString());
     checkKeys(file, errors);
     check(file.dictionary(), errors);
     if (!errors.isEmpty()) {
-        error = QStringLiteral("profile %1 refused:\n  %2").arg(path, errors.join("\n  "));
+        error = CliTexts::profileRefused(path, errors);
         return std::nullopt;
     }
     Profile profile;
@@ -166,7 +161,7 @@ std::optional<Profile> Profile::load(const QString& path, QString& error)
 bool Profile::readOnce(const QString& path, QByteArray& bytes, QString& error)
 {
     const auto fail = [&](const QString& why) {
-        error = QStringLiteral("cannot read profile %1: %2").arg(path, why);
+        error = CliTexts::cannotReadProfile(path, why);
         return false;
     };
     // Not blocking: a pipe with no writer must not hold the run before it starts.
@@ -178,12 +173,11 @@ bool Profile::readOnce(const QString& path, QByteArray& bytes, QString& error)
     if (::fstat(fd, &status) != 0)
         return fail(QString::fromLocal8Bit(std::strerror(errno)));
     if (S_ISDIR(status.st_mode))
-        return fail(QStringLiteral("is a folder"));
+        return fail(CliTexts::profileIsFolder());
     // A pipe or device gives its bytes once and may never end: only a file can be read, hashed
     // and named in the audit as the same thing.
     if (!S_ISREG(status.st_mode))
-        return fail(QStringLiteral("not a regular file (a pipe or device cannot be applied; "
-                                   "save it to a file first)"));
+        return fail(CliTexts::profileNotRegular());
     char chunk[65536];
     for (;;) {
         const ssize_t got = ::read(fd, chunk, sizeof chunk);
@@ -195,7 +189,7 @@ bool Profile::readOnce(const QString& path, QByteArray& bytes, QString& error)
             return true;
         bytes.append(chunk, got);
         if (bytes.size() > maxProfileBytes)
-            return fail(QStringLiteral("larger than 1 MiB, not a settings file"));
+            return fail(CliTexts::profileTooLarge());
     }
 }
 
@@ -209,7 +203,7 @@ bool Profile::checkText(const QByteArray& bytes, QStringList& errors)
         if (!end)
             continue;
         if (!QByteArrayView(bytes).sliced(start, at - start).isValidUtf8()) {
-            errors << QStringLiteral("line %1: not UTF-8 text").arg(line);
+            errors << CliTexts::notUtf8(line);
             return false;
         }
         if (at + 1 < bytes.size() && bytes[at] == '\r' && bytes[at + 1] == '\n')
@@ -232,20 +226,16 @@ void Profile::checkKeys(const IniParameter& file, QStringList& errors)
                 if (QString::fromStdString(key.name).compare(QString::fromUtf8(entry.key),
                                                              Qt::CaseInsensitive) == 0)
                     // The window reads keys as written: this line would be silently ignored.
-                    errors << QStringLiteral("line %1: key %2 is %3 in another case")
-                                  .arg(entry.line)
-                                  .arg(shownBytes(entry.key), QString::fromStdString(key.name));
+                    errors << CliTexts::keyInOtherCase(entry.line, shownBytes(entry.key),
+                                                       QString::fromStdString(key.name));
         const auto [earlier, added] = first.emplace(entry.key, entry);
         if (!added && earlier->second.value != entry.value)
-            errors << QStringLiteral("line %1: %2 given again with another value (line %3: %4)")
-                          .arg(entry.line)
-                          .arg(quoted(entry.key, entry.value.c_str()))
-                          .arg(earlier->second.line)
-                          .arg(quoted(entry.key, earlier->second.value.c_str()));
+            errors << CliTexts::givenAgain(entry.line, quoted(entry.key, entry.value.c_str()),
+                                           earlier->second.line,
+                                           quoted(entry.key, earlier->second.value.c_str()));
     }
     if (!anyOutput && errors.isEmpty())
-        errors << QStringLiteral("no line holds an output setting the window knows (setGGA, "
-                                 "setCommandGGA, sbas, clean, hdtPrefix, …)");
+        errors << CliTexts::noOutputSetting();
 }
 
 std::optional<Profile> Profile::fromAssignments(const QStringList& assignments, QString& error)
@@ -262,7 +252,7 @@ std::optional<Profile> Profile::fromAssignments(const QStringList& assignments, 
         const QString name = assignment.left(equals).trimmed().toUpper();
         const QString value = equals < 0 ? QString() : assignment.mid(equals + 1).trimmed();
         if (seen.contains(name)) {
-            errors << QStringLiteral("%1: given twice").arg(shown(name));
+            errors << CliTexts::givenTwice(shown(name));
             continue;
         }
         seen << name;
@@ -274,8 +264,8 @@ std::optional<Profile> Profile::fromAssignments(const QStringList& assignments, 
                                          ? std::string("OFF")
                                          : value.toStdString();
             if (equals < 0 || !SettingsKeys::isRate(rate)) {
-                errors << QStringLiteral("%1=%2: not an output rate; allowed: %3")
-                              .arg(shown(name), shown(value), allowedRates());
+                errors << CliTexts::notOutputRate(shown(name) + QLatin1Char('=') + shown(value),
+                                                  allowedRates());
                 continue;
             }
             const std::string key = nmeaList[sentence].toStdString();
@@ -284,7 +274,7 @@ std::optional<Profile> Profile::fromAssignments(const QStringList& assignments, 
         } else if (name == QLatin1String("SBAS")) {
             const QString state = value.toLower();
             if (state != QLatin1String("on") && state != QLatin1String("off")) {
-                errors << QStringLiteral("SBAS=%1: allowed: on, off").arg(shown(value));
+                errors << CliTexts::badSbas(shown(value));
                 continue;
             }
             dic_set_value(&raw, "sbas", "%d", state == QLatin1String("on") ? 1 : 0);
@@ -294,21 +284,19 @@ std::optional<Profile> Profile::fromAssignments(const QStringList& assignments, 
             const auto found =
                 std::find(prefixes.begin(), prefixes.end(), value.toUpper().toStdString());
             if (found == prefixes.end()) {
-                errors << QStringLiteral("HDT-TALKER=%1: allowed: %2")
-                              .arg(shown(value), joined(prefixes));
+                errors << CliTexts::badTalker(shown(value), joined(prefixes));
                 continue;
             }
             dic_set_value(&raw, "useHdtPrefix", "1");
             dic_set_value(&raw, "hdtPrefix", "%d", static_cast<int>(found - prefixes.begin()));
         } else if (name == QLatin1String("CLEAN")) {
             if (equals >= 0) {
-                errors << QStringLiteral("%1: CLEAN takes no value").arg(shown(assignment));
+                errors << CliTexts::cleanTakesNoValue(shown(assignment));
                 continue;
             }
             dic_set_value(&raw, "clean", "1");
         } else {
-            errors << QStringLiteral("%1: unknown setting; known: %2")
-                          .arg(shownBytes(name.toUtf8()), knownNames);
+            errors << CliTexts::unknownSetting(shownBytes(name.toUtf8()), knownNames);
         }
     }
     // ALL is sent after the single sentences and overrides them: the unit would end with
@@ -317,8 +305,7 @@ std::optional<Profile> Profile::fromAssignments(const QStringList& assignments, 
         return name != QLatin1String("ALL") && nmeaList.mid(0, nmeaSentenceCount).contains(name);
     });
     if (seen.contains(QLatin1String("ALL")) && singles > 0)
-        errors << QStringLiteral("ALL cannot be combined with single sentences: ALL is sent "
-                                 "last and would override them; use two set commands");
+        errors << CliTexts::allWithSingles();
     if (!errors.isEmpty()) {
         error = errors.join(QLatin1Char('\n'));
         return std::nullopt;

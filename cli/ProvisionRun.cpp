@@ -1,5 +1,6 @@
 #include "ProvisionRun.h"
 
+#include "CliTexts.h"
 #include "UnitSession.h"
 
 #include <QDateTime>
@@ -63,7 +64,7 @@ void ProvisionRun::interrupt()
         skipped.command = jobs[nextJob].command;
         skipped.port = jobs[nextJob].port;
         skipped.outcome = UnitResult::Outcome::Interrupted;
-        skipped.error = QStringLiteral("stopped by a stop signal before it started");
+        skipped.error = CliTexts::stoppedBeforeStart();
         skipped.started = QDateTime::currentDateTimeUtc();
         ++finishedCount;
         emit unitFinished(skipped);

@@ -1,5 +1,6 @@
 #include "RateReport.h"
 
+#include "CliTexts.h"
 #include "NmeaList.h"
 #include "OutputRate.h"
 
@@ -17,7 +18,7 @@ double rounded(double seconds)
 
 QString gapText(const RateMeter::Kind& kind, double gap)
 {
-    return kind.measured >= 2 ? QStringLiteral("%1 s").arg(rounded(gap)) : QStringLiteral("-");
+    return kind.measured >= 2 ? CliTexts::seconds(rounded(gap)) : CliTexts::noValue();
 }
 } // namespace
 
@@ -62,24 +63,21 @@ QJsonObject RateReport::toJson() const
 QString RateReport::toText() const
 {
     const QString row = QStringLiteral("%1  %2  %3  %4  %5  %6\n");
-    QString text = row.arg(QStringLiteral("SENTENCE"), -8)
-                       .arg(QStringLiteral("COUNT"), 6)
-                       .arg(QStringLiteral("PERIOD"), -18)
-                       .arg(QStringLiteral("MIN GAP"), -9)
-                       .arg(QStringLiteral("MAX GAP"), -9)
-                       .arg(QStringLiteral("CHECKSUM ERRORS"));
+    const QStringList columns = CliTexts::rateColumns();
+    QString text = row.arg(columns[0], -8)
+                       .arg(columns[1], 6)
+                       .arg(columns[2], -18)
+                       .arg(columns[3], -9)
+                       .arg(columns[4], -9)
+                       .arg(columns[5]);
     for (const RateMeter::Kind& kind : kinds)
         text +=
             row.arg(QString::fromLatin1(kind.name), -8)
                 .arg(kind.count, 6)
-                .arg(kind.measured >= 2 ? OutputRate::describe(kind.period) : QStringLiteral("-"),
+                .arg(kind.measured >= 2 ? OutputRate::describe(kind.period) : CliTexts::noValue(),
                      -18)
                 .arg(gapText(kind, kind.minGap), -9)
                 .arg(gapText(kind, kind.maxGap), -9)
                 .arg(kind.checksumErrors);
-    return text + QStringLiteral("%1: %2 lines, %3 bytes in %4 s\n")
-                      .arg(port)
-                      .arg(line.lines)
-                      .arg(line.bytes)
-                      .arg(seconds);
+    return text + CliTexts::lineTotals(port, line.lines, line.bytes, seconds);
 }

@@ -24,13 +24,9 @@ QString fromDevice(const QString& text)
 QString ResultPrinter::humanLine(const UnitResult& result)
 {
     QStringList parts{
-        result.port, result.serial.isEmpty() ? QStringLiteral("-") : fromDevice(result.serial),
-        result.baud ? QStringLiteral("%1 baud%2")
-                          .arg(result.baud)
-                          .arg(result.baudSearched ? QStringLiteral(" (auto)") : QString())
-                    : QStringLiteral("-"),
-        UnitResult::outcomeName(result.outcome),
-        QStringLiteral("%1 s").arg(result.seconds, 0, 'f', 2)};
+        result.port, result.serial.isEmpty() ? CliTexts::noValue() : fromDevice(result.serial),
+        result.baud ? CliTexts::baudUsed(result.baud, result.baudSearched) : CliTexts::noValue(),
+        UnitResult::outcomeName(result.outcome), CliTexts::secondsTaken(result.seconds)};
     QStringList details;
     if (result.check) {
         QStringList certain;
@@ -38,15 +34,11 @@ QString ResultPrinter::humanLine(const UnitResult& result)
         for (const UnitResult::Change& change : result.changes)
             (PlannedChanges::isCertain(change) ? certain : unknown)
                 << (PlannedChanges::isCertain(change)
-                        ? QStringLiteral("%1 %2 -> %3")
-                              .arg(change.key, fromDevice(change.from), change.to)
+                        ? CliTexts::plannedChange(change.key, fromDevice(change.from), change.to)
                         : change.key);
-        details << (certain.isEmpty()
-                        ? QStringLiteral("no rate would change")
-                        : QStringLiteral("would change: ") + certain.join(QStringLiteral(", ")));
+        details << CliTexts::wouldChange(certain);
         if (!unknown.isEmpty())
-            details << QStringLiteral("cannot be read, would be sent: ") +
-                           unknown.join(QStringLiteral(", "));
+            details << CliTexts::cannotBeRead(unknown);
     } else if (!result.rates.empty()) {
         QStringList rates;
         for (int i = 0; i < nmeaSentenceCount; ++i) {
@@ -58,20 +50,19 @@ QString ResultPrinter::humanLine(const UnitResult& result)
     }
     // A unit stopped part-way must tell which settings it took.
     if (!result.applied.isEmpty() && result.outcome != UnitResult::Outcome::Ok)
-        details << QStringLiteral("applied: ") + result.applied.join(QStringLiteral(", "));
+        details << CliTexts::appliedSettings(result.applied);
     if (!result.rejected.isEmpty())
-        details << QStringLiteral("refused: ") + result.rejected.join(QStringLiteral(", "));
+        details << CliTexts::refusedSettings(result.rejected);
     if (!result.unanswered.isEmpty())
-        details << QStringLiteral("no answer: ") + result.unanswered.join(QStringLiteral(", "));
+        details << CliTexts::unansweredSettings(result.unanswered);
     for (const UnitResult::Mismatch& mismatch : result.mismatches)
         details << (mismatch.observed
                         ? CliTexts::observedRate(mismatch.key, mismatch.want, mismatch.got)
-                        : QStringLiteral("%1 wanted %2, read back %3"))
-                       .arg(mismatch.key, mismatch.want,
-                            mismatch.got ? fromDevice(*mismatch.got) : QStringLiteral("nothing"));
+                        : CliTexts::readBack(mismatch.key, mismatch.want,
+                                             mismatch.got ? std::optional(fromDevice(*mismatch.got))
+                                                          : std::nullopt));
     if (!result.ackOnly.isEmpty())
-        details << QStringLiteral("acknowledged, no read-back exists: ") +
-                       result.ackOnly.join(QStringLiteral(", "));
+        details << CliTexts::ackOnlySettings(result.ackOnly);
     if (!result.error.isEmpty() && result.outcome != UnitResult::Outcome::Ok)
         details << result.error;
     QString line = parts.join(QStringLiteral("  "));
@@ -86,9 +77,9 @@ QString ResultPrinter::summaryLine(const QList<UnitResult::Outcome>& outcomes)
     for (UnitResult::Outcome outcome : UnitResult::allOutcomes()) {
         const qsizetype n = outcomes.count(outcome);
         if (n > 0)
-            counts << QStringLiteral("%1 %2").arg(n).arg(UnitResult::outcomeName(outcome));
+            counts << CliTexts::outcomeCount(n, UnitResult::outcomeName(outcome));
     }
-    return counts.isEmpty() ? QStringLiteral("no units") : counts.join(QStringLiteral(", "));
+    return counts.isEmpty() ? CliTexts::noUnits() : counts.join(QStringLiteral(", "));
 }
 
 void ResultPrinter::clearStatus()
@@ -114,7 +105,7 @@ void ResultPrinter::progress(int done, int total)
 {
     if (!live || total < 2)
         return;
-    std::fprintf(status, "\r\033[K%d of %d done", done, total);
+    std::fprintf(status, "\r\033[K%s", CliTexts::progress(done, total).toUtf8().constData());
     std::fflush(status);
     statusShown = true;
 }
@@ -126,7 +117,7 @@ void ResultPrinter::finish(int unrecorded, const QString& auditPath, bool auditD
         return;
     QString summary = summaryLine(seen);
     if (unrecorded > 0)
-        summary += QStringLiteral("; %1 not recorded in %2").arg(unrecorded).arg(auditPath);
+        summary += QStringLiteral("; ") + CliTexts::notRecordedIn(unrecorded, auditPath);
     if (auditDeclined)
         summary += QStringLiteral("; ") + CliTexts::notRecordedAsAsked();
     std::fprintf(out, "%s\n", summary.toUtf8().constData());

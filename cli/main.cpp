@@ -1,4 +1,5 @@
 // zr415ctl: configures, verifies and provisions ZR415 receivers from the command line.
+#include "CliTexts.h"
 #include "CommandLine.h"
 #include "CommandRunner.h"
 
@@ -24,7 +25,7 @@ int main(int argc, char* argv[])
     QString hint;
     const std::optional<Invocation> invocation = CommandLine::parse(arguments, error, hint);
     if (!invocation) {
-        std::fprintf(stderr, "zr415ctl: %s\n%s", error.toUtf8().constData(),
+        std::fprintf(stderr, "%s\n%s", CliTexts::fromTool(error).toUtf8().constData(),
                      hint.toUtf8().constData());
         return CommandRunner::exitUsage;
     }
@@ -33,7 +34,7 @@ int main(int argc, char* argv[])
         return CommandRunner::exitOk;
     }
     if (invocation->command == Invocation::Command::Version) {
-        std::printf("zr415ctl %s\n", ZR415_VERSION);
+        std::printf("%s\n", CliTexts::version().toUtf8().constData());
         return CommandRunner::exitOk;
     }
     return CommandRunner(stdout, stderr).run(*invocation);

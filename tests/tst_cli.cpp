@@ -385,6 +385,9 @@ void CliTest::refusedProfilesNameKeyValueAndWhatIsAllowed_data()
         << QByteArray("sbas=1\nsetgga=1\n") << QStringList{"line 2", "setgga", "setGGA"};
     QTest::newRow("key-twice-with-other-values")
         << QByteArray("sbas=0\nclean=1\nsbas=1\n") << QStringList{"line 3", "sbas=1", "line 1"};
+    QTest::newRow("percent-in-value-shown-as-written")
+        << QByteArray("sbas=%3\nsbas=%4x\n")
+        << QStringList{"line 2: sbas=%4x given again", "(line 1: sbas=%3)"};
     QTest::newRow("terminal-escape-shown-escaped")
         << QByteArray("sbas=0\nsbas=\x1b[2J\n") << QStringList{"sbas=\\x1B[2J"};
     QTest::newRow("larger-than-a-mebibyte")
