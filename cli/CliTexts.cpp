@@ -236,7 +236,8 @@ QString environmentHelp()
         "ZR415CTL_PROBE_MS (wait at each speed while searching, default 300 ms),\n"
         "ZR415_EXTRA_PORTS (more port paths, separated by ':').\n"
         "Exit status: 0 every unit ok, 1 some unit not ok, 2 usage or profile error (nothing\n"
-        "sent), 130 interrupted (Ctrl-C); apply --check: 0 when no rate would change.\n");
+        "sent), 128 + N stopped by signal N (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP);\n"
+        "apply --check: 0 when no rate would change.\n");
 }
 QString usageHeader()
 {
