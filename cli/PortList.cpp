@@ -1,6 +1,7 @@
 #include "PortList.h"
 
 #include "CliTexts.h"
+#include "ShownBytes.h"
 
 #include <QJsonObject>
 
@@ -45,9 +46,9 @@ QString PortList::toText(const QList<Entry>& entries)
         QStringList row{
             entry.name,         entry.path,     entry.description, entry.manufacturer,
             entry.serialNumber, entry.usbIds(), entry.byId,        CliTexts::listedBy(entry.extra)};
+        // Names, paths and what the device says of itself may hold any byte.
         for (QString& cell : row)
-            if (cell.isEmpty())
-                cell = CliTexts::noValue();
+            cell = cell.isEmpty() ? CliTexts::noValue() : shownBytes(cell.toUtf8());
         rows << row;
     }
     QList<qsizetype> widths(rows.first().size(), 0);

@@ -24,11 +24,13 @@ QString fromDevice(const QString& text)
 QString ResultPrinter::humanLine(const UnitResult& result)
 {
     QStringList parts{
-        result.port, result.serial.isEmpty() ? CliTexts::noValue() : fromDevice(result.serial),
+        fromDevice(result.port),
+        result.serial.isEmpty() ? CliTexts::noValue() : fromDevice(result.serial),
         result.baud ? CliTexts::baudUsed(result.baud, result.baudSearched) : CliTexts::noValue(),
         UnitResult::outcomeName(result.outcome), CliTexts::secondsTaken(result.seconds)};
     QStringList details;
-    if (result.check) {
+    // Only rates that were read can tell what would change.
+    if (result.check && !result.rates.empty()) {
         QStringList certain;
         QStringList unknown;
         for (const UnitResult::Change& change : result.changes)

@@ -148,7 +148,8 @@ void UnitSession::tryNextSpeed()
 
 void UnitSession::identified(bool ok, const std::string& serial)
 {
-    if (!ok) {
+    // An empty serial number tells nothing of who answered: no receiver to set anything on.
+    if (!ok || serial.empty()) {
         tryNextSpeed();
         return;
     }

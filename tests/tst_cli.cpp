@@ -183,8 +183,8 @@ private slots:
     void profileErrorsSendNothingAndExitTwo();
     void everyResultClassInOneRun_data();
     void everyResultClassInOneRun();
-    void verifiedOnlyWhenARateWasReadBack_data();
-    void verifiedOnlyWhenARateWasReadBack();
+    void setReportsOnlyWhatWasProven_data();
+    void setReportsOnlyWhatWasProven();
     void silenceIsUnansweredNotMismatch_data();
     void silenceIsUnansweredNotMismatch();
     void searchFindsAReceiverThatAnswersLate_data();
@@ -785,27 +785,47 @@ void CliTest::everyResultClassInOneRun()
     QCOMPARE(run.audit.size(), run.portByName.size());
 }
 
-void CliTest::verifiedOnlyWhenARateWasReadBack_data()
+void CliTest::setReportsOnlyWhatWasProven_data()
 {
+    QTest::addColumn<QStringList>("simulator");
     QTest::addColumn<QStringList>("settings");
+    QTest::addColumn<QString>("result");
     QTest::addColumn<bool>("verified");
-    QTest::newRow("rate-read-back") << QStringList{"GGA=1"} << true;
+    QTest::newRow("rate-read-back") << QStringList{} << QStringList{"GGA=1"} << "ok" << true;
     // Switches cannot be read back: acknowledged, yet nothing was verified.
-    QTest::newRow("switches-only") << QStringList{"SBAS=on", "CLEAN"} << false;
+    QTest::newRow("switches-only")
+        << QStringList{} << QStringList{"SBAS=on", "CLEAN"} << "ok" << false;
+    // An empty serial number tells nothing of who answered: nothing is set on it.
+    QTest::newRow("empty-serial-number")
+        << QStringList{"--serial", ""} << QStringList{"GGA=1"} << "no-device" << false;
 }
 
-void CliTest::verifiedOnlyWhenARateWasReadBack()
+void CliTest::setReportsOnlyWhatWasProven()
 {
+    QFETCH(QStringList, simulator);
     QFETCH(QStringList, settings);
+    QFETCH(QString, result);
     QFETCH(bool, verified);
-    SimulatorProcess receiver;
-    const CtlRun run = runCtl(QStringList{"set", receiver.devicePath(), "--json", "--audit",
-                                          scratch.filePath(QStringLiteral("verified.jsonl"))} +
-                              settings);
-    QCOMPARE(run.exitCode, 0);
+    SimulatorProcess receiver(simulator);
+    // A name with a terminal escape in it reaches the screen escaped.
+    const QString port = scratch.filePath(QStringLiteral("unit\x1b[2J"));
+    QFile::remove(port);
+    QVERIFY(QFile::link(receiver.devicePath(), port));
+    const QStringList audit{"--audit", scratch.filePath(QStringLiteral("proven.jsonl"))};
+    const CtlRun run = runCtl(QStringList{"set", port, "--json"} + audit + settings);
+    QCOMPARE(run.exitCode, result == QLatin1String("ok") ? 0 : 1);
     const QList<QJsonObject> results = jsonLines(run.out);
     QCOMPARE(results.size(), 1);
+    QCOMPARE(results[0]["result"].toString(), result);
     QCOMPARE(results[0]["verified"].toBool(), verified);
+    if (result != QLatin1String("ok")) {
+        for (const QJsonValue& sentence : results[0]["sent"].toArray())
+            QVERIFY2(!sentence.toString().contains(QLatin1String(",SET,")),
+                     qPrintable(sentence.toString()));
+    }
+    const CtlRun shown = runCtl({"query", port});
+    QVERIFY2(!shown.out.contains('\x1b') && shown.out.contains("unit\\x1B[2J"),
+             shown.out.constData());
 }
 
 void CliTest::silenceIsUnansweredNotMismatch_data()
