@@ -375,7 +375,14 @@ QString rateNotInList(const QString& name, const QString& rate)
 }
 QString profileWritten(const QString& path)
 {
-    return QStringLiteral("profile written to %1").arg(path);
+    return QStringLiteral("profile written to %1; SBAS, the HDT talker and the clear order cannot "
+                          "be read from a unit, so it holds the window's defaults for them "
+                          "(sbas=0: applying it switches SBAS off)")
+        .arg(path);
+}
+QString profileNotWritten(const QString& path)
+{
+    return QStringLiteral("no profile written to %1: the unit was not read").arg(path);
 }
 QString notRecordedAsAsked()
 {

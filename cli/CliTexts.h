@@ -71,6 +71,7 @@ QString profileIsLink(const QString& path);
 QString cannotWriteProfile(const QString& path, const QString& reason);
 QString rateNotInList(const QString& name, const QString& rate);
 QString profileWritten(const QString& path);
+QString profileNotWritten(const QString& path);
 QString notRecordedAsAsked();
 QString portNamedTwiceAs(const QString& earlier, const QString& port);
 QString usageLine(const QString& synopsis);

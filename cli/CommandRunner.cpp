@@ -296,6 +296,11 @@ int CommandRunner::runUnits(const Invocation& invocation)
                      CliTexts::fromTool(CliTexts::profileWritten(invocation.savedProfilePath))
                          .toUtf8()
                          .constData());
+    } else if (!invocation.savedProfilePath.isEmpty()) {
+        std::fprintf(err, "%s\n",
+                     CliTexts::fromTool(CliTexts::profileNotWritten(invocation.savedProfilePath))
+                         .toUtf8()
+                         .constData());
     }
     return allOk && unrecorded == 0 ? exitOk : exitUnitsFailed;
 }

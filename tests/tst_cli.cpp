@@ -1258,6 +1258,13 @@ void CliTest::queryProfileMakesOtherUnitsAlike()
         QCOMPARE(QFileInfo(profile).isSymLink() || fileContent(profile) == "kept", true);
         return;
     }
+    // What could not be read is said, and so is a profile that was not written.
+    QVERIFY2(saved.err.contains("sbas=0"), saved.err.constData());
+    const QString unread = folder.filePath(QStringLiteral("unread.ini"));
+    const CtlRun missing = runCtl({"query", folder.filePath("no-such-port"), "--profile", unread});
+    QVERIFY2(missing.exitCode == 1 && missing.err.contains("no profile written") &&
+                 !QFileInfo::exists(unread),
+             missing.err.constData());
     const CtlRun applied =
         runCtl({"apply", profile, first.devicePath(), second.devicePath(), "--no-audit"});
     QVERIFY2(applied.exitCode == 0, applied.out.constData());
