@@ -83,6 +83,11 @@ AuditLog::~AuditLog()
         ::close(fd);
 }
 
+QString AuditLog::syncToDisk() const
+{
+    return ::fsync(fd) == 0 ? QString() : CliTexts::cannotFlushAudit(filePath, systemError());
+}
+
 void AuditLog::syncInBackground()
 {
     std::unique_lock<std::mutex> lock(syncMutex);
@@ -92,11 +97,10 @@ void AuditLog::syncInBackground()
             return;
         const unsigned long covered = appended;
         lock.unlock();
-        const bool ok = ::fsync(fd) == 0;
-        const QString why = ok ? QString() : systemError();
+        const QString failure = syncToDisk();
         lock.lock();
-        if (!ok && syncError.isEmpty())
-            syncError = CliTexts::cannotFlushAudit(filePath, why);
+        if (syncError.isEmpty())
+            syncError = failure;
         synced = covered;
         syncChanged.notify_all();
     }
@@ -109,11 +113,10 @@ void AuditLog::startSyncer()
     } catch (const std::system_error&) {
         // No thread to be had (a process limit): this record is synced here, and the next
         // append tries the thread again.
-        const bool ok = ::fsync(fd) == 0;
-        const QString why = ok ? QString() : systemError();
+        const QString failure = syncToDisk();
         const std::lock_guard<std::mutex> guard(syncMutex);
-        if (!ok && syncError.isEmpty())
-            syncError = CliTexts::cannotFlushAudit(filePath, why);
+        if (syncError.isEmpty())
+            syncError = failure;
         synced = appended;
     }
 }

@@ -40,6 +40,8 @@ public:
     static QString chooseFolder(const QString& logFolder);
 
 private:
+    // Forces what was written to the disk: empty, or why it could not.
+    QString syncToDisk() const;
     void syncInBackground();
     void startSyncer();
 
