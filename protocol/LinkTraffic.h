@@ -2,9 +2,12 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QString>
 
 // What crosses the link, as the page sees it: each command sentence handed to the link and each
-// chunk received. The traffic tab listens; the page's own slot table stays as it is.
+// chunk received, and where one link begins and ends. The tabs listen; each of them belongs to
+// the link of the moment, so they start afresh when a link opens and keep, greyed, what they
+// showed when it closes. The page's own slot table stays as it is.
 class LinkTraffic : public QObject
 {
     Q_OBJECT
@@ -12,7 +15,21 @@ class LinkTraffic : public QObject
 public:
     using QObject::QObject;
 
+    // How a link ended.
+    enum class End
+    {
+        Disconnected, // 断开, or the page closed it (another receiver came back)
+        Lost          // the device went away; the page may be waiting for it
+    };
+    Q_ENUM(End)
+
 signals:
     void commandWritten(const QByteArray& sentence);
     void bytesReceived(const QByteArray& bytes);
+    // A link opened at baud: by 连接, or by the lost device coming back (reconnect true).
+    void linkOpened(const QString& port, const QString& baud, bool reconnect);
+    void linkClosed(LinkTraffic::End how);
+    // The receiver's serial number as this link learned it: an answer to 查询 or to the check
+    // made when a lost device comes back. Never from what the page's field still shows.
+    void serialNumberKnown(const QString& serial);
 };

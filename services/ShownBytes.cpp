@@ -18,3 +18,10 @@ QString shownBytes(QByteArrayView bytes)
     }
     return text;
 }
+
+QString shownDeviceText(QByteArrayView bytes, qsizetype maxBytes)
+{
+    if (bytes.size() <= maxBytes)
+        return shownBytes(bytes);
+    return shownBytes(bytes.first(maxBytes)) + QChar(0x2026);
+}

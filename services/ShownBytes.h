@@ -7,3 +7,7 @@
 // other byte as \xHH (uppercase). A line can then neither steer a terminal nor pass one byte
 // off as another.
 QString shownBytes(QByteArrayView bytes);
+
+// Text from the device for a widget: shown as above and cut after maxBytes of it, marked "…",
+// so a runaway field cannot push everything else out of view.
+QString shownDeviceText(QByteArrayView bytes, qsizetype maxBytes = 40);

@@ -1,0 +1,55 @@
+#include "Constellation.h"
+
+Constellation constellationOfTalker(QByteArrayView talker)
+{
+    if (talker == "GP")
+        return Constellation::Gps;
+    if (talker == "GL")
+        return Constellation::Glonass;
+    if (talker == "GA")
+        return Constellation::Galileo;
+    if (talker == "GB" || talker == "BD")
+        return Constellation::BeiDou;
+    if (talker == "GQ")
+        return Constellation::Qzss;
+    if (talker == "GI")
+        return Constellation::NavIC;
+    return Constellation::Unknown;
+}
+
+Constellation constellationOfSystemId(int id)
+{
+    switch (id) {
+    case 1:
+        return Constellation::Gps;
+    case 2:
+        return Constellation::Glonass;
+    case 3:
+        return Constellation::Galileo;
+    case 4:
+        return Constellation::BeiDou;
+    case 5:
+        return Constellation::Qzss;
+    case 6:
+        return Constellation::NavIC;
+    default:
+        return Constellation::Unknown;
+    }
+}
+
+Constellation constellationOfNumber(int number)
+{
+    if (number >= 1 && number <= 32)
+        return Constellation::Gps;
+    if ((number >= 33 && number <= 64) || (number >= 120 && number <= 158))
+        return Constellation::Sbas;
+    if (number >= 65 && number <= 96)
+        return Constellation::Glonass;
+    if (number >= 193 && number <= 200)
+        return Constellation::Qzss;
+    if (number >= 201 && number <= 263)
+        return Constellation::BeiDou;
+    if (number >= 301 && number <= 336)
+        return Constellation::Galileo;
+    return Constellation::Unknown;
+}
