@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 
 #include <ctime>
@@ -102,6 +103,7 @@ private slots:
     void failedSaveIsReportedAndLosesNothing_data();
     void failedSaveIsReportedAndLosesNothing();
     void trafficTabFitsTheWindowOfTheSettingsPage();
+    void viewFollowsTheNewestLineFromItsFirstShowing();
 
     void queryShowsCommandsAndRepliesInTheTab_data();
     void queryShowsCommandsAndRepliesInTheTab();
@@ -158,8 +160,8 @@ void TrafficTest::linesShowTimeDirectionAndReplyMark_data()
     };
     row("command", true, "#KVT,,GET,DEVICE.INFO.SN\r\n", "→ #KVT,,GET,DEVICE.INFO.SN", true);
     row("command-cr-inside", true, "#KVT\r,,GET\r\n", "→ #KVT\\x0D,,GET", true);
-    row("set-ok", false, "@KVT,,SET,X,OK*3C\r\n", "← [OK] @KVT,,SET,X,OK*3C", true);
-    row("get-ok-value", false, "@KVT,,GET,X,OK,1*0A\r\n", "← [OK] @KVT,,GET,X,OK,1*0A", true);
+    row("set-ok", false, "@KVT,,SET,X,OK*57\r\n", "← [OK] @KVT,,SET,X,OK*57", true);
+    row("get-ok-value", false, "@KVT,,GET,X,OK,1*5E\r\n", "← [OK] @KVT,,GET,X,OK,1*5E", true);
     row("err-no-checksum", false, "@KVT,,GET,X,ERR\r\n", "← [ERR] @KVT,,GET,X,ERR", true);
     row("other-status", false, "@KVT,,GET,X,OKAY,1\r", "← @KVT,,GET,X,OKAY,1", true);
     row("ok-in-field-1", false, "@KVT,OK,GET,X\r", "← @KVT,OK,GET,X", true);
@@ -312,12 +314,12 @@ void TrafficTest::viewShowsBatchesHoldsThemWhilePausedAndClears()
     auto* pause = PageProbe::part<QPushButton>(tab.view, "pauseButton");
     QCOMPARE(pause->text(), QStringLiteral("暂停"));
     emit tab.source.commandWritten("#KVT,,GET,DEVICE.INFO.SN\r\n");
-    emit tab.source.bytesReceived("@KVT,,GET,DEVICE.INFO.SN,OK,SN-1*1A\r\n$GP");
+    emit tab.source.bytesReceived("@KVT,,GET,DEVICE.INFO.SN,OK,SN-1*3D\r\n$GP");
     QCOMPARE(shownLines(tab.view), QStringList()); // not before the batch
     tab.view.refresh();
     QCOMPARE(shownLines(tab.view, true),
              (QStringList{"12:00:00.000 → #KVT,,GET,DEVICE.INFO.SN",
-                          "12:00:00.000 ← [OK] @KVT,,GET,DEVICE.INFO.SN,OK,SN-1*1A"}));
+                          "12:00:00.000 ← [OK] @KVT,,GET,DEVICE.INFO.SN,OK,SN-1*3D"}));
 
     QTest::mouseClick(pause, Qt::LeftButton);
     QCOMPARE(pause->text(), QStringLiteral("继续"));
@@ -341,18 +343,18 @@ void TrafficTest::filterHidesNmeaAndBringsItBack()
     ShownView tab;
     auto* filter = PageProbe::part<QCheckBox>(tab.view, "onlyCommandsCheck");
     QCOMPARE(filter->text(), QStringLiteral("只显示命令和应答"));
-    emit tab.source.bytesReceived("$GNGGA,1*00\r\n@KVT,,SET,K,ERR*00\r\n");
+    emit tab.source.bytesReceived("$GNGGA,1*00\r\n@KVT,,SET,K,ERR*05\r\n");
     emit tab.source.commandWritten("#KVT,,SET,K,1\r\n");
     tab.view.refresh();
     filter->setChecked(true);
     emit tab.source.bytesReceived("$GNRMC,2*00\r\n@KVT,,GET,X,NONE\r\n\x01\x02\r\n");
     tab.view.refresh();
-    const QStringList onlyCommands{"← [ERR] @KVT,,SET,K,ERR*00", "→ #KVT,,SET,K,1",
+    const QStringList onlyCommands{"← [ERR] @KVT,,SET,K,ERR*05", "→ #KVT,,SET,K,1",
                                    "← @KVT,,GET,X,NONE"};
     QCOMPARE(shownLines(tab.view), onlyCommands);
     filter->setChecked(false);
     QCOMPARE(shownLines(tab.view),
-             (QStringList{"← $GNGGA,1*00", "← [ERR] @KVT,,SET,K,ERR*00", "→ #KVT,,SET,K,1",
+             (QStringList{"← $GNGGA,1*00", "← [ERR] @KVT,,SET,K,ERR*05", "→ #KVT,,SET,K,1",
                           "← $GNRMC,2*00", "← @KVT,,GET,X,NONE", "← \\x01\\x02"}));
     filter->setChecked(true);
     QCOMPARE(shownLines(tab.view), onlyCommands);
@@ -460,6 +462,43 @@ void TrafficTest::trafficTabFitsTheWindowOfTheSettingsPage()
         QVERIFY2(!control->isVisible() || window.rect().contains(where),
                  qPrintable(control->objectName()));
     }
+}
+
+void TrafficTest::viewFollowsTheNewestLineFromItsFirstShowing()
+{
+    DlgTab window(nullptr);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    LinkTraffic& source = *window.settingsPage()->traffic();
+    TrafficView& view = *window.trafficView();
+    QScrollBar* scroll = PageProbe::part<QPlainTextEdit>(view, "trafficText")->verticalScrollBar();
+    auto receive = [&source, &view](int count) {
+        QByteArray chunk;
+        for (int i = 0; i < count; ++i)
+            chunk += "$GNGGA,123456.00,3114.8789,N,12135.2442,E,4,24,0.6,12.3,M,8.9,M,1.0,0*4C\r\n";
+        emit source.bytesReceived(chunk);
+        view.refresh();
+    };
+    receive(200); // before the tab was ever shown
+    window.tabs()->setCurrentWidget(&view);
+    QTRY_VERIFY(view.isVisible());
+    QCoreApplication::processEvents();
+    receive(50);
+    QCoreApplication::processEvents();
+    QVERIFY(scroll->maximum() > 0);
+    QCOMPARE(scroll->value(), scroll->maximum());
+
+    scroll->triggerAction(QAbstractSlider::SliderPageStepSub); // the operator reads further up
+    const int reading = scroll->value();
+    receive(50);
+    QCoreApplication::processEvents();
+    QCOMPARE(scroll->value(), reading);
+    QVERIFY(scroll->value() < scroll->maximum());
+
+    scroll->triggerAction(QAbstractSlider::SliderToMaximum); // and goes back to the end
+    receive(50);
+    QCoreApplication::processEvents();
+    QCOMPARE(scroll->value(), scroll->maximum());
 }
 
 void TrafficTest::queryShowsCommandsAndRepliesInTheTab_data()

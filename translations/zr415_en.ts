@@ -216,6 +216,21 @@
     </message>
 </context>
 <context>
+    <name>LinkBanner</name>
+    <message>
+        <source>未连接</source>
+        <translation>Not connected</translation>
+    </message>
+    <message>
+        <source>机身号 %1</source>
+        <translation>serial %1</translation>
+    </message>
+    <message>
+        <source>已断开</source>
+        <translation>Disconnected</translation>
+    </message>
+</context>
+<context>
     <name>OutputView</name>
     <message>
         <source>语句</source>
@@ -297,6 +312,13 @@
     </message>
 </context>
 <context>
+    <name>TrafficLog</name>
+    <message>
+        <source>校验错误</source>
+        <translation>checksum error</translation>
+    </message>
+</context>
+<context>
     <name>TrafficView</name>
     <message>
         <source>保存通信记录</source>
@@ -325,6 +347,22 @@
     <message>
         <source>继续</source>
         <translation>Continue</translation>
+    </message>
+    <message>
+        <source>—— 已重新连接 %1 %2 ——</source>
+        <translation>—— reconnected %1 %2 ——</translation>
+    </message>
+    <message>
+        <source>—— 已连接 %1 %2 ——</source>
+        <translation>—— connected %1 %2 ——</translation>
+    </message>
+    <message>
+        <source>—— 连接中断 ——</source>
+        <translation>—— link lost ——</translation>
+    </message>
+    <message>
+        <source>—— 已断开 ——</source>
+        <translation>—— disconnected ——</translation>
     </message>
 </context>
 </TS>
