@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -104,6 +105,9 @@ private slots:
     void failedSaveIsReportedAndLosesNothing();
     void trafficTabFitsTheWindowOfTheSettingsPage();
     void viewFollowsTheNewestLineFromItsFirstShowing();
+    void filterShowsEveryCommandAfterAFlood();
+    void pauseAndClearHoldBothStores();
+    void linkMarkersAreKeptShownAndSaved();
 
     void queryShowsCommandsAndRepliesInTheTab_data();
     void queryShowsCommandsAndRepliesInTheTab();
@@ -166,6 +170,16 @@ void TrafficTest::linesShowTimeDirectionAndReplyMark_data()
     row("other-status", false, "@KVT,,GET,X,OKAY,1\r", "← @KVT,,GET,X,OKAY,1", true);
     row("ok-in-field-1", false, "@KVT,OK,GET,X\r", "← @KVT,OK,GET,X", true);
     row("noise-before-head", false, "\x93@K,,SET,X,OK\n", "← [OK] \\x93@K,,SET,X,OK", true);
+    row("bad-checksum-ok", false, "@KVT,,SET,X,OK*00\r\n", "← [OK] [校验错误] @KVT,,SET,X,OK*00",
+        true);
+    row("bad-checksum-err", false, "@KVT,,SET,X,ERR*06\r\n",
+        "← [ERR] [校验错误] @KVT,,SET,X,ERR*06", true);
+    row("bad-checksum-value", false, "@KVT,,GET,X,OK,7*5E\r",
+        "← [OK] [校验错误] @KVT,,GET,X,OK,7*5E", true);
+    row("lowercase-checksum", false, "@KVT,,GET,X,OK,1*5e\r", "← [OK] @KVT,,GET,X,OK,1*5e", true);
+    row("no-checksum-after-star", false, "@KVT,,GET,X,OK,1*0\r", "← [OK] @KVT,,GET,X,OK,1*0", true);
+    row("checksum-from-the-head", false, "\x93@KVT,,SET,X,OK*57\r", "← [OK] \\x93@KVT,,SET,X,OK*57",
+        true);
     row("nmea-with-ok-fields", false, "$GPTXT,OK,ERR,OK,OK*00\r", "← $GPTXT,OK,ERR,OK,OK*00",
         false);
 }
@@ -483,6 +497,7 @@ void TrafficTest::viewFollowsTheNewestLineFromItsFirstShowing()
     window.tabs()->setCurrentWidget(&view);
     QTRY_VERIFY(view.isVisible());
     QCoreApplication::processEvents();
+    QCOMPARE(scroll->value(), scroll->maximum()); // not half under the horizontal scroll bar
     receive(50);
     QCoreApplication::processEvents();
     QVERIFY(scroll->maximum() > 0);
@@ -499,6 +514,123 @@ void TrafficTest::viewFollowsTheNewestLineFromItsFirstShowing()
     receive(50);
     QCoreApplication::processEvents();
     QCOMPARE(scroll->value(), scroll->maximum());
+}
+
+// NMEA lines enough to push everything else out of the store of all lines.
+QByteArray flood(int lines = 12000)
+{
+    QByteArray chunk;
+    for (int i = 0; i < lines; ++i)
+        chunk += "$GPTXT," + QByteArray::number(i) + "\r\n";
+    return chunk;
+}
+
+void refreshUntilShown(TrafficView& view)
+{
+    for (int i = 0; i < 30; ++i)
+        view.refresh();
+}
+
+void TrafficTest::filterShowsEveryCommandAfterAFlood()
+{
+    ShownView tab;
+    for (int i = 0; i < 3; ++i) {
+        emit tab.source.commandWritten("#KVT,,GET,K" + QByteArray::number(i) + "\r\n");
+        emit tab.source.bytesReceived("@KVT,,GET,K" + QByteArray::number(i) + ",OK,1\r\n");
+        emit tab.source.bytesReceived(flood());
+        refreshUntilShown(tab.view);
+    }
+    QCOMPARE(shownLines(tab.view).size(), int(TrafficLog::maxLines));
+    PageProbe::part<QCheckBox>(tab.view, "onlyCommandsCheck")->setChecked(true);
+    const QStringList exchanges{"→ #KVT,,GET,K0", "← [OK] @KVT,,GET,K0,OK,1",
+                                "→ #KVT,,GET,K1", "← [OK] @KVT,,GET,K1,OK,1",
+                                "→ #KVT,,GET,K2", "← [OK] @KVT,,GET,K2,OK,1"};
+    QCOMPARE(shownLines(tab.view), exchanges);
+    // While the filter is on, new ones come in batches as before.
+    emit tab.source.bytesReceived(flood());
+    emit tab.source.commandWritten("#KVT,,GET,K3\r\n");
+    refreshUntilShown(tab.view);
+    QCOMPARE(shownLines(tab.view), exchanges + QStringList{"→ #KVT,,GET,K3"});
+}
+
+void TrafficTest::pauseAndClearHoldBothStores()
+{
+    ShownView tab;
+    auto* filter = PageProbe::part<QCheckBox>(tab.view, "onlyCommandsCheck");
+    emit tab.source.commandWritten("#KVT,,GET,A\r\n");
+    emit tab.source.bytesReceived("$GPGGA,1*00\r\n");
+    tab.view.refresh();
+    click(tab.view, "pauseButton");
+    emit tab.source.commandWritten("#KVT,,GET,B\r\n");
+    emit tab.source.bytesReceived("$GPGGA,2*00\r\n");
+    refreshUntilShown(tab.view);
+    filter->setChecked(true); // paused as well: nothing after the pause
+    QCOMPARE(shownLines(tab.view), QStringList{"→ #KVT,,GET,A"});
+    filter->setChecked(false);
+    QCOMPARE(shownLines(tab.view), (QStringList{"→ #KVT,,GET,A", "← $GPGGA,1*00"}));
+    filter->setChecked(true);
+    click(tab.view, "pauseButton");
+    refreshUntilShown(tab.view);
+    QCOMPARE(shownLines(tab.view), (QStringList{"→ #KVT,,GET,A", "→ #KVT,,GET,B"}));
+
+    // Commands sent while paused are there afterwards, whatever the NMEA did meanwhile.
+    click(tab.view, "pauseButton");
+    emit tab.source.commandWritten("#KVT,,GET,C\r\n");
+    emit tab.source.bytesReceived(flood());
+    refreshUntilShown(tab.view);
+    click(tab.view, "pauseButton");
+    refreshUntilShown(tab.view);
+    QCOMPARE(shownLines(tab.view),
+             (QStringList{"→ #KVT,,GET,A", "→ #KVT,,GET,B", "→ #KVT,,GET,C"}));
+
+    click(tab.view, "clearButton");
+    QCOMPARE(shownLines(tab.view), QStringList());
+    filter->setChecked(false);
+    QCOMPARE(shownLines(tab.view), QStringList());
+    QVERIFY(tab.view.log().kept(true).empty() && tab.view.log().kept(false).empty());
+}
+
+void TrafficTest::linkMarkersAreKeptShownAndSaved()
+{
+    ShownView tab;
+    auto* banner = PageProbe::part<QLabel>(tab.view, "linkBanner");
+    emit tab.source.linkOpened("/dev/ttyUSB0", "115200", false);
+    emit tab.source.bytesReceived("$GPGGA,1*00\r\n$GPR");
+    emit tab.source.linkClosed(LinkTraffic::End::Lost);
+    emit tab.source.linkOpened("/dev/ttyUSB0", "115200", true);
+    emit tab.source.serialNumberKnown("SN-7");
+    QCOMPARE(banner->text(), QStringLiteral("/dev/ttyUSB0 · 115200 · 机身号 SN-7"));
+    emit tab.source.commandWritten("#KVT,,GET,A\r\n");
+    emit tab.source.linkClosed(LinkTraffic::End::Disconnected);
+    emit tab.source.linkOpened("/dev/tty\nX", "9600", false);
+    tab.view.refresh();
+    const QStringList all{"—— 已连接 /dev/ttyUSB0 115200 ——",
+                          "← $GPGGA,1*00",
+                          "← $GPR", // the bytes came before the loss
+                          "—— 连接中断 ——",
+                          "—— 已重新连接 /dev/ttyUSB0 115200 ——",
+                          "→ #KVT,,GET,A",
+                          "—— 已断开 ——",
+                          "—— 已连接 /dev/tty\\x0AX 9600 ——"};
+    QCOMPARE(shownLines(tab.view), all);
+
+    // A flood leaves the markers to the filtered view, which is what is saved then.
+    emit tab.source.bytesReceived(flood());
+    refreshUntilShown(tab.view);
+    PageProbe::part<QCheckBox>(tab.view, "onlyCommandsCheck")->setChecked(true);
+    QTemporaryDir folder;
+    const QString target = folder.filePath(QStringLiteral("traffic.txt"));
+    tab.view.setPathChooser([&target](QWidget*) { return target; });
+    click(tab.view, "saveButton");
+    QFile saved(target);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QStringList savedLines = QString::fromUtf8(saved.readAll()).split('\n', Qt::SkipEmptyParts);
+    for (QString& line : savedLines)
+        line.remove(0, 13);
+    QStringList exchanges = all;
+    exchanges.removeAt(2);
+    exchanges.removeAt(1);
+    QCOMPARE(savedLines, exchanges);
 }
 
 void TrafficTest::queryShowsCommandsAndRepliesInTheTab_data()

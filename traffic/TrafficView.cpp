@@ -23,6 +23,8 @@
 TrafficView::TrafficView(LinkTraffic* source, QWidget* parent, TrafficLog::Clock clock)
     : QWidget(parent), trafficLog(std::move(clock))
 {
+    if (source)
+        banner = new LinkBanner(source, this);
     buildUi();
     pathChooser = [](QWidget* owner) {
         return QFileDialog::getSaveFileName(owner, tr("保存通信记录"), QString(),
