@@ -602,7 +602,13 @@ void TrafficTest::linkMarkersAreKeptShownAndSaved()
     QCOMPARE(banner->text(), QStringLiteral("/dev/ttyUSB0 · 115200 · 机身号 SN-7"));
     emit tab.source.commandWritten("#KVT,,GET,A\r\n");
     emit tab.source.linkClosed(LinkTraffic::End::Disconnected);
+    // What the ended link showed stays readable, greyed, until the next one opens.
+    const auto* text = PageProbe::part<QPlainTextEdit>(tab.view, "trafficText");
+    QCOMPARE(text->palette().color(QPalette::Text),
+             QPalette().color(QPalette::Disabled, QPalette::Text));
     emit tab.source.linkOpened("/dev/tty\nX", "9600", false);
+    QCOMPARE(text->palette().color(QPalette::Text),
+             QPalette().color(QPalette::Active, QPalette::Text));
     tab.view.refresh();
     const QStringList all{"—— 已连接 /dev/ttyUSB0 115200 ——",
                           "← $GPGGA,1*00",
