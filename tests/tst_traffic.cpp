@@ -178,6 +178,7 @@ void TrafficTest::linesShowTimeDirectionAndReplyMark_data()
         "← [OK] [校验错误] @KVT,,GET,X,OK,7*5E", true);
     row("lowercase-checksum", false, "@KVT,,GET,X,OK,1*5e\r", "← [OK] @KVT,,GET,X,OK,1*5e", true);
     row("no-checksum-after-star", false, "@KVT,,GET,X,OK,1*0\r", "← [OK] @KVT,,GET,X,OK,1*0", true);
+    row("no-hex-after-star", false, "@KVT,,GET,X,OK,1*G1\r", "← [OK] @KVT,,GET,X,OK,1*G1", true);
     row("checksum-from-the-head", false, "\x93@KVT,,SET,X,OK*57\r", "← [OK] \\x93@KVT,,SET,X,OK*57",
         true);
     row("nmea-with-ok-fields", false, "$GPTXT,OK,ERR,OK,OK*00\r", "← $GPTXT,OK,ERR,OK,OK*00",
