@@ -219,15 +219,15 @@
     <name>LinkBanner</name>
     <message>
         <source>未连接</source>
-        <translation type="unfinished">Not connected</translation>
+        <translation>Not connected</translation>
     </message>
     <message>
         <source>机身号 %1</source>
-        <translation type="unfinished"></translation>
+        <translation>serial %1</translation>
     </message>
     <message>
         <source>已断开</source>
-        <translation type="unfinished"></translation>
+        <translation>Disconnected</translation>
     </message>
 </context>
 <context>
