@@ -5,6 +5,7 @@
 #include "DlgZR415.h"
 #include "IDictionary.h"
 #include "IIniParameter.h"
+#include "LinkTraffic.h"
 #include "OperatorMessages.h"
 #include "OutputView.h"
 #include "PageProbe.h"
@@ -22,6 +23,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTranslator>
@@ -82,6 +84,7 @@ private slots:
     void englishPageFitsItsWindow();
     void submitSendsTheSameBytesInBothLanguages();
     void everyTextOfTheTranslationIsTranslated();
+    void trafficMarkersAndChecksumMarkAreEnglish();
 
 private:
     TempSettings* settings = nullptr;
@@ -249,6 +252,29 @@ void EnglishTest::everyTextOfTheTranslationIsTranslated()
     }
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     QVERIFY(messages > 40);
+}
+
+void EnglishTest::trafficMarkersAndChecksumMarkAreEnglish()
+{
+    DlgTab window(nullptr);
+    window.show();
+    window.tabs()->setCurrentWidget(window.trafficView());
+    QTRY_VERIFY(window.trafficView()->isVisible());
+    LinkTraffic& source = *window.settingsPage()->traffic();
+    emit source.linkOpened("/dev/ttyUSB0", "9600", false);
+    emit source.bytesReceived("@KVT,,SET,X,OK*00\r\n");
+    emit source.linkClosed(LinkTraffic::End::Lost);
+    emit source.linkOpened("/dev/ttyUSB0", "9600", true);
+    emit source.linkClosed(LinkTraffic::End::Disconnected);
+    window.trafficView()->refresh();
+    QStringList lines = part<QPlainTextEdit>(*window.trafficView(), "trafficText")
+                            ->toPlainText()
+                            .split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        line.remove(0, 13);
+    QCOMPARE(lines, (QStringList{"—— connected /dev/ttyUSB0 9600 ——",
+                                 "← [OK] [checksum error] @KVT,,SET,X,OK*00", "—— link lost ——",
+                                 "—— reconnected /dev/ttyUSB0 9600 ——", "—— disconnected ——"}));
 }
 
 QTEST_MAIN(EnglishTest)

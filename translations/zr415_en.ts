@@ -312,6 +312,13 @@
     </message>
 </context>
 <context>
+    <name>TrafficLog</name>
+    <message>
+        <source>校验错误</source>
+        <translation>checksum error</translation>
+    </message>
+</context>
+<context>
     <name>TrafficView</name>
     <message>
         <source>保存通信记录</source>
@@ -340,6 +347,22 @@
     <message>
         <source>继续</source>
         <translation>Continue</translation>
+    </message>
+    <message>
+        <source>—— 已重新连接 %1 %2 ——</source>
+        <translation>—— reconnected %1 %2 ——</translation>
+    </message>
+    <message>
+        <source>—— 已连接 %1 %2 ——</source>
+        <translation>—— connected %1 %2 ——</translation>
+    </message>
+    <message>
+        <source>—— 连接中断 ——</source>
+        <translation>—— link lost ——</translation>
+    </message>
+    <message>
+        <source>—— 已断开 ——</source>
+        <translation>—— disconnected ——</translation>
     </message>
 </context>
 </TS>

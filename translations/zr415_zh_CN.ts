@@ -312,6 +312,13 @@
     </message>
 </context>
 <context>
+    <name>TrafficLog</name>
+    <message>
+        <source>校验错误</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>TrafficView</name>
     <message>
         <source>保存通信记录</source>
@@ -339,6 +346,22 @@
     </message>
     <message>
         <source>继续</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>—— 已重新连接 %1 %2 ——</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>—— 已连接 %1 %2 ——</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>—— 连接中断 ——</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>—— 已断开 ——</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
