@@ -152,6 +152,8 @@ void TestStatus::values_data()
                                        << "2026-12-31T23:59:59.990Z";
     QTest::newRow("HDT heading") << lines({"GNHDT,123.45,T"}) << "heading"
                                  << "123.45";
+    QTest::newRow("HDT from a gyro's talker") << lines({"HEHDT,87.662,T"}) << "heading"
+                                              << "87.66";
     QTest::newRow("GSA mode") << lines({"GNGSA,A,2,01,02,12,,,,,,,,,,1.8,1.0,1.5,1"}) << "mode"
                               << "2";
     QTest::newRow("GSA PDOP") << lines({"GNGSA,A,3,01,02,12,,,,,,,,,,1.8,1.0,1.5,1"}) << "pdop"
@@ -276,6 +278,8 @@ void TestStatus::sky_data()
         << QStringList{"G1/0 e40 a83 s46 used", "R70/0 e40 a83 s46"} << false;
     QTest::newRow("empty fields of a satellite")
         << lines({"GPGSV,1,1,01,07,,,"}) << QStringList{"G7/0"} << false;
+    QTest::newRow("GSV of an unknown talker")
+        << lines({"XXGSV,1,1,01,07,10,20,30"}) << QStringList{} << false;
 }
 
 void TestStatus::sky()
