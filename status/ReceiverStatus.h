@@ -151,7 +151,23 @@ private:
         std::vector<int> ownNumbers;
         qint64 at = -1;
     };
-    bool takeSentence(QByteArrayView sentence, qint64 nowMs);
+    enum class Outcome
+    {
+        Taken,
+        Ignored, // a kind or talker not read
+        Broken   // a bad checksum or a broken sentence
+    };
+    Outcome takeSentence(QByteArrayView sentence, qint64 nowMs);
+    // Each reader gets the fields after the address; a broken field is left out, a sentence
+    // too broken to read is Broken.
+    Outcome takeGga(const QByteArrayView* field, int count, qint64 nowMs);
+    Outcome takeRmc(const QByteArrayView* field, int count, qint64 nowMs);
+    Outcome takeGsa(QByteArrayView talker, const QByteArrayView* field, int count, qint64 nowMs);
+    Outcome takeGsv(QByteArrayView talker, const QByteArrayView* field, int count, qint64 nowMs);
+    Outcome takeHdt(const QByteArrayView* field, int count, qint64 nowMs);
+    Outcome takeZda(const QByteArrayView* field, int count, qint64 nowMs);
+    Outcome takeGst(const QByteArrayView* field, int count, qint64 nowMs);
+    bool isUsed(Constellation constellation, int number, qint64 nowMs) const;
 
     QByteArray partial;
     Timed<FixQuality> quality;
