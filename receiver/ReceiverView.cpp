@@ -16,8 +16,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
 namespace {
 // The later of two times of arrival (-1: never).
 qint64 later(qint64 a, qint64 b)
@@ -68,6 +66,8 @@ void ReceiverView::buildUi(LinkTraffic* source)
     valueArea->setFrameShape(QFrame::NoFrame);
     valueArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     valueArea->setWidget(values);
+    valueArea->viewport()->setAutoFillBackground(false);
+    values->setAutoFillBackground(false);
 
     skyPlot = new SkyPlot(nullptr);
     snrBars = new SnrBars(nullptr);
@@ -274,11 +274,8 @@ void ReceiverView::showFix(qint64 at)
 void ReceiverView::showSatellites(qint64 at)
 {
     const ReceiverStatus& status = receiverStatus;
-    std::vector<ReceiverStatus::Satellite> seen = status.satellitesInView(at);
-    std::sort(seen.begin(), seen.end(), [](const auto& a, const auto& b) {
-        return std::pair(int(a.constellation), ownNumber(a.constellation, a.number)) <
-               std::pair(int(b.constellation), ownNumber(b.constellation, b.number));
-    });
+    // Sorted by system and the satellite's own number, as the table lists them.
+    const std::vector<ReceiverStatus::Satellite> seen = status.satellitesInView(at);
     QList<ShownSatellite> shown;
     qint64 lastSeen = -1;
     for (const ReceiverStatus::Satellite& satellite : seen) {

@@ -38,10 +38,6 @@ public:
     // GGA's quality in words.
     static QString qualityText(ReceiverStatus::FixQuality quality);
 
-    // The tab takes the room the window gives it and asks for no more: its parts scroll or
-    // split, so the window keeps the settings page's size.
-    QSize sizeHint() const override { return minimumSizeHint(); }
-
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;

@@ -170,7 +170,8 @@ void ReceiverViewTest::labelsShowRecordedSentences()
 void ReceiverViewTest::tableListsEachSatelliteSortedBySystem()
 {
     Tab tab;
-    tab.receive(nmea("GBGSV,1,1,02,12,30,100,35,07,55,200,38"));
+    // BeiDou 201 is BeiDou's own 1, as some receivers number it.
+    tab.receive(nmea("GBGSV,1,1,03,12,30,100,35,07,55,200,38,201,15,250,28"));
     tab.receive(nmea("GLGSV,1,1,01,70,20,300,"));
     tab.receive(nmea("GPGSV,2,1,05,10,40,083,46,02,17,308,41,31,70,120,30,05,10,010,22"));
     tab.receive(nmea("GPGSV,2,2,05,01,05,350,"));
@@ -183,16 +184,16 @@ void ReceiverViewTest::tableListsEachSatelliteSortedBySystem()
         headings << tab.table()->horizontalHeaderItem(column)->text();
     QCOMPARE(headings, QStringList({"系统", "编号", "仰角", "方位角", "信噪比", "参与定位"}));
     const QList<QStringList> expected{
-        {"GPS", "1", "5", "350", "", "否"},     {"GPS", "2", "17", "308", "41", "是"},
-        {"GPS", "5", "10", "10", "22", "否"},   {"GPS", "10", "40", "83", "46", "是"},
-        {"GPS", "31", "70", "120", "30", "是"}, {"Galileo", "4", "60", "45", "44", "否"},
-        {"北斗", "7", "55", "200", "38", "是"}, {"北斗", "12", "30", "100", "35", "否"},
-        {"GLONASS", "6", "20", "300", "", "否"}};
+        {"GPS", "1", "5", "350", "", "否"},      {"GPS", "2", "17", "308", "41", "是"},
+        {"GPS", "5", "10", "10", "22", "否"},    {"GPS", "10", "40", "83", "46", "是"},
+        {"GPS", "31", "70", "120", "30", "是"},  {"Galileo", "4", "60", "45", "44", "否"},
+        {"北斗", "1", "15", "250", "28", "否"},  {"北斗", "7", "55", "200", "38", "是"},
+        {"北斗", "12", "30", "100", "35", "否"}, {"GLONASS", "6", "20", "300", "", "否"}};
     QCOMPARE(tab.rows(), expected);
     // The plots draw the same satellites.
     QCOMPARE(part<SkyPlot>(tab.view, "skyPlot")->satellites().size(), expected.size());
     QCOMPARE(part<SnrBars>(tab.view, "snrBars")->satellites().size(), expected.size());
-    QCOMPARE(part<SnrBars>(tab.view, "snrBars")->satellites().at(6).used, true);
+    QCOMPARE(part<SnrBars>(tab.view, "snrBars")->satellites().at(7).used, true);
 }
 
 void ReceiverViewTest::staleValueIsGreyedWithItsAge()
