@@ -228,10 +228,14 @@ ReceiverStatus::Outcome ReceiverStatus::takeSentence(QByteArrayView sentence, qi
         start = comma + 1;
     }
     const QByteArrayView address = fields[0];
-    if (address.size() != 5 || !knownTalker(address.first(2)))
+    if (address.size() != 5 || address.front() == 'P')
         return Outcome::Ignored;
     const QByteArrayView talker = address.first(2);
     const QByteArrayView kind = address.sliced(2);
+    // Which system a satellite belongs to is told by the talker; a heading may come from a
+    // gyro's (HE) as well.
+    if ((kind == "GSA" || kind == "GSV") && !knownTalker(talker))
+        return Outcome::Ignored;
     const QByteArrayView* field = fields.data() + 1;
     --count;
     if (kind == "GGA")
