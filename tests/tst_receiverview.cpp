@@ -1,5 +1,6 @@
 // The receiver tab: what it shows of recorded NMEA, how it ages, how it follows the link, that it
 // keeps the window's size, and the whole tool against the simulated receiver.
+#include "ConstellationLook.h"
 #include "DlgTab.h"
 #include "DlgZR415.h"
 #include "LinkBanner.h"
@@ -92,6 +93,8 @@ private slots:
     void newLinkStartsEmpty();
     void closedLinkKeepsWhatWasShownGreyed();
     void refreshesOnlyWhileShown();
+    void skyPlotPutsNorthUpAndFillsUsedSatellites();
+    void snrBarsScaleColourAndGroupBySystem();
     void windowKeepsItsSizeWithTheTab();
     void tabFilledFromTheSimulator();
 };
@@ -278,6 +281,68 @@ void ReceiverViewTest::refreshesOnlyWhileShown()
     QCOMPARE(timer->interval(), 500);
     tab.view.hide();
     QVERIFY(!timer->isActive());
+}
+
+void ReceiverViewTest::skyPlotPutsNorthUpAndFillsUsedSatellites()
+{
+    SkyPlot plot(nullptr);
+    plot.resize(200, 200);
+    const QPointF centre = plot.placeOf(90, 0);
+    QCOMPARE(centre, QPointF(100, 100));
+    const QPointF north = plot.placeOf(0, 0);
+    const qreal horizon = centre.y() - north.y();
+    QVERIFY(horizon > 50);
+    QCOMPARE(north.x(), centre.x());
+    QCOMPARE(plot.placeOf(0, 90), centre + QPointF(horizon, 0));
+    QCOMPARE(plot.placeOf(0, 180), centre + QPointF(0, horizon));
+    QCOMPARE(plot.placeOf(0, 270), centre - QPointF(horizon, 0));
+    QCOMPARE(plot.placeOf(30, 90), centre + QPointF(horizon * 2 / 3, 0));
+
+    ShownSatellite used{Constellation::Gps, 5, 45, 90, 40, true};
+    ShownSatellite unused{Constellation::BeiDou, 7, 45, 270, 40, false};
+    plot.setSatellites({used, unused});
+    const QImage drawn = plot.grab().toImage();
+    QCOMPARE(drawn.pixelColor(plot.placeOf(45, 90).toPoint()),
+             ConstellationLook::colour(Constellation::Gps));
+    QVERIFY(drawn.pixelColor(plot.placeOf(45, 270).toPoint()) !=
+            ConstellationLook::colour(Constellation::BeiDou));
+}
+
+void ReceiverViewTest::snrBarsScaleColourAndGroupBySystem()
+{
+    SnrBars bars(nullptr);
+    bars.resize(300, 160);
+    bars.setSatellites({{Constellation::Gps, 1, 40, 90, 60, true},
+                        {Constellation::Gps, 2, 40, 90, 15, false},
+                        {Constellation::BeiDou, 3, 40, 90, 30, false},
+                        {Constellation::BeiDou, 4, 40, 90, -1, false}});
+    const QRectF full = bars.barOf(0);
+    const QRectF weak = bars.barOf(1);
+    QVERIFY(full.height() > 50);
+    QCOMPARE(weak.height(), full.height() / 4);
+    QCOMPARE(weak.bottom(), full.bottom());
+    QCOMPARE(bars.barOf(2).height(), full.height() / 2);
+    QVERIFY(bars.barOf(3).isEmpty());
+    // A gap of one bar between systems.
+    const qreal step = weak.left() - full.left();
+    QCOMPARE(bars.barOf(2).left() - weak.left(), 2 * step);
+
+    const QImage drawn = bars.grab().toImage();
+    QCOMPARE(drawn.pixelColor(weak.center().toPoint()), SnrBars::colourOf(15));
+    QCOMPARE(drawn.pixelColor(full.center().toPoint()), SnrBars::colourOf(60));
+    // Four bands of strength: below 20, 30 and 40 dB-Hz, and above.
+    const QList<int> bandStarts{0, 20, 30, 40};
+    for (int band = 0; band < bandStarts.size(); ++band) {
+        const int end = band + 1 < bandStarts.size() ? bandStarts[band + 1] - 1 : 60;
+        QCOMPARE(SnrBars::colourOf(end), SnrBars::colourOf(bandStarts[band]));
+        if (band > 0)
+            QVERIFY(SnrBars::colourOf(bandStarts[band]) != SnrBars::colourOf(bandStarts[band] - 1));
+    }
+    // The used one outlined, the other not.
+    const QColor ink = bars.palette().color(QPalette::Active, QPalette::WindowText);
+    QCOMPARE(drawn.pixelColor(QPoint(int(full.left()) + 1, int(full.center().y()))), ink);
+    QCOMPARE(drawn.pixelColor(QPoint(int(weak.left()) + 1, int(weak.center().y()))),
+             SnrBars::colourOf(15));
 }
 
 void ReceiverViewTest::windowKeepsItsSizeWithTheTab()
