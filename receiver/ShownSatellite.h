@@ -14,4 +14,13 @@ struct ShownSatellite
     bool used = false;
     qint64 ageMs = 0;   // since it was last heard from
     bool stale = false; // not heard from for a while: drawn faded
+
+    // Drawn the same: the age alone does not change a plot.
+    bool operator==(const ShownSatellite& other) const
+    {
+        return system == other.system && number == other.number && elevation == other.elevation &&
+               azimuth == other.azimuth && snr == other.snr && used == other.used &&
+               stale == other.stale;
+    }
+    bool operator!=(const ShownSatellite& other) const { return !(*this == other); }
 };

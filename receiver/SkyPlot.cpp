@@ -15,6 +15,9 @@ SkyPlot::SkyPlot(QWidget* parent) : QWidget(parent)
 
 void SkyPlot::setSatellites(const QList<ShownSatellite>& satellites)
 {
+    // Redrawn only when something drawn changed.
+    if (satellites == shown)
+        return;
     shown = satellites;
     update();
 }

@@ -12,6 +12,9 @@ SnrBars::SnrBars(QWidget* parent) : QWidget(parent)
 
 void SnrBars::setSatellites(const QList<ShownSatellite>& satellites)
 {
+    // Redrawn only when something drawn changed.
+    if (satellites == shown)
+        return;
     shown = satellites;
     update();
 }
