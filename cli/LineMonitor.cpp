@@ -28,6 +28,7 @@ LineMonitor::LineMonitor(std::FILE* toOut, QObject* parent, Mode chosen)
     deadline.setTimerType(Qt::PreciseTimer);
     connect(&deadline, &QTimer::timeout, this, &LineMonitor::stop);
     statusTick.setInterval(1000);
+    statusTick.setTimerType(Qt::PreciseTimer);
     connect(&statusTick, &QTimer::timeout, this, &LineMonitor::printStatus);
     connect(&line, &ReceiverLink::bytesReceived, this, &LineMonitor::received);
     connect(&line, &ReceiverLink::lost, this, &LineMonitor::lineLost);
@@ -147,5 +148,8 @@ void LineMonitor::stop()
         return;
     // Whatever the driver still holds belongs to this run.
     line.readPending();
+    // The last second's report, when the deadline came just before its tick: N seconds give N.
+    if ((mode == Mode::Status || mode == Mode::StatusJson) && rates.now() - lastStatusAt >= 500)
+        printStatus();
     end();
 }

@@ -131,7 +131,8 @@ QString StatusReport::toText() const
     QString fix = unknown;
     if (status.fixQuality().fresh(nowMs))
         fix = CliTexts::fixQuality(static_cast<int>(status.fixQuality().value));
-    if (status.fixMode().fresh(nowMs) && status.fixMode().value != ReceiverStatus::FixMode::NoFix)
+    if (fix != unknown && status.fixMode().fresh(nowMs) &&
+        status.fixMode().value != ReceiverStatus::FixMode::NoFix)
         fix += QStringLiteral(" %1D").arg(static_cast<int>(status.fixMode().value));
     const auto& where = status.position();
     const QString position = where.fresh(nowMs)

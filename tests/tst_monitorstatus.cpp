@@ -2,6 +2,7 @@
 // runs against the simulated receiver.
 #include "CommandLine.h"
 #include "Invocation.h"
+#include "PseudoTerminal.h"
 #include "ReceiverStatus.h"
 #include "SimulatorProcess.h"
 #include "StatusReport.h"
@@ -96,6 +97,7 @@ private slots:
     void humanLine();
     void statusLinesFromTheSimulator();
     void gpsdObjectsFromTheSimulator();
+    void recordedMultiSystemSky();
 };
 
 void MonitorStatusTest::arguments_data()
@@ -290,6 +292,49 @@ void MonitorStatusTest::gpsdObjectsFromTheSimulator()
     QVERIFY(tpv["lat"].isDouble() && tpv["lon"].isDouble() && tpv["time"].isString());
     QCOMPARE(sky["nSat"].toInt(), sky["satellites"].toArray().size());
     QVERIFY(sky["nSat"].toInt() > 0);
+}
+
+void MonitorStatusTest::recordedMultiSystemSky()
+{
+    // One epoch of a receiver speaking NMEA 4.10 for four systems, BeiDou as BD.
+    const QByteArrayList bodies = {
+        "GNGGA,123456.20,3114.878902,N,12135.244198,E,4,07,0.6,12.30,M,8.10,M,1.2,0123",
+        "GNRMC,123456.20,A,3114.878902,N,12135.244198,E,0.0,87.5,071226,,,R",
+        "GNGSA,A,3,02,04,,,,,,,,,,,1.1,0.6,0.9,1",
+        "GNGSA,A,3,70,,,,,,,,,,,,1.1,0.6,0.9,2",
+        "GNGSA,A,3,09,,,,,,,,,,,,1.1,0.6,0.9,3",
+        "GNGSA,A,3,06,21,,,,,,,,,,,1.1,0.6,0.9,4",
+        "GPGSV,2,1,05,02,22,029,41,04,29,058,44,06,36,087,47,08,43,116,30,1",
+        "GPGSV,2,2,05,10,50,145,33,1",
+        "GLGSV,1,1,02,70,36,087,47,75,43,116,30,1",
+        "GAGSV,1,1,01,09,36,087,47,7",
+        "BDGSV,1,1,02,06,22,029,41,21,29,058,44,1",
+    };
+    QByteArray epoch;
+    for (const QByteArray& body : bodies)
+        epoch += nmea(body);
+    PseudoTerminal line;
+    QProcess monitor;
+    monitor.start(QStringLiteral(ZR415CTL_BINARY),
+                  {"monitor", line.devicePath(), "--status", "--json", "--seconds", "2.5"});
+    QVERIFY(monitor.waitForStarted(5000));
+    for (int tries = 0; tries < 600 && !monitor.waitForFinished(100); ++tries)
+        line.write(epoch);
+    QCOMPARE(monitor.exitCode(), 0);
+    QString broken;
+    const QList<QJsonObject> objects = jsonLines(monitor.readAllStandardOutput(), broken);
+    QVERIFY2(broken.isEmpty(), qPrintable(broken));
+    QJsonObject sky;
+    for (const QJsonObject& object : objects)
+        sky = object["class"] == "SKY" ? object : sky;
+    QStringList satellites;
+    for (const QJsonValue& satellite : sky["satellites"].toArray())
+        satellites << QStringLiteral("%1%2")
+                          .arg(satellite["PRN"].toInt())
+                          .arg(satellite["used"].toBool() ? "+" : "");
+    QCOMPARE(satellites,
+             (QStringList{"2+", "4+", "6", "8", "10", "309+", "406+", "421+", "70+", "75"}));
+    QCOMPARE(sky["uSat"].toInt(), 6); // those marked used, not GGA's count
 }
 
 QTEST_GUILESS_MAIN(MonitorStatusTest)
