@@ -149,8 +149,10 @@ void ReceiverView::opened()
 
 void ReceiverView::closed()
 {
+    // A loss followed by 断开 ends the link once: the tab keeps the moment of the first.
+    if (!ended)
+        endedAt = now();
     ended = true;
-    endedAt = now();
     refresh();
 }
 
@@ -254,14 +256,14 @@ void ReceiverView::showFix(qint64 at)
     showValue(dop, dops.join(QStringLiteral(" · ")), dopAt < 0 ? -1 : at - dopAt);
 
     const auto& correction = status.corrections();
-    QString correctionText = tr("无");
-    if (correction.value.ageSeconds) {
-        correctionText = tr("龄期 %1 s").arg(number(*correction.value.ageSeconds, 1));
-        if (!correction.value.stationId.isEmpty())
-            correctionText += QStringLiteral(" · ") +
-                              tr("基站 %1").arg(shownDeviceText(correction.value.stationId));
-    }
-    showValue(corrections, correctionText, correction.ageMs(at));
+    QStringList correctionParts;
+    if (correction.value.ageSeconds)
+        correctionParts << tr("龄期 %1 s").arg(number(*correction.value.ageSeconds, 1));
+    if (!correction.value.stationId.isEmpty())
+        correctionParts << tr("基站 %1").arg(shownDeviceText(correction.value.stationId));
+    showValue(corrections,
+              correctionParts.isEmpty() ? tr("无") : correctionParts.join(QStringLiteral(" · ")),
+              correction.ageMs(at));
 
     const auto& sigmas = status.accuracy();
     showValue(accuracy,

@@ -145,6 +145,10 @@ void ReceiverViewTest::labelsShowRecordedSentences_data()
                                          << "使用 12 / 可见 4 · GPS 2/3 · 北斗 0/1";
     QTest::newRow("correction-age-and-station") << gga() << "corrections"
                                                 << "龄期 1.0 s · 基站 0123";
+    QTest::newRow("station-without-age")
+        << nmea("GNGGA,123456.20,3114.878902,N,12135.244198,E,1,12,0.8,12.3,M,8.7,M,,0123")
+        << "corrections"
+        << "基站 0123";
     QTest::newRow("sigmas-of-gst") << gst << "accuracy"
                                    << "纬度 0.011 m · 经度 0.009 m · 高度 0.020 m";
     QTest::newRow("markup-from-the-device-is-text") << gga("4", "<b>1</b>") << "corrections"
@@ -252,6 +256,8 @@ void ReceiverViewTest::closedLinkKeepsWhatWasShownGreyed()
     const QList<QStringList> rowsBefore = tab.rows();
     emit tab.source.linkClosed(LinkTraffic::End::Lost);
     tab.now = 60000;
+    // 断开 while waiting for the lost device ends nothing more.
+    emit tab.source.linkClosed(LinkTraffic::End::Disconnected);
     tab.view.refresh();
     QStringList after;
     for (const char* name : valueNames) {
