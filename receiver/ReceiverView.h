@@ -10,6 +10,7 @@
 
 class LinkBanner;
 class LinkTraffic;
+class QFormLayout;
 class QLabel;
 class QTableWidget;
 class QTimer;
@@ -54,7 +55,7 @@ private:
         ColumnCount
     };
     void buildUi(LinkTraffic* source);
-    QLabel* addValue(class QFormLayout* form, const QString& caption, const char* name);
+    QLabel* addValue(QFormLayout* form, const QString& caption, const char* name);
     qint64 now() const;
     void opened();
     void closed();
