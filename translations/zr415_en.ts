@@ -327,13 +327,6 @@
     </message>
 </context>
 <context>
-    <name>TrafficLog</name>
-    <message>
-        <source>校验错误</source>
-        <translation>checksum error</translation>
-    </message>
-</context>
-<context>
     <name>ReceiverView</name>
     <message>
         <source>定位</source>
@@ -474,6 +467,13 @@
     <message>
         <source>否</source>
         <translation>No</translation>
+    </message>
+</context>
+<context>
+    <name>TrafficLog</name>
+    <message>
+        <source>校验错误</source>
+        <translation>checksum error</translation>
     </message>
 </context>
 <context>

@@ -327,12 +327,6 @@
     </message>
 </context>
 <context>
-    <name>TrafficLog</name>
-    <message>
-        <source>校验错误</source>
-    </message>
-</context>
-<context>
     <name>ReceiverView</name>
     <message>
         <source>定位</source>
@@ -473,6 +467,13 @@
     <message>
         <source>否</source>
         <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TrafficLog</name>
+    <message>
+        <source>校验错误</source>
+        <translation></translation>
     </message>
 </context>
 <context>
