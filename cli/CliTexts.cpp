@@ -1,5 +1,7 @@
 #include "CliTexts.h"
 
+#include "StaleLockFile.h"
+
 namespace CliTexts {
 QString linkReason(LinkError kind, const QString& systemText)
 {
@@ -10,6 +12,12 @@ QString linkReason(LinkError kind, const QString& systemText)
         return QStringLiteral("permission denied (the user must be in the group dialout)");
     case LinkError::Busy:
         return QStringLiteral("the port is in use by another program");
+    case LinkError::StaleLock: {
+        const StaleLockFile stale = StaleLockFile::fromText(systemText);
+        return QStringLiteral("stale lock file %1 of user %2 (process %3 has ended), which this "
+                              "user cannot remove; remove it as root: %4, or reboot")
+            .arg(stale.path, stale.owner, QString::number(stale.pid), stale.removeCommand());
+    }
     case LinkError::Unplugged:
         return QStringLiteral("the device was unplugged");
     case LinkError::BaudUnsupported:
