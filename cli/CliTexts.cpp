@@ -46,6 +46,10 @@ QString noBaudToTry()
 {
     return QStringLiteral("no baud rate to try");
 }
+QString unusableSerial(const QString& shown)
+{
+    return QStringLiteral("the serial number answered is no receiver's: \"%1\"").arg(shown);
+}
 QString noIdentityAtAnySpeed()
 {
     return QStringLiteral("no answer to the serial-number query at any speed");
@@ -568,6 +572,10 @@ QString refusedSettings(const QStringList& settings)
 QString unansweredSettings(const QStringList& settings)
 {
     return QStringLiteral("no answer: ") + settings.join(QStringLiteral(", "));
+}
+QString wrongChecksums(int count)
+{
+    return QStringLiteral("%1 answer(s) with a wrong checksum ignored").arg(count);
 }
 QString ackOnlySettings(const QStringList& settings)
 {
