@@ -43,7 +43,7 @@ const std::map<QString, CommandDefinition>& commands()
         {QStringLiteral("monitor"),
          {Invocation::Command::Monitor,
           {QStringLiteral("baud"), QStringLiteral("seconds"), QStringLiteral("rates"),
-           QStringLiteral("json")}}},
+           QStringLiteral("status"), QStringLiteral("json")}}},
     };
     return table;
 }
@@ -205,6 +205,7 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
             return fail(CliTexts::badSeconds(maxSeconds, text));
     }
     invocation.rates = given("rates");
+    invocation.status = given("status");
     if (given("observe")) {
         const QString text = parser.value(QStringLiteral("observe"));
         if (!positiveNumber(text, invocation.observe) || invocation.observe > maxSeconds)
@@ -255,9 +256,11 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
         invocation.ports = positional;
         if (invocation.baud == 0)
             invocation.baud = 115200;
-        if (invocation.json && !invocation.rates)
+        if (invocation.status && invocation.rates)
+            return fail(CliTexts::statusWithRates());
+        if (invocation.json && !invocation.rates && !invocation.status)
             return fail(CliTexts::jsonNeedsRates());
-        if (invocation.rates && invocation.seconds == 0)
+        if ((invocation.rates || invocation.status) && invocation.seconds == 0)
             invocation.seconds = 10;
         break;
     default:

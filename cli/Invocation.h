@@ -31,6 +31,7 @@ struct Invocation
     int parallel = 0;            // 0: every unit at once
     double seconds = 0;          // monitor: 0 until Ctrl-C
     bool rates = false;          // monitor: measure and print the table instead of the lines
+    bool status = false;         // monitor: print the receiver's status once a second instead
     double observe = 0;          // apply: seconds to listen after the read-back; 0 not at all
     QStringList expectedSerials; // set, apply, reset: only these units are changed; empty: any
     bool audit = true;           // false: --no-audit, or a run that changes nothing

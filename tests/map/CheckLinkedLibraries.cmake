@@ -1,0 +1,13 @@
+cmake_minimum_required(VERSION 3.22)
+# Fails when PROGRAM needs libQt6Gui or libQt6Widgets at run time.
+execute_process(COMMAND ${READELF} -d ${PROGRAM} OUTPUT_VARIABLE dynamic RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "${READELF} could not read ${PROGRAM}")
+endif()
+if(NOT dynamic MATCHES "libQt6Core")
+  message(FATAL_ERROR "${PROGRAM}: no libQt6Core among the libraries needed; is this the program?")
+endif()
+if(dynamic MATCHES "libQt6(Gui|Widgets)")
+  message(FATAL_ERROR "${PROGRAM} links libQt6${CMAKE_MATCH_1}: it must run without them")
+endif()
+message(STATUS "${PROGRAM} links neither QtGui nor QtWidgets")
