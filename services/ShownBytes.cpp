@@ -32,7 +32,8 @@ QString keptDeviceText(QByteArrayView bytes)
 {
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f)
+        // A backslash kept as it is could not be told from one that starts an escape.
+        if (byte < 0x20 || byte == 0x7f || byte == '\\')
             return shownBytes(bytes);
     }
     QStringDecoder utf8(QStringDecoder::Utf8,

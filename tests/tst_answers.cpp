@@ -199,6 +199,10 @@ void AnswersTest::zr415ctlTakesOnlyBelievableAnswers_data()
     QTest::newRow("serial-number-not-utf-8")
         << serialQuery << QByteArray("ZR415-\xff\xfe") << ""
         << "ok" << 0 << QJsonValue(QStringLiteral("ZR415-\\xFF\\xFE"));
+    // Escaped whole, so its backslash cannot be taken for the start of an escape.
+    QTest::newRow("serial-number-with-a-backslash")
+        << serialQuery << QByteArray("ZR\\xFF") << ""
+        << "ok" << 0 << QJsonValue(QStringLiteral("ZR\\\\xFF"));
     QTest::newRow("read-back-with-a-nul")
         << QByteArray("#KVT,,GET,GNSS.NMEA.GGA") << QByteArray("1\0", 2) << ""
         << "mismatch" << 0 << unit;
