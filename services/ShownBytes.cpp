@@ -41,3 +41,8 @@ QString keptDeviceText(QByteArrayView bytes)
     const QString text = utf8.decode(bytes);
     return utf8.hasError() ? shownBytes(bytes) : text;
 }
+
+QString shownKeptText(const QString& kept)
+{
+    return kept.contains(QLatin1Char('\\')) ? kept : shownBytes(kept.toUtf8());
+}

@@ -16,3 +16,6 @@ QString shownDeviceText(QByteArrayView bytes, qsizetype maxBytes = 40);
 // backslashes, else all of them as shownBytes shows them, so that no byte is replaced or lost
 // on the way and an escape always means one.
 QString keptDeviceText(QByteArrayView bytes);
+// A text keptDeviceText made, as shownBytes shows the bytes it came from: one with a backslash
+// is escaped already.
+QString shownKeptText(const QString& kept);

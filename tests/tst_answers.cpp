@@ -4,6 +4,7 @@
 #include "ReceiverLink.h"
 #include "ReceiverState.h"
 #include "ResultPrinter.h"
+#include "ShownBytes.h"
 
 #include <QtTest>
 
@@ -105,6 +106,8 @@ private slots:
     void zr415ctlTakesOnlyBelievableAnswers_data();
     void zr415ctlTakesOnlyBelievableAnswers();
     void humanLineNamesTheAnswersNotBelieved();
+    void humanLineShowsDeviceBytesEscapedOnce_data();
+    void humanLineShowsDeviceBytesEscapedOnce();
 
 private:
     QTemporaryDir scratch;
@@ -244,6 +247,28 @@ void AnswersTest::humanLineNamesTheAnswersNotBelieved()
     QVERIFY2(ResultPrinter::humanLine(result).contains(
                  QLatin1String("2 answer(s) with a wrong checksum ignored")),
              qPrintable(ResultPrinter::humanLine(result)));
+}
+
+void AnswersTest::humanLineShowsDeviceBytesEscapedOnce_data()
+{
+    QTest::addColumn<QByteArray>("serial");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("not-utf-8") << QByteArray("ZR-\xff") << QStringLiteral("ZR-\\xFF");
+    QTest::newRow("utf-8") << QByteArray("ZR-\xc3\xa9") << QStringLiteral("ZR-\\xC3\\xA9");
+    QTest::newRow("backslash") << QByteArray("ZR\\1") << QStringLiteral("ZR\\\\1");
+}
+
+void AnswersTest::humanLineShowsDeviceBytesEscapedOnce()
+{
+    QFETCH(QByteArray, serial);
+    QFETCH(QString, shown);
+    UnitResult result;
+    result.port = QStringLiteral("/dev/ttyUSB0");
+    result.serial = keptDeviceText(serial);
+    result.rates[QStringLiteral("GGA")] = keptDeviceText(serial);
+    const QString line = ResultPrinter::humanLine(result);
+    QVERIFY2(line.contains(QStringLiteral("  ") + shown + QStringLiteral("  ")), qPrintable(line));
+    QVERIFY2(line.contains(QStringLiteral("GGA=") + shown), qPrintable(line));
 }
 
 QTEST_MAIN(AnswersTest)
