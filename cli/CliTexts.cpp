@@ -1,5 +1,7 @@
 #include "CliTexts.h"
 
+#include "StaleLockFile.h"
+
 namespace CliTexts {
 QString linkReason(LinkError kind, const QString& systemText)
 {
@@ -10,6 +12,12 @@ QString linkReason(LinkError kind, const QString& systemText)
         return QStringLiteral("permission denied (the user must be in the group dialout)");
     case LinkError::Busy:
         return QStringLiteral("the port is in use by another program");
+    case LinkError::StaleLock: {
+        const StaleLockFile stale = StaleLockFile::fromText(systemText);
+        return QStringLiteral("stale lock file %1 of user %2 (process %3 has ended), which this "
+                              "user cannot remove; remove it as root: %4, or reboot")
+            .arg(stale.path, stale.owner, QString::number(stale.pid), stale.removeCommand());
+    }
     case LinkError::Unplugged:
         return QStringLiteral("the device was unplugged");
     case LinkError::BaudUnsupported:
@@ -37,6 +45,10 @@ QString cannotWrite(const QString& reason)
 QString noBaudToTry()
 {
     return QStringLiteral("no baud rate to try");
+}
+QString unusableSerial(const QString& shown)
+{
+    return QStringLiteral("the serial number answered is no receiver's: \"%1\"").arg(shown);
 }
 QString noIdentityAtAnySpeed()
 {
@@ -589,6 +601,10 @@ QString refusedSettings(const QStringList& settings)
 QString unansweredSettings(const QStringList& settings)
 {
     return QStringLiteral("no answer: ") + settings.join(QStringLiteral(", "));
+}
+QString wrongChecksums(int count)
+{
+    return QStringLiteral("%1 answer(s) with a wrong checksum ignored").arg(count);
 }
 QString ackOnlySettings(const QStringList& settings)
 {

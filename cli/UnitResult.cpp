@@ -61,6 +61,7 @@ QJsonObject UnitResult::toJson() const
         {QStringLiteral("mismatches"), mismatchList},
         {QStringLiteral("ack_only"), QJsonArray::fromStringList(ackOnly)},
         {QStringLiteral("verified"), verified},
+        {QStringLiteral("bad_checksums"), badChecksums},
         {QStringLiteral("error"), error.isEmpty() ? QJsonValue() : QJsonValue(error)},
         // Milliseconds are all a person or a script can use.
         {QStringLiteral("seconds"), std::round(seconds * 1000) / 1000},

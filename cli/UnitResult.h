@@ -46,6 +46,7 @@ struct UnitResult
     QStringList unanswered;
     QList<Mismatch> mismatches;
     QStringList ackOnly;   // set and acknowledged, but the command set has no read-back for it
+    int badChecksums = 0;  // answers dropped because their checksum did not match
     bool verified = false; // every rate set was read back equal
     std::map<QString, QString> rates; // query: sentence name -> output rate
     bool check = false;               // apply --check: nothing was sent, changes says what would be

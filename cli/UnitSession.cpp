@@ -5,6 +5,7 @@
 #include "NmeaList.h"
 #include "ObservedRates.h"
 #include "PlannedChanges.h"
+#include "ShownBytes.h"
 
 #include <QDateTime>
 
@@ -21,6 +22,24 @@ QString textOf(const std::string& sentence)
 {
     return QString::fromStdString(sentence.substr(0, sentence.find_first_of("\r\n")));
 }
+
+QString deviceText(const std::string& value)
+{
+    return keptDeviceText(QByteArrayView(value.data(), static_cast<qsizetype>(value.size())));
+}
+
+// A serial number that names something: not empty, not blank, no NUL or other control byte.
+bool namesAReceiver(const std::string& serial)
+{
+    bool blank = true;
+    for (const char c : serial) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f)
+            return false;
+        blank = blank && byte == ' ';
+    }
+    return !blank;
+}
 } // namespace
 
 UnitSession::UnitSession(UnitJob chosen, QObject* parent)
@@ -32,6 +51,7 @@ UnitSession::UnitSession(UnitJob chosen, QObject* parent)
     outcome.ignoredKeys = job.ignoredKeys;
     outcome.baudSearched = job.searchBaud && job.bauds.size() > 1;
     line.setMatchAnswers(true);
+    line.setVerifyChecksums(true);
     asking.setCollector([this] { line.readPending(); });
     connect(&line, &ReceiverLink::answersReceived, &asking, &OneAtATime::acknowledge);
     connect(&line, &ReceiverLink::lost, this, &UnitSession::lineLost);
@@ -141,6 +161,11 @@ void UnitSession::tryNextSpeed()
         probe();
         return;
     }
+    if (unusableSerial) {
+        finish(UnitResult::Outcome::NoDevice,
+               CliTexts::unusableSerial(shownBytes(QByteArray::fromStdString(*unusableSerial))));
+        return;
+    }
     finish(UnitResult::Outcome::NoDevice, job.searchBaud
                                               ? CliTexts::noIdentityAtAnySpeed()
                                               : CliTexts::noIdentityAt(job.bauds.front()));
@@ -148,8 +173,14 @@ void UnitSession::tryNextSpeed()
 
 void UnitSession::identified(bool ok, const std::string& serial)
 {
-    // An empty serial number tells nothing of who answered: no receiver to set anything on.
-    if (!ok || serial.empty()) {
+    if (!ok) {
+        tryNextSpeed();
+        return;
+    }
+    // An empty or blank serial number, or one with control bytes, tells nothing of who
+    // answered: no receiver to set anything on.
+    if (!namesAReceiver(serial)) {
+        unusableSerial = serial;
         tryNextSpeed();
         return;
     }
@@ -163,7 +194,7 @@ void UnitSession::identified(bool ok, const std::string& serial)
         askIdentity(job.ackMs, 1);
         return;
     }
-    outcome.serial = QString::fromStdString(serial);
+    outcome.serial = deviceText(serial);
     outcome.baud = job.bauds[speedIndex];
     if (!job.expectedSerials.isEmpty() && !job.expectedSerials.contains(outcome.serial)) {
         finish(UnitResult::Outcome::UnexpectedSerial, CliTexts::unexpectedSerial());
@@ -208,15 +239,14 @@ void UnitSession::answered(bool ok, const std::string& value)
             outcome.rejected << key;
         else if (value != job.wanted.at(exchange.name))
             outcome.mismatches << UnitResult::Mismatch{
-                key, QString::fromStdString(job.wanted.at(exchange.name)),
-                QString::fromStdString(value)};
+                key, QString::fromStdString(job.wanted.at(exchange.name)), deviceText(value)};
         else
             ++readBackEqual;
         break;
     }
     case Exchange::Query:
         if (ok)
-            outcome.rates[QString::fromStdString(exchange.name)] = QString::fromStdString(value);
+            outcome.rates[QString::fromStdString(exchange.name)] = deviceText(value);
         else
             outcome.rejected << key;
         break;
@@ -294,6 +324,7 @@ void UnitSession::finish(UnitResult::Outcome result, const QString& error)
     phase = Phase::Done;
     observing.stop();
     asking.cancel();
+    outcome.badChecksums = line.wrongChecksums();
     line.close();
     outcome.outcome = result;
     outcome.error = error;

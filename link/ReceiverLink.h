@@ -20,6 +20,7 @@ class ReceiverLink : public QObject
 
 public:
     explicit ReceiverLink(QObject* parent = nullptr);
+    ~ReceiverLink() override { unlockDevice(); }
 
     // A rate the port refuses is an open failure; the port is closed again then.
     bool open(const QString& portName, qint32 baud);
@@ -35,6 +36,12 @@ public:
     void readPending();
     // When on, received bytes are cut into "@" answers, reported by answersReceived.
     void setMatchAnswers(bool on) { matchAnswers = on; }
+    // When on, an answer whose "*hh" does not match is not believed: it is dropped and counted,
+    // and the answers kept carry their value whole, as received. Off, the window's way: values
+    // are cut at "*" whatever follows it.
+    void setVerifyChecksums(bool on) { verifyChecksums = on; }
+    // Answers dropped for their checksum since the line was opened.
+    int wrongChecksums() const { return wrongChecksumCount; }
 
     LinkError errorKind() const { return errorKindValue; }
     const QString& errorText() const { return errorTextValue; }
@@ -56,11 +63,17 @@ private:
     void received();
     void handleError(QSerialPort::SerialPortError error);
     void fail(LinkError kind, const QString& text);
+    // False when another open file holds the device's lock.
+    bool lockDevice(const QString& portName);
+    void unlockDevice();
 
     QSerialPort port{this};
+    int deviceLock = -1; // a descriptor of the device, holding its lock while the port is open
     QString name;
     StreamExtractor extractor{'@', ',', '\r'};
     bool matchAnswers = false;
+    bool verifyChecksums = false;
+    int wrongChecksumCount = 0;
     // Errors raised while opening or setting the line belong to that call, not to a lost line.
     bool configuring = false;
     LinkError errorKindValue = LinkError::None;
