@@ -1,17 +1,6 @@
 #include "AnswerChecksum.h"
 
-namespace {
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-} // namespace
+#include "TextFunctions.h"
 
 AnswerChecksum::Verdict AnswerChecksum::of(std::string_view sentence)
 {
@@ -20,8 +9,8 @@ AnswerChecksum::Verdict AnswerChecksum::of(std::string_view sentence)
         return Verdict::Absent;
     if (sentence.size() - star != 3)
         return Verdict::Wrong;
-    const int high = hexDigit(sentence[star + 1]);
-    const int low = hexDigit(sentence[star + 2]);
+    const int high = hex_digit_value(sentence[star + 1]);
+    const int low = hex_digit_value(sentence[star + 2]);
     if (high < 0 || low < 0)
         return Verdict::Wrong;
     const std::size_t from = !sentence.empty() && sentence.front() == '@' ? 1 : 0;

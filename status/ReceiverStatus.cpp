@@ -1,5 +1,7 @@
 #include "ReceiverStatus.h"
 
+#include "TextFunctions.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -16,17 +18,6 @@ using Fields = std::array<QByteArrayView, maxFields>;
 bool isLineEnd(char c)
 {
     return c == '\r' || c == '\n';
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 // A decimal number as NMEA writes it: an optional sign, digits, an optional fraction. Anything
@@ -206,8 +197,8 @@ ReceiverStatus::Outcome ReceiverStatus::takeSentence(QByteArrayView sentence, qi
     const qsizetype star = sentence.size() - 3;
     if (star < 1 || sentence[star] != '*')
         return Outcome::Broken;
-    const int high = hexValue(sentence[star + 1]);
-    const int low = hexValue(sentence[star + 2]);
+    const int high = hex_digit_value(sentence[star + 1]);
+    const int low = hex_digit_value(sentence[star + 2]);
     unsigned char sum = 0;
     for (qsizetype i = 1; i < star; ++i)
         sum ^= static_cast<unsigned char>(sentence[i]);
@@ -414,7 +405,7 @@ ReceiverStatus::Outcome ReceiverStatus::takeGsv(QByteArrayView talker, const QBy
     int signalId = 0;
     if ((count - 3) % 4 == 1) {
         const QByteArrayView id = field[count - 1];
-        signalId = id.size() == 1 ? hexValue(id[0]) : -1;
+        signalId = id.size() == 1 ? hex_digit_value(id[0]) : -1;
         if (signalId < 0)
             return Outcome::Broken;
     }

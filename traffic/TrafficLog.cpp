@@ -1,5 +1,6 @@
 #include "TrafficLog.h"
 
+#include "AnswerChecksum.h"
 #include "ShownBytes.h"
 
 #include <QDateTime>
@@ -109,25 +110,15 @@ bool TrafficLog::isCommandOrReply(const Line& line)
 
 bool TrafficLog::hasBadChecksum(const QByteArray& line)
 {
+    // The same judgement zr415ctl makes of an answer, from its "@" to the end of its line.
     const qsizetype head = line.indexOf('@');
-    const qsizetype star = line.lastIndexOf('*');
-    if (head < 0 || star < head || line.size() - star != 3)
+    if (head < 0)
         return false;
-    auto digit = [](char c) {
-        return c >= '0' && c <= '9'   ? c - '0'
-               : c >= 'A' && c <= 'F' ? c - 'A' + 10
-               : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                      : -1;
-    };
-    const int high = digit(line[star + 1]);
-    const int low = digit(line[star + 2]);
-    if (high < 0 || low < 0)
-        return false;
-    const int written = high * 16 + low;
-    uchar sum = 0;
-    for (qsizetype i = head + 1; i < star; ++i)
-        sum ^= uchar(line[i]);
-    return written != sum;
+    qsizetype end = line.size();
+    while (end > head && (line[end - 1] == '\r' || line[end - 1] == '\n'))
+        --end;
+    const std::string_view answer(line.constData() + head, std::size_t(end - head));
+    return AnswerChecksum::of(answer) == AnswerChecksum::Verdict::Wrong;
 }
 
 QString TrafficLog::timeOfDay(qint64 at)
