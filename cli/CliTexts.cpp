@@ -290,8 +290,8 @@ QString optionHelp(const QString& option)
             "                    is for the ports without such a binding\n");
     if (option == QLatin1String("serials"))
         return QStringLiteral(
-            "  --serials FILE    bindings as PORT=SN, one \"PORT SN\" a line; # comments and\n"
-            "                    blank lines are skipped, any other line is refused\n");
+            "  --serials FILE    bindings as PORT=SN, one \"PORT SN\" a line; comments from #\n"
+            "                    and blank lines are skipped, any other line is refused\n");
     if (option == QLatin1String("check"))
         return QStringLiteral(
             "  --check           send no SET and write no audit record; read each unit's\n"

@@ -39,8 +39,9 @@ bool SerialBindings::addFile(const QString& path, QString& error)
     static const QRegularExpression space(QStringLiteral("[ \t]+"));
     const QList<QByteArray> lines = bytes.split('\n');
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString line = QString::fromUtf8(lines[i]).trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+        // A comment runs from # to the end of its line.
+        const QString line = QString::fromUtf8(lines[i]).section(QLatin1Char('#'), 0, 0).trimmed();
+        if (line.isEmpty())
             continue;
         const QStringList fields = line.split(space);
         if (fields.size() != 2) {
