@@ -16,9 +16,10 @@ cleanup() { for pid in "${children[@]}"; do kill "$pid" 2>/dev/null || true; don
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# The simulated receiver, reachable under a stable name.
+# The simulated receiver, reachable under a stable name, with an RTK fix, its sky and heading.
 sim_port=$PWD/build/zr415-sim-port
-build/bin/zr415-sim --link "$sim_port" --serial ZR415-DEMO-0001 --rates GGA=1,RMC=1 >/dev/null &
+build/bin/zr415-sim --link "$sim_port" --serial ZR415-DEMO-0001 --fix rtk-fixed \
+    --rates GGA=1,RMC=1,GSV=1,GSA=1,GST=1,HDT=1 >/dev/null &
 children+=($!)
 for _ in $(seq 50); do [[ -e "$sim_port" ]] && break; sleep 0.1; done
 export ZR415_EXTRA_PORTS="$sim_port${ZR415_EXTRA_PORTS:+:$ZR415_EXTRA_PORTS}"

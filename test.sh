@@ -24,6 +24,6 @@ ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"
 if [[ "$build_dir" == build ]]; then
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZR415_FUZZ=ON \
         -DZR415_FUZZ_SECONDS="${FUZZ_SECONDS:-30}" >/dev/null
-    cmake --build build-fuzz -j "$(nproc)" --target fuzz_reply_path fuzz_ini fuzz_text fuzz_profile fuzz_answer_matching
+    cmake --build build-fuzz -j "$(nproc)" --target fuzz_reply_path fuzz_ini fuzz_text fuzz_profile fuzz_answer_matching fuzz_status
     ctest --test-dir build-fuzz --output-on-failure -j "$(nproc)"
 fi

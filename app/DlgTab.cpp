@@ -2,6 +2,7 @@
 
 #include "DlgZR415.h"
 #include "OutputView.h"
+#include "ReceiverView.h"
 #include "TrafficView.h"
 
 #include <QTabWidget>
@@ -26,4 +27,6 @@ void DlgTab::buildUi()
     tabWidget->addTab(traffic, tr("通信记录"));
     output = new OutputView(page->traffic(), this);
     tabWidget->addTab(output, tr("输出监视"));
+    receiver = new ReceiverView(page->traffic(), this);
+    tabWidget->addTab(receiver, tr("接收机状态"));
 }

@@ -5,10 +5,11 @@
 class QTabWidget;
 class DlgZR415;
 class OutputView;
+class ReceiverView;
 class TrafficView;
 
-// The tool's only top-level window: the receiver settings page, the link traffic, then the
-// measured output.
+// The tool's only top-level window: the receiver settings page, the link traffic, the measured
+// output, then what the receiver says of its fix and sky.
 class DlgTab : public Dialog
 {
     Q_OBJECT
@@ -20,6 +21,7 @@ public:
     QTabWidget* tabs() const { return tabWidget; }
     TrafficView* trafficView() const { return traffic; }
     OutputView* outputView() const { return output; }
+    ReceiverView* receiverView() const { return receiver; }
 
 private:
     void buildUi();
@@ -28,4 +30,5 @@ private:
     DlgZR415* page = nullptr;
     TrafficView* traffic = nullptr;
     OutputView* output = nullptr;
+    ReceiverView* receiver = nullptr;
 };

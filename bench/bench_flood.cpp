@@ -2,15 +2,17 @@
 // at its highest rate while the page is open; it streams 256 kB/s while the window shows the
 // traffic tab; and the same with the tab behind the page, for comparison. The operator queries
 // once a second. Prints the worst and typical lateness of a 10 ms timer, the resident memory and
-// the CPU time over time. A fourth case shows the output tab under the same flood; before the cases
-// the output tab's meter alone is timed on recorded lines.
+// the CPU time over time. A fourth case shows the output tab under the same flood, a fifth the
+// receiver tab; before the cases the output tab's meter alone is timed on recorded lines.
 #include "DlgTab.h"
 #include "DlgZR415.h"
+#include "LinkTraffic.h"
 #include "OutputView.h"
 #include "PageProbe.h"
 #include "ProcessCpu.h"
 #include "PromptRecorder.h"
 #include "RateMeter.h"
+#include "ReceiverView.h"
 #include "SimulatorProcess.h"
 #include "TempSettings.h"
 #include "TrafficView.h"
@@ -51,7 +53,8 @@ struct FloodCase
         PageAlone,
         WindowOnPage,
         WindowOnTraffic,
-        WindowOnOutput
+        WindowOnOutput,
+        WindowOnReceiver
     } shown;
 };
 
@@ -78,6 +81,8 @@ int run(const FloodCase& flood, int seconds)
             tabs->tabs()->setCurrentWidget(traffic);
         if (flood.shown == FloodCase::WindowOnOutput)
             tabs->tabs()->setCurrentWidget(tabs->outputView());
+        if (flood.shown == FloodCase::WindowOnReceiver)
+            tabs->tabs()->setCurrentWidget(tabs->receiverView());
     } else {
         shownPage = new DlgZR415(nullptr);
         window.reset(shownPage);
@@ -181,9 +186,71 @@ void meterCost()
                 "%.0f MB/s; at 256 kB/s %.3f %% of a core (target < 1 %%): %s\n\n",
                 megabytesPerSecond, corePercent, corePercent < 1 ? "met" : "MISSED");
 }
+
+// The receiver tab alone: its parser fed 512-byte chunks of the flood's lines mixed with a fix, a
+// sky of three GSV parts, GSA and HDT; then a refresh drawn in full with that sky. What 256 kB/s
+// and two redraws a second cost of one core.
+void receiverCost()
+{
+    QByteArray recorded;
+    for (int i = 0; recorded.size() < 4 * 1024 * 1024; ++i) {
+        recorded +=
+            withChecksum("GNTXT,01,01,02,FILLER " + QByteArray::number(i).rightJustified(8, '0') +
+                         " ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcd");
+        if (i % 20 == 0)
+            recorded +=
+                withChecksum("GNGGA,101500.20,3114.12345,N,12128.54321,E,4,12,0.8,12.345,M,"
+                             "8.765,M,1.0,0000") +
+                withChecksum("GPGSV,3,1,12,02,22,029,33,04,29,058,36,06,36,087,39,08,43,116,42") +
+                withChecksum("GPGSV,3,2,12,10,50,145,45,12,57,174,48,14,64,203,31,16,71,232,34") +
+                withChecksum("GPGSV,3,3,12,18,78,261,37,20,15,290,40,22,22,319,43,24,29,348,46") +
+                withChecksum("GNGSA,A,3,02,04,06,08,10,12,14,16,18,20,22,24,1.2,0.8,0.9") +
+                withChecksum("GNHDT,87.500,T");
+    }
+    qint64 clockMs = 0;
+    LinkTraffic source;
+    ReceiverView view(&source, nullptr, [&clockMs] { return clockMs; });
+    view.resize(434, 570);
+    // CPU time, not wall time: the machine may be busy with others.
+    double cpuBefore = processCpuSeconds();
+    constexpr int rounds = 5;
+    for (int round = 0; round < rounds; ++round)
+        for (qsizetype at = 0; at < recorded.size(); at += 512, ++clockMs)
+            emit source.bytesReceived(recorded.mid(at, 512));
+    const double seconds = processCpuSeconds() - cpuBefore;
+    const double megabytesPerSecond = rounds * recorded.size() / seconds / 1e6;
+    // Each redraw with a new time and a sky whose levels moved, painted as the window paints:
+    // what changed.
+    view.show();
+    QCoreApplication::processEvents();
+    constexpr int redraws = 50;
+    double redrawSeconds = 0;
+    for (int i = 0; i < redraws; ++i) {
+        clockMs += 500;
+        const QByteArray level = QByteArray::number(30 + i % 20);
+        const QByteArray moved =
+            withChecksum("GNGGA,1015" + QByteArray::number(10 + i) +
+                         ".20,3114.12345,N,12128.54321,E,4,12,0.8,12.345,M,8.765,M,1.0,0000") +
+            withChecksum("GPGSV,3,1,12,02,22,029," + level +
+                         ",04,29,058,36,06,36,087,39,08,43,116,42") +
+            withChecksum("GPGSV,3,2,12,10,50,145,45,12,57,174,48,14,64,203,31,16,71,232,34") +
+            withChecksum("GPGSV,3,3,12,18,78,261,37,20,15,290,40,22,22,319,43,24,29,348," + level);
+        emit source.bytesReceived(moved);
+        cpuBefore = processCpuSeconds();
+        view.refresh();
+        QCoreApplication::processEvents();
+        redrawSeconds += processCpuSeconds() - cpuBefore;
+    }
+    const double redrawMs = redrawSeconds * 1000 / redraws;
+    const double corePercent = 0.262144 / megabytesPerSecond * 100 + 2 * redrawMs / 10;
+    std::printf("== receiver tab alone, 512-byte chunks\n"
+                "%.0f MB/s parsed, %.2f ms a redraw with 12 satellites; at 256 kB/s and two "
+                "redraws a second %.3f %% of a core (target < 1 %%): %s\n\n",
+                megabytesPerSecond, redrawMs, corePercent, corePercent < 1 ? "met" : "MISSED");
+}
 } // namespace
 
-// Usage: bench_flood [seconds] [page|traffic|behind|output]; every case by default.
+// Usage: bench_flood [seconds] [page|traffic|behind|output|receiver]; every case by default.
 int main(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -208,9 +275,16 @@ int main(int argc, char* argv[])
          "output tab visible, 256 kB/s",
          {"--flood", "262144", "--rates", "GGA=0.1,GSV=1", "--serial", "FLOOD"},
          FloodCase::WindowOnOutput},
+        {"receiver",
+         "receiver tab visible, 256 kB/s",
+         {"--flood", "262144", "--rates", "GGA=0.1,RMC=0.1,GSA=0.2,GSV=0.2,HDT=0.1,GST=1",
+          "--serial", "FLOOD"},
+         FloodCase::WindowOnReceiver},
     };
     if (!only || std::strcmp(only, "output") == 0)
         meterCost();
+    if (!only || std::strcmp(only, "receiver") == 0)
+        receiverCost();
     int failed = 0;
     bool matched = false;
     for (const FloodCase& flood : cases) {
@@ -220,7 +294,8 @@ int main(int argc, char* argv[])
         failed |= run(flood, seconds);
     }
     if (!matched) {
-        std::fprintf(stderr, "bench_flood: no case %s (page, traffic, behind or output)\n", only);
+        std::fprintf(stderr,
+                     "bench_flood: no case %s (page, traffic, behind, output or receiver)\n", only);
         return 2;
     }
     return failed;

@@ -191,7 +191,8 @@ QString synopsis(const QString& command)
                               "[--audit FILE|--no-audit] [--parallel N] "
                               "[--expect-serial SN[,SN...]|PORT=SN]... [--serials FILE]");
     if (command == QLatin1String("monitor"))
-        return QStringLiteral("monitor PORT [--baud RATE] [--seconds N] [--rates [--json]]");
+        return QStringLiteral(
+            "monitor PORT [--baud RATE] [--seconds N] [--rates [--json] | --status [--json]]");
     if (command == QLatin1String("audit"))
         return QStringLiteral(
             "audit   [FILE] [--run ID] [--failed|--unfinished] [--ports] [--json]");
@@ -242,7 +243,10 @@ QString commandHelp(const QString& command)
             "seconds. The speed is 115200 unless --baud names another. With --rates it\n"
             "measures instead (10 seconds unless --seconds says otherwise) and prints per\n"
             "sentence how many arrived, their mean period, shortest and longest gap and\n"
-            "checksum errors.");
+            "checksum errors. With --status it prints once a second (10 seconds unless\n"
+            "--seconds says otherwise) the fix, position, satellites used/in view, HDOP\n"
+            "and heading; with --json gpsd's TPV, SKY and, when a heading arrives, ATT\n"
+            "objects, one a line.");
     if (command == QLatin1String("audit"))
         return QStringLiteral(
             "Tells the last state of each unit of one run from an audit file (default: the\n"
@@ -276,6 +280,9 @@ QString optionHelp(const QString& option)
     if (option == QLatin1String("rates"))
         return QStringLiteral(
             "  --rates           measure the rate of each sentence, print a table\n");
+    if (option == QLatin1String("status"))
+        return QStringLiteral(
+            "  --status          print the receiver's fix, position and sky once a second\n");
     if (option == QLatin1String("observe"))
         return QStringLiteral(
             "  --observe SECONDS after the read-back, listen that long; a rate more than\n"
@@ -322,7 +329,8 @@ QString optionHelp(const QString& option)
             "                    $(zr415ctl audit --failed --ports) runs them again\n");
     if (option == QLatin1String("seconds"))
         return QStringLiteral(
-            "  --seconds N       stop after N seconds (default: at Ctrl-C, 10 with --rates)\n");
+            "  --seconds N       stop after N seconds (default: at Ctrl-C, 10 with --rates\n"
+            "                    or --status)\n");
     return {};
 }
 QString auditMoved(const QString& warning, const QString& path)
@@ -411,7 +419,28 @@ QString badObserve(int most, const QString& value)
 }
 QString jsonNeedsRates()
 {
-    return QStringLiteral("--json goes with --rates: the lines are printed as they come");
+    return QStringLiteral(
+        "--json goes with --rates or --status: the lines are printed as they come");
+}
+QString statusWithRates()
+{
+    return QStringLiteral("--status and --rates cannot go together: choose one");
+}
+QString fixQuality(int quality)
+{
+    static const char* const words[] = {"no fix",    "single",    "DGNSS",          "PPS",
+                                        "RTK fixed", "RTK float", "dead reckoning", "manual",
+                                        "simulation"};
+    return quality >= 0 && quality <= 8 ? QLatin1String(words[quality]) : QStringLiteral("-");
+}
+QString statusLine(const QString& fix, const QString& position, int used, int inView,
+                   const QString& hdop, const QString& heading)
+{
+    return QStringLiteral("fix %1, %2, satellites %3/%4, HDOP %5, heading %6")
+        .arg(fix, position)
+        .arg(used)
+        .arg(inView)
+        .arg(hdop, heading);
 }
 QString takesNoPort(const QString& given)
 {

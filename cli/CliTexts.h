@@ -38,6 +38,11 @@ QString fromTool(const QString& message);
 QString monitorCannotOpen(const QString& reason);
 QString monitorLost(const QString& port, const QString& reason);
 QString monitorOutputFailed(const QString& reason);
+// monitor --status: GGA's quality 0-8 in words, and the line printed once a second.
+QString fixQuality(int quality);
+QString statusLine(const QString& fix, const QString& position, int used, int inView,
+                   const QString& hdop, const QString& heading);
+QString statusWithRates();
 // A rate the stream does not keep; got is the period measured, "OFF" when nothing arrived.
 QString observedRate(const QString& key, const QString& want, const std::optional<QString>& got);
 QString observeTooShort(double given, double needed);

@@ -46,7 +46,7 @@ const std::map<QString, CommandDefinition>& commands()
         {QStringLiteral("monitor"),
          {Invocation::Command::Monitor,
           {QStringLiteral("baud"), QStringLiteral("seconds"), QStringLiteral("rates"),
-           QStringLiteral("json")}}},
+           QStringLiteral("status"), QStringLiteral("json")}}},
         {QStringLiteral("audit"),
          {Invocation::Command::Audit,
           {QStringLiteral("run"), QStringLiteral("failed"), QStringLiteral("unfinished"),
@@ -264,6 +264,7 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
             return fail(CliTexts::badSeconds(maxSeconds, text));
     }
     invocation.rates = given("rates");
+    invocation.status = given("status");
     if (given("observe")) {
         const QString text = parser.value(QStringLiteral("observe"));
         if (!positiveNumber(text, invocation.observe) || invocation.observe > maxSeconds)
@@ -314,9 +315,11 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
         invocation.ports = positional;
         if (invocation.baud == 0)
             invocation.baud = 115200;
-        if (invocation.json && !invocation.rates)
+        if (invocation.status && invocation.rates)
+            return fail(CliTexts::statusWithRates());
+        if (invocation.json && !invocation.rates && !invocation.status)
             return fail(CliTexts::jsonNeedsRates());
-        if (invocation.rates && invocation.seconds == 0)
+        if ((invocation.rates || invocation.status) && invocation.seconds == 0)
             invocation.seconds = 10;
         break;
     case Invocation::Command::Audit:

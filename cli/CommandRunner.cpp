@@ -105,8 +105,12 @@ int CommandRunner::runPorts(const Invocation& invocation)
 int CommandRunner::runMonitor(const Invocation& invocation)
 {
     InterruptWatcher interrupts({SIGINT, SIGTERM, SIGHUP, SIGQUIT});
-    LineMonitor monitor(out, nullptr,
-                        invocation.rates ? LineMonitor::Mode::Rates : LineMonitor::Mode::Lines);
+    LineMonitor::Mode mode = LineMonitor::Mode::Lines;
+    if (invocation.rates)
+        mode = LineMonitor::Mode::Rates;
+    else if (invocation.status)
+        mode = invocation.json ? LineMonitor::Mode::StatusJson : LineMonitor::Mode::Status;
+    LineMonitor monitor(out, nullptr, mode);
     QString error;
     if (!monitor.start(invocation.ports.first(), invocation.baud, invocation.seconds, error)) {
         std::fprintf(err, "%s\n",

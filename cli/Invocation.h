@@ -34,6 +34,7 @@ struct Invocation
     int parallel = 0;            // 0: every unit at once
     double seconds = 0;          // monitor: 0 until Ctrl-C
     bool rates = false;          // monitor: measure and print the table instead of the lines
+    bool status = false;         // monitor: print the receiver's status once a second instead
     double observe = 0;          // apply: seconds to listen after the read-back; 0 not at all
     QStringList expectedSerials; // set, apply, reset: only these units are changed; empty: any
     std::map<QString, QString> boundSerials; // port as in ports -> the only serial number taken

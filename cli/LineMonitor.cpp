@@ -2,6 +2,7 @@
 
 #include "CliTexts.h"
 #include "ShownBytes.h"
+#include "StatusReport.h"
 
 #include <QDateTime>
 
@@ -26,12 +27,16 @@ LineMonitor::LineMonitor(std::FILE* toOut, QObject* parent, Mode chosen)
     // A coarse timer may end up to 5 % early: --seconds is what a rate is measured over.
     deadline.setTimerType(Qt::PreciseTimer);
     connect(&deadline, &QTimer::timeout, this, &LineMonitor::stop);
+    statusTick.setInterval(1000);
+    statusTick.setTimerType(Qt::PreciseTimer);
+    connect(&statusTick, &QTimer::timeout, this, &LineMonitor::printStatus);
     connect(&line, &ReceiverLink::bytesReceived, this, &LineMonitor::received);
     connect(&line, &ReceiverLink::lost, this, &LineMonitor::lineLost);
 }
 
-bool LineMonitor::start(const QString& portName, unsigned baud, double seconds, QString& error)
+bool LineMonitor::start(const QString& port, unsigned baud, double seconds, QString& error)
 {
+    portName = port;
     if (!line.open(portName, static_cast<qint32>(baud))) {
         error =
             CliTexts::onPort(portName, CliTexts::linkReason(line.errorKind(), line.errorText()));
@@ -40,7 +45,9 @@ bool LineMonitor::start(const QString& portName, unsigned baud, double seconds, 
     // Bytes that waited in the line before we came are old: their arrival time is unknown.
     line.clearInput();
     atLineStart = false;
-    startedAt = endedAt = rates.now();
+    startedAt = endedAt = lastStatusAt = rates.now();
+    if (mode == Mode::Status || mode == Mode::StatusJson)
+        statusTick.start();
     if (seconds > 0)
         deadline.start(static_cast<int>(seconds * 1000));
     return true;
@@ -50,6 +57,10 @@ void LineMonitor::received(const QByteArray& bytes)
 {
     if (mode == Mode::Rates) {
         rates.addReceived(bytes);
+        return;
+    }
+    if (mode == Mode::Status || mode == Mode::StatusJson) {
+        status.addReceived(bytes, rates.now());
         return;
     }
     partial += bytes;
@@ -75,14 +86,32 @@ void LineMonitor::print(QByteArray text)
 {
     while (text.endsWith('\n') || text.endsWith('\r'))
         text.chop(1);
-    if (text.isEmpty() || writeError)
+    if (text.isEmpty())
         return;
     const QByteArray stamp = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toUtf8();
+    write(stamp + "  " + shownBytes(text).toUtf8() + '\n');
+}
+
+void LineMonitor::printStatus()
+{
+    const qint64 now = rates.now();
+    const StatusReport report(portName, status, now, lastStatusAt);
+    lastStatusAt = now;
+    if (mode == Mode::StatusJson) {
+        write(report.toJsonLines());
+        return;
+    }
+    const QByteArray stamp = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toUtf8();
+    write(stamp + "  " + report.toText().toUtf8() + '\n');
+}
+
+void LineMonitor::write(const QByteArray& text)
+{
+    if (writeError)
+        return;
     // Whoever reads us may stop reading (head -1): that ends the run, it does not hang it.
     errno = 0;
-    if (std::fprintf(out, "%s  %s\n", stamp.constData(), shownBytes(text).toUtf8().constData()) <
-            0 ||
-        std::fflush(out) != 0) {
+    if (std::fputs(text.constData(), out) < 0 || std::fflush(out) != 0) {
         writeError = errno ? errno : EIO;
         end();
     }
@@ -94,6 +123,7 @@ void LineMonitor::end()
         return;
     line.close();
     deadline.stop();
+    statusTick.stop();
     endedAt = rates.now();
     // The unit's last words, even without their line end.
     if (mode == Mode::Lines && atLineStart)
@@ -106,6 +136,7 @@ void LineMonitor::lineLost(LinkError kind, const QString& text)
     lostReason = CliTexts::linkReason(kind, text);
     endedAt = rates.now();
     deadline.stop();
+    statusTick.stop();
     if (mode == Mode::Lines && atLineStart)
         print(std::exchange(partial, {}));
     emit finished();
@@ -117,5 +148,8 @@ void LineMonitor::stop()
         return;
     // Whatever the driver still holds belongs to this run.
     line.readPending();
+    // The last second's report, when the deadline came just before its tick: N seconds give N.
+    if ((mode == Mode::Status || mode == Mode::StatusJson) && rates.now() - lastStatusAt >= 500)
+        printStatus();
     end();
 }

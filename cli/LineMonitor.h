@@ -2,6 +2,7 @@
 
 #include "RateMeter.h"
 #include "ReceiverLink.h"
+#include "ReceiverStatus.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -11,7 +12,8 @@
 #include <cstdio>
 
 // Listens to a unit until stopped: prints every line it sends with the UTC time it arrived, or,
-// measuring, only feeds the rate meter. The line is the link engine's.
+// measuring, only feeds the rate meter, or prints the receiver's status once a second. The line
+// is the link engine's.
 class LineMonitor : public QObject
 {
     Q_OBJECT
@@ -20,7 +22,9 @@ public:
     enum class Mode
     {
         Lines,
-        Rates
+        Rates,
+        Status,    // one line a second
+        StatusJson // gpsd's objects, one a line, once a second
     };
 
     LineMonitor(std::FILE* out, QObject* parent = nullptr, Mode mode = Mode::Lines);
@@ -44,12 +48,18 @@ private:
     void print(QByteArray line);
     void end();
     void lineLost(LinkError kind, const QString& text);
+    void printStatus();
+    void write(const QByteArray& text);
 
     std::FILE* out;
     Mode mode;
     ReceiverLink line;
     RateMeter rates;
+    ReceiverStatus status;
     QTimer deadline;
+    QTimer statusTick;
+    QString portName;
+    qint64 lastStatusAt = -1;
     QByteArray partial;
     QString lostReason;
     int writeError = 0;

@@ -2,6 +2,8 @@
 
 #include "StaleLockFile.h"
 
+#include <QFile>
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -79,10 +81,20 @@ bool ReceiverLink::open(const QString& portName, qint32 baud)
     close();
     fail(LinkError::None, {});
     name = portName;
+    // The lock file goes by the name given; the device itself is locked too, so the same device
+    // under another name (a link, a bind mount) or held by another program that locks it is in
+    // use, even for root, whom the exclusive mode lets through. Locked before the port opens, so
+    // that a device in use is not even touched: opening it would set its line and take away
+    // its holder's exclusive mode on close.
+    if (!lockDevice(portName)) {
+        fail(LinkError::Busy, QStringLiteral("the device is locked by another open file"));
+        return false;
+    }
     port.setPortName(portName);
     configuring = true;
     if (!port.open(QIODevice::ReadWrite)) {
         configuring = false;
+        unlockDevice();
         const LinkError kind = openFailureOf(portName, port.error());
         // A lock nobody holds any more is no program using the port: say whose it is.
         const std::optional<StaleLockFile> stale =
@@ -91,15 +103,6 @@ bool ReceiverLink::open(const QString& portName, qint32 baud)
             fail(LinkError::StaleLock, stale->toText());
         else
             fail(kind, port.errorString());
-        return false;
-    }
-    // The lock file goes by the name given; the device itself is locked too, so the same device
-    // under another name (a link, a bind mount) or held by another program that locks it is in
-    // use, even for root, whom the exclusive mode lets through.
-    if (::flock(port.handle(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-        configuring = false;
-        fail(LinkError::Busy, QStringLiteral("the device is locked by another open file"));
-        port.close();
         return false;
     }
     // Set on the open port: a device that refuses one is reported, not ignored.
@@ -111,6 +114,7 @@ bool ReceiverLink::open(const QString& portName, qint32 baud)
     if (!configured) {
         fail(LinkError::BaudUnsupported, port.errorString());
         port.close();
+        unlockDevice();
         return false;
     }
     extractor.reset();
@@ -130,9 +134,35 @@ bool ReceiverLink::setBaud(qint32 baud)
 
 void ReceiverLink::close()
 {
-    // Closing the descriptor also releases its lock on the device.
     if (port.isOpen())
         port.close();
+    unlockDevice();
+}
+
+bool ReceiverLink::lockDevice(const QString& portName)
+{
+    unlockDevice();
+    const QByteArray path = portName.startsWith(QLatin1Char('/'))
+                                ? QFile::encodeName(portName)
+                                : QFile::encodeName(QStringLiteral("/dev/") + portName);
+    // A device this cannot open is left to the port, which finds and words the reason.
+    const int device = ::open(path.constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (device < 0)
+        return true;
+    if (::flock(device, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        ::close(device);
+        return false;
+    }
+    deviceLock = device;
+    return true;
+}
+
+void ReceiverLink::unlockDevice()
+{
+    // Closing the descriptor releases its lock.
+    if (deviceLock >= 0)
+        ::close(deviceLock);
+    deviceLock = -1;
 }
 
 bool ReceiverLink::write(const QByteArray& bytes)
@@ -200,5 +230,6 @@ void ReceiverLink::handleError(QSerialPort::SerialPortError error)
     // can while the port stays open: close it here, and tell once.
     fail(LinkError::Unplugged, port.errorString());
     port.close();
+    unlockDevice();
     emit lost(errorKindValue, errorTextValue);
 }

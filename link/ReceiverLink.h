@@ -20,6 +20,7 @@ class ReceiverLink : public QObject
 
 public:
     explicit ReceiverLink(QObject* parent = nullptr);
+    ~ReceiverLink() override { unlockDevice(); }
 
     // A rate the port refuses is an open failure; the port is closed again then.
     bool open(const QString& portName, qint32 baud);
@@ -62,8 +63,12 @@ private:
     void received();
     void handleError(QSerialPort::SerialPortError error);
     void fail(LinkError kind, const QString& text);
+    // False when another open file holds the device's lock.
+    bool lockDevice(const QString& portName);
+    void unlockDevice();
 
     QSerialPort port{this};
+    int deviceLock = -1; // a descriptor of the device, holding its lock while the port is open
     QString name;
     StreamExtractor extractor{'@', ',', '\r'};
     bool matchAnswers = false;

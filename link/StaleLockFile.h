@@ -3,7 +3,6 @@
 #include <QString>
 
 #include <optional>
-#include <sys/types.h>
 
 // The lock file QSerialPort keeps beside a port ("LCK..name" in the first usable lock folder),
 // when a process that has ended left it behind where this user cannot remove it: QSerialPort then

@@ -53,3 +53,23 @@ Constellation constellationOfNumber(int number)
         return Constellation::Galileo;
     return Constellation::Unknown;
 }
+
+int ownNumber(Constellation constellation, int number)
+{
+    switch (constellation) {
+    case Constellation::Sbas:
+        return number >= 33 && number <= 64 ? number + 87 : number;
+    case Constellation::Glonass:
+        return number >= 65 && number <= 96 ? number - 64 : number;
+    case Constellation::Qzss:
+        return number >= 193 && number <= 202 ? number - 192 : number;
+    case Constellation::BeiDou:
+        if (number >= 201 && number <= 263)
+            return number - 200;
+        return number >= 401 && number <= 463 ? number - 400 : number;
+    case Constellation::Galileo:
+        return number >= 301 && number <= 336 ? number - 300 : number;
+    default:
+        return number;
+    }
+}

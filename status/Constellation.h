@@ -25,3 +25,7 @@ Constellation constellationOfSystemId(int id);
 // 65-96 GLONASS, 193-200 QZSS, 201-263 BeiDou as some receivers number it (after QZSS's own
 // range), 301-336 Galileo; Unknown elsewhere.
 Constellation constellationOfNumber(int number);
+// A satellite's own number within its system, from a number as a sentence gives it: the ranges
+// of constellationOfNumber (and BeiDou's 401-437) are moved back to start at 1 (SBAS keeps its
+// PRN 120-158, 33-64 becoming 120-151); a number already in the system's own range is kept.
+int ownNumber(Constellation constellation, int number);

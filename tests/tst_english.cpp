@@ -5,10 +5,12 @@
 #include "DlgZR415.h"
 #include "IDictionary.h"
 #include "IIniParameter.h"
+#include "LinkTraffic.h"
 #include "OperatorMessages.h"
 #include "OutputView.h"
 #include "PageProbe.h"
 #include "PromptRecorder.h"
+#include "ReceiverView.h"
 #include "RecordingReaderWriter.h"
 #include "SetWidget.h"
 #include "TempSettings.h"
@@ -22,6 +24,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTranslator>
@@ -54,9 +57,14 @@ QStringList textsOf(QWidget* widget)
     if (auto* tabs = qobject_cast<QTabWidget*>(widget))
         for (int i = 0; i < tabs->count(); ++i)
             texts << tabs->tabText(i);
-    if (auto* table = qobject_cast<QTableWidget*>(widget))
+    if (auto* table = qobject_cast<QTableWidget*>(widget)) {
         for (int i = 0; i < table->columnCount(); ++i)
             texts << table->horizontalHeaderItem(i)->text();
+        for (int row = 0; row < table->rowCount(); ++row)
+            for (int column = 0; column < table->columnCount(); ++column)
+                if (QTableWidgetItem* item = table->item(row, column))
+                    texts << item->text() << item->toolTip();
+    }
     return texts;
 }
 
@@ -82,6 +90,7 @@ private slots:
     void englishPageFitsItsWindow();
     void submitSendsTheSameBytesInBothLanguages();
     void everyTextOfTheTranslationIsTranslated();
+    void trafficMarkersAndChecksumMarkAreEnglish();
 
 private:
     TempSettings* settings = nullptr;
@@ -100,6 +109,17 @@ void EnglishTest::everyWidgetTextIsEnglish()
     DlgTab window(nullptr);
     QCOMPARE(window.tabs()->tabText(0), QStringLiteral("ZR415 Settings"));
     QCOMPARE(window.tabs()->tabText(2), QStringLiteral("Output"));
+    QCOMPARE(window.tabs()->tabText(3), QStringLiteral("Receiver"));
+    // The receiver tab filled, so its values and table rows are read too.
+    emit window.settingsPage()->traffic()->bytesReceived(
+        "$GNGGA,123456.20,3114.878902,N,12135.244198,E,4,12,0.8,12.3,M,8.7,M,1.0,0123*54\r\n"
+        "$GBGSV,1,1,01,07,55,200,38*54\r\n"
+        "$GNGSA,A,3,07,,,,,,,,,,,,1.5,0.8,1.2,4*3C\r\n"
+        "$GNGST,123456.20,0.5,0.012,0.008,45.0,0.011,0.009,0.020*78\r\n");
+    window.receiverView()->refresh();
+    QCOMPARE(window.receiverView()->findChild<QLabel*>("fixQuality")->text(),
+             QStringLiteral("RTK fixed · 3D"));
+    QCOMPARE(window.receiverView()->findChild<QTableWidget*>("satelliteTable")->rowCount(), 1);
     QList<QWidget*> widgets = window.findChildren<QWidget*>();
     widgets << &window;
     for (QWidget* widget : widgets)
@@ -144,6 +164,8 @@ void EnglishTest::everyMessageAndStatusIsEnglish()
     for (RateCheck::State state :
          {RateCheck::State::Normal, RateCheck::State::Deviating, RateCheck::State::Silent})
         texts << OutputView::stateText(state);
+    for (int quality = 0; quality <= 8; ++quality)
+        texts << ReceiverView::qualityText(static_cast<ReceiverStatus::FixQuality>(quality));
     for (const QString& text : texts)
         QVERIFY2(!hasCjk(text) && !text.isEmpty(), qPrintable(text));
     QCOMPARE(
@@ -249,6 +271,29 @@ void EnglishTest::everyTextOfTheTranslationIsTranslated()
     }
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     QVERIFY(messages > 40);
+}
+
+void EnglishTest::trafficMarkersAndChecksumMarkAreEnglish()
+{
+    DlgTab window(nullptr);
+    window.show();
+    window.tabs()->setCurrentWidget(window.trafficView());
+    QTRY_VERIFY(window.trafficView()->isVisible());
+    LinkTraffic& source = *window.settingsPage()->traffic();
+    emit source.linkOpened("/dev/ttyUSB0", "9600", false);
+    emit source.bytesReceived("@KVT,,SET,X,OK*00\r\n");
+    emit source.linkClosed(LinkTraffic::End::Lost);
+    emit source.linkOpened("/dev/ttyUSB0", "9600", true);
+    emit source.linkClosed(LinkTraffic::End::Disconnected);
+    window.trafficView()->refresh();
+    QStringList lines = part<QPlainTextEdit>(*window.trafficView(), "trafficText")
+                            ->toPlainText()
+                            .split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        line.remove(0, 13);
+    QCOMPARE(lines, (QStringList{"—— connected /dev/ttyUSB0 9600 ——",
+                                 "← [OK] [checksum error] @KVT,,SET,X,OK*00", "—— link lost ——",
+                                 "—— reconnected /dev/ttyUSB0 9600 ——", "—— disconnected ——"}));
 }
 
 QTEST_MAIN(EnglishTest)

@@ -13,6 +13,7 @@
 
 #include <grp.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -111,6 +112,12 @@ void LocksTest::sameDeviceUnderAnotherNameIsInUse()
     QVERIFY(!second.open(holder == QLatin1String("device") ? link : line.devicePath(), 115200));
     QCOMPARE(second.errorKind(), LinkError::Busy);
     QVERIFY(!second.isOpen());
+    // The device in use was not touched: its holder keeps its exclusive mode.
+    if (holder != QLatin1String("program")) {
+        int exclusive = 0;
+        QVERIFY(::ioctl(line.deviceFd(), TIOCGEXCL, &exclusive) == 0);
+        QCOMPARE(exclusive, 1);
+    }
 
     // Closing releases the device.
     first.close();

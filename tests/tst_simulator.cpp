@@ -3,6 +3,7 @@
 #include "PseudoTerminal.h"
 #include "ReceiverState.h"
 #include "SimulatorProcess.h"
+#include "SkyModel.h"
 
 #include <QSerialPort>
 
@@ -19,6 +20,11 @@ private slots:
     void misbehaviourRefusesIgnoresOrKeepsSets_data();
     void misbehaviourRefusesIgnoresOrKeepsSets();
     void streamedSentencesCarryValidChecksums();
+    void epochReportsItsFixWithOneTimeTag_data();
+    void epochReportsItsFixWithOneTimeTag();
+    void satellitesCrossTheSkySlowly();
+    void satellitesInViewComeInConsistentGroups();
+    void optionsSetTheFixAndLogEveryCommand();
     void linkedDeviceAnswersAnyLineEndAndGoesAwayOnStop();
 };
 
@@ -158,6 +164,174 @@ void SimulatorTest::linkedDeviceAnswersAnyLineEndAndGoesAwayOnStop()
     QVERIFY(simulator->process().waitForFinished(5000));
     QCOMPARE(simulator->process().exitCode(), 0);
     QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
+}
+
+namespace {
+// The fields of "$…*hh\r\n" between "$" and "*".
+QList<QByteArray> fieldsOf(const QByteArray& line)
+{
+    return line.mid(1, line.lastIndexOf('*') - 1).split(',');
+}
+
+bool hasValidChecksum(const QByteArray& line)
+{
+    const qsizetype star = line.lastIndexOf('*');
+    char sum = 0;
+    for (char c : line.mid(1, star - 1))
+        sum ^= c;
+    return line.startsWith('$') && line.endsWith('\r') &&
+           line.mid(star + 1, 2).toInt(nullptr, 16) == int(uchar(sum));
+}
+
+QList<QByteArray> linesOf(const std::string& text)
+{
+    QList<QByteArray> lines = QByteArray::fromStdString(text).split('\n');
+    lines.removeAll(QByteArray());
+    return lines;
+}
+} // namespace
+
+void SimulatorTest::epochReportsItsFixWithOneTimeTag_data()
+{
+    QTest::addColumn<QString>("fix");
+    QTest::addColumn<int>("quality");
+    QTest::addColumn<bool>("corrections");
+    QTest::newRow("no-fix") << "no-fix" << 0 << false;
+    QTest::newRow("single") << "single" << 1 << false;
+    QTest::newRow("dgnss") << "dgnss" << 2 << true;
+    QTest::newRow("rtk-fixed") << "rtk-fixed" << 4 << true;
+    QTest::newRow("rtk-float") << "rtk-float" << 5 << true;
+    QTest::newRow("simulation") << "simulation" << 8 << false;
+}
+
+void SimulatorTest::epochReportsItsFixWithOneTimeTag()
+{
+    QFETCH(QString, fix);
+    QFETCH(int, quality);
+    QFETCH(bool, corrections);
+    NmeaGenerator generator(*fixQualityNamed(fix.toStdString()));
+    // 23:59:59.99, where a careless rounding makes a minute of 60 s.
+    const double epoch = 1796687999.99;
+    generator.sentence("GGA", "HE", epoch - 100); // the start
+    QSet<QByteArray> tags;
+    int usedInGga = -1;
+    int usedInGsa = 0;
+    for (const char* name : ReceiverState::sentenceNames) {
+        for (const QByteArray& line : linesOf(generator.sentence(name, "HE", epoch))) {
+            QVERIFY2(hasValidChecksum(line), line.constData());
+            const QList<QByteArray> fields = fieldsOf(line);
+            const QByteArray kind = fields[0].mid(2);
+            if (kind == "GGA" || kind == "RMC" || kind == "ZDA" || kind == "GST" || kind == "GRS")
+                tags << fields[1];
+            if (kind == "GLL")
+                tags << fields[5];
+            if (kind == "GSA")
+                usedInGsa += int(std::count_if(fields.begin() + 3, fields.begin() + 15,
+                                               [](const QByteArray& f) { return !f.isEmpty(); }));
+            if (kind == "GGA") {
+                QCOMPARE(fields[6].toInt(), quality);
+                QCOMPARE(!fields[13].isEmpty() && !fields[14].isEmpty(), corrections);
+                QCOMPARE(fields[2].isEmpty(), quality == 0);
+                usedInGga = fields[7].toInt();
+            }
+        }
+    }
+    QCOMPARE(tags, QSet<QByteArray>{"235959.99"});
+    QCOMPARE(usedInGga, usedInGsa);
+    QCOMPARE(usedInGga > 0, quality != 0);
+}
+
+void SimulatorTest::satellitesCrossTheSkySlowly()
+{
+    const SkyModel model;
+    const std::vector<SkySatellite> start = model.at(0, true);
+    const std::vector<SkySatellite> later = model.at(600, true);
+    QVERIFY(start.size() >= 20 && start.size() == later.size());
+    int moved = 0;
+    for (std::size_t i = 0; i < start.size(); ++i) {
+        for (const SkySatellite& satellite : {start[i], later[i]}) {
+            QVERIFY(satellite.elevation >= 0 && satellite.elevation <= 90);
+            QVERIFY(satellite.azimuth >= 0 && satellite.azimuth < 360);
+            QVERIFY(satellite.snr >= 20 && satellite.snr <= 55);
+        }
+        const double turned = std::fabs(std::remainder(later[i].azimuth - start[i].azimuth, 360));
+        const double climbed = std::fabs(later[i].elevation - start[i].elevation);
+        QVERIFY(turned < 20 && climbed < 30); // slowly: well under a degree a second
+        moved += turned > 1 || climbed > 1;
+    }
+    QVERIFY(moved >= int(start.size()) - 2);
+    // Higher up, stronger: the highest satellite is heard better than the lowest.
+    const auto [low, high] = std::minmax_element(
+        start.begin(), start.end(),
+        [](const SkySatellite& a, const SkySatellite& b) { return a.elevation < b.elevation; });
+    QVERIFY(high->snr > low->snr + 10);
+    // No fix, nothing used.
+    for (const SkySatellite& satellite : model.at(0, false))
+        QVERIFY(!satellite.used);
+}
+
+void SimulatorTest::satellitesInViewComeInConsistentGroups()
+{
+    NmeaGenerator generator;
+    QMap<QByteArray, QList<QList<QByteArray>>> groups; // by talker
+    for (const QByteArray& line : linesOf(generator.sentence("GSV", "HE", 1.8e9)))
+        groups[line.mid(1, 2)] << fieldsOf(line);
+    QCOMPARE(groups.keys(), (QList<QByteArray>{"GA", "GB", "GL", "GP"}));
+    const QMap<QByteArray, int> signal{{"GA", 7}, {"GB", 1}, {"GL", 1}, {"GP", 1}};
+    int inView = 0;
+    for (auto group = groups.begin(); group != groups.end(); ++group) {
+        int listed = 0;
+        for (int part = 1; part <= group->size(); ++part) {
+            const QList<QByteArray>& fields = group->at(part - 1);
+            QCOMPARE(fields[1].toInt(), group->size());
+            QCOMPARE(fields[2].toInt(), part);
+            QCOMPARE((fields.size() - 5) % 4, 0); // four fields a satellite, then the signal
+            QVERIFY(fields.size() - 5 <= 16);
+            QCOMPARE(fields.last().toInt(nullptr, 16), signal[group.key()]);
+            listed += int(fields.size() - 5) / 4;
+        }
+        QCOMPARE(group->first()[3].toInt(), listed);
+        inView += listed;
+    }
+    QVERIFY(inView >= 20 && inView <= 30);
+}
+
+void SimulatorTest::optionsSetTheFixAndLogEveryCommand()
+{
+    QTemporaryDir folder;
+    const QString log = folder.filePath(QStringLiteral("commands.log"));
+    SimulatorProcess simulator(
+        {"--fix", "manual", "--position", "-33.85,151.2,58", "--log", log, "--silent"});
+    QVERIFY(simulator.isRunning());
+    QSerialPort port(simulator.devicePath());
+    QVERIFY(port.open(QIODevice::ReadWrite));
+    const QList<QByteArray> sent{"#KVT,,SET,GNSS.NMEA.GGA,0.1", "#KVT,,SET,GNSS.NMEA.GGA,0.1",
+                                 "$GPGGA,not,a,command", "#KVT,,GET,DEVICE.INFO.SN"};
+    port.write(sent.join("\r\n") + "\r\n");
+    QByteArray stream;
+    QTRY_VERIFY((stream += port.readAll()).count("$GNGGA") >= 2);
+    const qsizetype gga = stream.indexOf("$GNGGA");
+    const QList<QByteArray> fields = fieldsOf(stream.mid(gga, stream.indexOf('\n', gga) - gga));
+    QCOMPARE(fields.mid(2, 5), (QList<QByteArray>{"3351.00000", "S", "15112.00000", "E", "7"}));
+    QCOMPARE(fields[9], QByteArray("58.000"));
+
+    // Silent or not, every line is logged as it came, one a line.
+    const auto logged = [&log] {
+        QFile written(log);
+        return written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
+    };
+    QTRY_COMPARE(logged(), sent.join('\n') + '\n');
+
+    for (const QStringList& bad : {QStringList{"--fix", "rtk"},
+                                   {"--position", "91,0,0"},
+                                   {"--position", "1,2,3,4"},
+                                   {"--log", "/no/such/folder/log"}}) {
+        SimulatorProcess refused(bad);
+        QVERIFY(!refused.isRunning());
+        QVERIFY(refused.process().state() == QProcess::NotRunning ||
+                refused.process().waitForFinished(5000));
+        QVERIFY(refused.process().exitCode() != 0);
+    }
 }
 
 QTEST_GUILESS_MAIN(SimulatorTest)

@@ -14,8 +14,10 @@
 #include <QtTest>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 
 #include <ctime>
@@ -102,6 +104,10 @@ private slots:
     void failedSaveIsReportedAndLosesNothing_data();
     void failedSaveIsReportedAndLosesNothing();
     void trafficTabFitsTheWindowOfTheSettingsPage();
+    void viewFollowsTheNewestLineFromItsFirstShowing();
+    void filterShowsEveryCommandAfterAFlood();
+    void pauseAndClearHoldBothStores();
+    void linkMarkersAreKeptShownAndSaved();
 
     void queryShowsCommandsAndRepliesInTheTab_data();
     void queryShowsCommandsAndRepliesInTheTab();
@@ -158,12 +164,23 @@ void TrafficTest::linesShowTimeDirectionAndReplyMark_data()
     };
     row("command", true, "#KVT,,GET,DEVICE.INFO.SN\r\n", "→ #KVT,,GET,DEVICE.INFO.SN", true);
     row("command-cr-inside", true, "#KVT\r,,GET\r\n", "→ #KVT\\x0D,,GET", true);
-    row("set-ok", false, "@KVT,,SET,X,OK*3C\r\n", "← [OK] @KVT,,SET,X,OK*3C", true);
-    row("get-ok-value", false, "@KVT,,GET,X,OK,1*0A\r\n", "← [OK] @KVT,,GET,X,OK,1*0A", true);
+    row("set-ok", false, "@KVT,,SET,X,OK*57\r\n", "← [OK] @KVT,,SET,X,OK*57", true);
+    row("get-ok-value", false, "@KVT,,GET,X,OK,1*5E\r\n", "← [OK] @KVT,,GET,X,OK,1*5E", true);
     row("err-no-checksum", false, "@KVT,,GET,X,ERR\r\n", "← [ERR] @KVT,,GET,X,ERR", true);
     row("other-status", false, "@KVT,,GET,X,OKAY,1\r", "← @KVT,,GET,X,OKAY,1", true);
     row("ok-in-field-1", false, "@KVT,OK,GET,X\r", "← @KVT,OK,GET,X", true);
     row("noise-before-head", false, "\x93@K,,SET,X,OK\n", "← [OK] \\x93@K,,SET,X,OK", true);
+    row("bad-checksum-ok", false, "@KVT,,SET,X,OK*00\r\n", "← [OK] [校验错误] @KVT,,SET,X,OK*00",
+        true);
+    row("bad-checksum-err", false, "@KVT,,SET,X,ERR*06\r\n",
+        "← [ERR] [校验错误] @KVT,,SET,X,ERR*06", true);
+    row("bad-checksum-value", false, "@KVT,,GET,X,OK,7*5E\r",
+        "← [OK] [校验错误] @KVT,,GET,X,OK,7*5E", true);
+    row("lowercase-checksum", false, "@KVT,,GET,X,OK,1*5e\r", "← [OK] @KVT,,GET,X,OK,1*5e", true);
+    row("no-checksum-after-star", false, "@KVT,,GET,X,OK,1*0\r", "← [OK] @KVT,,GET,X,OK,1*0", true);
+    row("no-hex-after-star", false, "@KVT,,GET,X,OK,1*G1\r", "← [OK] @KVT,,GET,X,OK,1*G1", true);
+    row("checksum-from-the-head", false, "\x93@KVT,,SET,X,OK*57\r", "← [OK] \\x93@KVT,,SET,X,OK*57",
+        true);
     row("nmea-with-ok-fields", false, "$GPTXT,OK,ERR,OK,OK*00\r", "← $GPTXT,OK,ERR,OK,OK*00",
         false);
 }
@@ -312,12 +329,12 @@ void TrafficTest::viewShowsBatchesHoldsThemWhilePausedAndClears()
     auto* pause = PageProbe::part<QPushButton>(tab.view, "pauseButton");
     QCOMPARE(pause->text(), QStringLiteral("暂停"));
     emit tab.source.commandWritten("#KVT,,GET,DEVICE.INFO.SN\r\n");
-    emit tab.source.bytesReceived("@KVT,,GET,DEVICE.INFO.SN,OK,SN-1*1A\r\n$GP");
+    emit tab.source.bytesReceived("@KVT,,GET,DEVICE.INFO.SN,OK,SN-1*3D\r\n$GP");
     QCOMPARE(shownLines(tab.view), QStringList()); // not before the batch
     tab.view.refresh();
     QCOMPARE(shownLines(tab.view, true),
              (QStringList{"12:00:00.000 → #KVT,,GET,DEVICE.INFO.SN",
-                          "12:00:00.000 ← [OK] @KVT,,GET,DEVICE.INFO.SN,OK,SN-1*1A"}));
+                          "12:00:00.000 ← [OK] @KVT,,GET,DEVICE.INFO.SN,OK,SN-1*3D"}));
 
     QTest::mouseClick(pause, Qt::LeftButton);
     QCOMPARE(pause->text(), QStringLiteral("继续"));
@@ -341,18 +358,18 @@ void TrafficTest::filterHidesNmeaAndBringsItBack()
     ShownView tab;
     auto* filter = PageProbe::part<QCheckBox>(tab.view, "onlyCommandsCheck");
     QCOMPARE(filter->text(), QStringLiteral("只显示命令和应答"));
-    emit tab.source.bytesReceived("$GNGGA,1*00\r\n@KVT,,SET,K,ERR*00\r\n");
+    emit tab.source.bytesReceived("$GNGGA,1*00\r\n@KVT,,SET,K,ERR*05\r\n");
     emit tab.source.commandWritten("#KVT,,SET,K,1\r\n");
     tab.view.refresh();
     filter->setChecked(true);
     emit tab.source.bytesReceived("$GNRMC,2*00\r\n@KVT,,GET,X,NONE\r\n\x01\x02\r\n");
     tab.view.refresh();
-    const QStringList onlyCommands{"← [ERR] @KVT,,SET,K,ERR*00", "→ #KVT,,SET,K,1",
+    const QStringList onlyCommands{"← [ERR] @KVT,,SET,K,ERR*05", "→ #KVT,,SET,K,1",
                                    "← @KVT,,GET,X,NONE"};
     QCOMPARE(shownLines(tab.view), onlyCommands);
     filter->setChecked(false);
     QCOMPARE(shownLines(tab.view),
-             (QStringList{"← $GNGGA,1*00", "← [ERR] @KVT,,SET,K,ERR*00", "→ #KVT,,SET,K,1",
+             (QStringList{"← $GNGGA,1*00", "← [ERR] @KVT,,SET,K,ERR*05", "→ #KVT,,SET,K,1",
                           "← $GNRMC,2*00", "← @KVT,,GET,X,NONE", "← \\x01\\x02"}));
     filter->setChecked(true);
     QCOMPARE(shownLines(tab.view), onlyCommands);
@@ -460,6 +477,167 @@ void TrafficTest::trafficTabFitsTheWindowOfTheSettingsPage()
         QVERIFY2(!control->isVisible() || window.rect().contains(where),
                  qPrintable(control->objectName()));
     }
+}
+
+void TrafficTest::viewFollowsTheNewestLineFromItsFirstShowing()
+{
+    DlgTab window(nullptr);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    LinkTraffic& source = *window.settingsPage()->traffic();
+    TrafficView& view = *window.trafficView();
+    QScrollBar* scroll = PageProbe::part<QPlainTextEdit>(view, "trafficText")->verticalScrollBar();
+    auto receive = [&source, &view](int count) {
+        QByteArray chunk;
+        for (int i = 0; i < count; ++i)
+            chunk += "$GNGGA,123456.00,3114.8789,N,12135.2442,E,4,24,0.6,12.3,M,8.9,M,1.0,0*4C\r\n";
+        emit source.bytesReceived(chunk);
+        view.refresh();
+    };
+    receive(200); // before the tab was ever shown
+    window.tabs()->setCurrentWidget(&view);
+    QTRY_VERIFY(view.isVisible());
+    QCoreApplication::processEvents();
+    QCOMPARE(scroll->value(), scroll->maximum()); // not half under the horizontal scroll bar
+    receive(50);
+    QCoreApplication::processEvents();
+    QVERIFY(scroll->maximum() > 0);
+    QCOMPARE(scroll->value(), scroll->maximum());
+
+    scroll->triggerAction(QAbstractSlider::SliderPageStepSub); // the operator reads further up
+    const int reading = scroll->value();
+    receive(50);
+    QCoreApplication::processEvents();
+    QCOMPARE(scroll->value(), reading);
+    QVERIFY(scroll->value() < scroll->maximum());
+
+    scroll->triggerAction(QAbstractSlider::SliderToMaximum); // and goes back to the end
+    receive(50);
+    QCoreApplication::processEvents();
+    QCOMPARE(scroll->value(), scroll->maximum());
+}
+
+// NMEA lines enough to push everything else out of the store of all lines.
+QByteArray flood(int lines = 12000)
+{
+    QByteArray chunk;
+    for (int i = 0; i < lines; ++i)
+        chunk += "$GPTXT," + QByteArray::number(i) + "\r\n";
+    return chunk;
+}
+
+void refreshUntilShown(TrafficView& view)
+{
+    for (int i = 0; i < 30; ++i)
+        view.refresh();
+}
+
+void TrafficTest::filterShowsEveryCommandAfterAFlood()
+{
+    ShownView tab;
+    for (int i = 0; i < 3; ++i) {
+        emit tab.source.commandWritten("#KVT,,GET,K" + QByteArray::number(i) + "\r\n");
+        emit tab.source.bytesReceived("@KVT,,GET,K" + QByteArray::number(i) + ",OK,1\r\n");
+        emit tab.source.bytesReceived(flood());
+        refreshUntilShown(tab.view);
+    }
+    QCOMPARE(shownLines(tab.view).size(), int(TrafficLog::maxLines));
+    PageProbe::part<QCheckBox>(tab.view, "onlyCommandsCheck")->setChecked(true);
+    const QStringList exchanges{"→ #KVT,,GET,K0", "← [OK] @KVT,,GET,K0,OK,1",
+                                "→ #KVT,,GET,K1", "← [OK] @KVT,,GET,K1,OK,1",
+                                "→ #KVT,,GET,K2", "← [OK] @KVT,,GET,K2,OK,1"};
+    QCOMPARE(shownLines(tab.view), exchanges);
+    // While the filter is on, new ones come in batches as before.
+    emit tab.source.bytesReceived(flood());
+    emit tab.source.commandWritten("#KVT,,GET,K3\r\n");
+    refreshUntilShown(tab.view);
+    QCOMPARE(shownLines(tab.view), exchanges + QStringList{"→ #KVT,,GET,K3"});
+}
+
+void TrafficTest::pauseAndClearHoldBothStores()
+{
+    ShownView tab;
+    auto* filter = PageProbe::part<QCheckBox>(tab.view, "onlyCommandsCheck");
+    emit tab.source.commandWritten("#KVT,,GET,A\r\n");
+    emit tab.source.bytesReceived("$GPGGA,1*00\r\n");
+    tab.view.refresh();
+    click(tab.view, "pauseButton");
+    emit tab.source.commandWritten("#KVT,,GET,B\r\n");
+    emit tab.source.bytesReceived("$GPGGA,2*00\r\n");
+    refreshUntilShown(tab.view);
+    filter->setChecked(true); // paused as well: nothing after the pause
+    QCOMPARE(shownLines(tab.view), QStringList{"→ #KVT,,GET,A"});
+    filter->setChecked(false);
+    QCOMPARE(shownLines(tab.view), (QStringList{"→ #KVT,,GET,A", "← $GPGGA,1*00"}));
+    filter->setChecked(true);
+    click(tab.view, "pauseButton");
+    refreshUntilShown(tab.view);
+    QCOMPARE(shownLines(tab.view), (QStringList{"→ #KVT,,GET,A", "→ #KVT,,GET,B"}));
+
+    // Commands sent while paused are there afterwards, whatever the NMEA did meanwhile.
+    click(tab.view, "pauseButton");
+    emit tab.source.commandWritten("#KVT,,GET,C\r\n");
+    emit tab.source.bytesReceived(flood());
+    refreshUntilShown(tab.view);
+    click(tab.view, "pauseButton");
+    refreshUntilShown(tab.view);
+    QCOMPARE(shownLines(tab.view),
+             (QStringList{"→ #KVT,,GET,A", "→ #KVT,,GET,B", "→ #KVT,,GET,C"}));
+
+    click(tab.view, "clearButton");
+    QCOMPARE(shownLines(tab.view), QStringList());
+    filter->setChecked(false);
+    QCOMPARE(shownLines(tab.view), QStringList());
+    QVERIFY(tab.view.log().kept(true).empty() && tab.view.log().kept(false).empty());
+}
+
+void TrafficTest::linkMarkersAreKeptShownAndSaved()
+{
+    ShownView tab;
+    auto* banner = PageProbe::part<QLabel>(tab.view, "linkBanner");
+    emit tab.source.linkOpened("/dev/ttyUSB0", "115200", false);
+    emit tab.source.bytesReceived("$GPGGA,1*00\r\n$GPR");
+    emit tab.source.linkClosed(LinkTraffic::End::Lost);
+    emit tab.source.linkOpened("/dev/ttyUSB0", "115200", true);
+    emit tab.source.serialNumberKnown("SN-7");
+    QCOMPARE(banner->text(), QStringLiteral("/dev/ttyUSB0 · 115200 · 机身号 SN-7"));
+    emit tab.source.commandWritten("#KVT,,GET,A\r\n");
+    emit tab.source.linkClosed(LinkTraffic::End::Disconnected);
+    // What the ended link showed stays readable, greyed, until the next one opens.
+    const auto* text = PageProbe::part<QPlainTextEdit>(tab.view, "trafficText");
+    QCOMPARE(text->palette().color(QPalette::Text),
+             QPalette().color(QPalette::Disabled, QPalette::Text));
+    emit tab.source.linkOpened("/dev/tty\nX", "9600", false);
+    QCOMPARE(text->palette().color(QPalette::Text),
+             QPalette().color(QPalette::Active, QPalette::Text));
+    tab.view.refresh();
+    const QStringList all{"—— 已连接 /dev/ttyUSB0 115200 ——",
+                          "← $GPGGA,1*00",
+                          "← $GPR", // the bytes came before the loss
+                          "—— 连接中断 ——",
+                          "—— 已重新连接 /dev/ttyUSB0 115200 ——",
+                          "→ #KVT,,GET,A",
+                          "—— 已断开 ——",
+                          "—— 已连接 /dev/tty\\x0AX 9600 ——"};
+    QCOMPARE(shownLines(tab.view), all);
+
+    // A flood leaves the markers to the filtered view, which is what is saved then.
+    emit tab.source.bytesReceived(flood());
+    refreshUntilShown(tab.view);
+    PageProbe::part<QCheckBox>(tab.view, "onlyCommandsCheck")->setChecked(true);
+    QTemporaryDir folder;
+    const QString target = folder.filePath(QStringLiteral("traffic.txt"));
+    tab.view.setPathChooser([&target](QWidget*) { return target; });
+    click(tab.view, "saveButton");
+    QFile saved(target);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QStringList savedLines = QString::fromUtf8(saved.readAll()).split('\n', Qt::SkipEmptyParts);
+    for (QString& line : savedLines)
+        line.remove(0, 13);
+    QStringList exchanges = all;
+    exchanges.removeAt(2);
+    exchanges.removeAt(1);
+    QCOMPARE(savedLines, exchanges);
 }
 
 void TrafficTest::queryShowsCommandsAndRepliesInTheTab_data()

@@ -3,6 +3,7 @@
 #include "DlgZR415.h"
 #include "OutputView.h"
 #include "QueryWidget.h"
+#include "ReceiverView.h"
 #include "SetWidget.h"
 #include "TempSettings.h"
 #include "TrafficView.h"
@@ -60,13 +61,15 @@ void WindowTest::windowIsTitledWithSettingsThenTraffic()
 {
     DlgTab window(nullptr);
     QCOMPARE(window.windowTitle(), QStringLiteral("ZR415"));
-    QCOMPARE(window.tabs()->count(), 3);
+    QCOMPARE(window.tabs()->count(), 4);
     QCOMPARE(window.tabs()->tabText(0), QStringLiteral("设置ZR415"));
     QCOMPARE(window.tabs()->widget(0), static_cast<QWidget*>(window.settingsPage()));
     QCOMPARE(window.tabs()->tabText(1), QStringLiteral("通信记录"));
     QCOMPARE(window.tabs()->widget(1), static_cast<QWidget*>(window.trafficView()));
     QCOMPARE(window.tabs()->tabText(2), QStringLiteral("输出监视"));
     QCOMPARE(window.tabs()->widget(2), static_cast<QWidget*>(window.outputView()));
+    QCOMPARE(window.tabs()->tabText(3), QStringLiteral("接收机状态"));
+    QCOMPARE(window.tabs()->widget(3), static_cast<QWidget*>(window.receiverView()));
     QCOMPARE(window.tabs()->currentIndex(), 0);
     QVERIFY(window.layout() == nullptr);
 }

@@ -60,9 +60,17 @@ void TrafficLog::takeWaitingLine()
         endPartial(partialLastAt);
 }
 
+void TrafficLog::addMarker(const QString& text)
+{
+    const qint64 now = clock();
+    endPartial(partialLastAt);
+    keep({added, now, Direction::None, Kind::Marker, false, text});
+}
+
 void TrafficLog::clear()
 {
     lines.clear();
+    exchanges.clear();
     partial.clear();
 }
 
@@ -76,8 +84,20 @@ void TrafficLog::endPartial(qint64 at)
 
 void TrafficLog::append(Direction direction, Kind kind, const QByteArray& bytes, qint64 at)
 {
-    lines.push_back({at, direction, kind, shownBytes(bytes)});
+    const bool badChecksum =
+        direction == Direction::Received && kind != Kind::Other && hasBadChecksum(bytes);
+    keep({added, at, direction, kind, badChecksum, shownBytes(bytes)});
+}
+
+void TrafficLog::keep(Line line)
+{
     ++added;
+    if (isCommandOrReply(line)) {
+        exchanges.push_back(line);
+        if (exchanges.size() > maxLines)
+            exchanges.pop_front();
+    }
+    lines.push_back(std::move(line));
     if (lines.size() > maxLines)
         lines.pop_front();
 }
@@ -85,6 +105,29 @@ void TrafficLog::append(Direction direction, Kind kind, const QByteArray& bytes,
 bool TrafficLog::isCommandOrReply(const Line& line)
 {
     return line.kind != Kind::Other;
+}
+
+bool TrafficLog::hasBadChecksum(const QByteArray& line)
+{
+    const qsizetype head = line.indexOf('@');
+    const qsizetype star = line.lastIndexOf('*');
+    if (head < 0 || star < head || line.size() - star != 3)
+        return false;
+    auto digit = [](char c) {
+        return c >= '0' && c <= '9'   ? c - '0'
+               : c >= 'A' && c <= 'F' ? c - 'A' + 10
+               : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                      : -1;
+    };
+    const int high = digit(line[star + 1]);
+    const int low = digit(line[star + 2]);
+    if (high < 0 || low < 0)
+        return false;
+    const int written = high * 16 + low;
+    uchar sum = 0;
+    for (qsizetype i = head + 1; i < star; ++i)
+        sum ^= uchar(line[i]);
+    return written != sum;
 }
 
 QString TrafficLog::timeOfDay(qint64 at)
@@ -120,11 +163,19 @@ QString TrafficLog::format(const Line& line)
 {
     QString text = timeOfDay(line.at);
     text.reserve(20 + line.text.size());
-    text += line.direction == Direction::Sent ? u" → " : u" ← ";
+    if (line.direction == Direction::None)
+        text += u' ';
+    else
+        text += line.direction == Direction::Sent ? u" → " : u" ← ";
     if (line.kind == Kind::ReplyOk)
         text += u"[OK] ";
     else if (line.kind == Kind::ReplyErr)
         text += u"[ERR] ";
+    if (line.badChecksum) {
+        text += u'[';
+        text += tr("校验错误");
+        text += u"] ";
+    }
     text += line.text;
     return text;
 }

@@ -1,21 +1,28 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 
 #include <deque>
 #include <functional>
 
 // What crossed the link, line by line, for the operator to read: each command sent and each
-// line received, with its time, its direction and what kind of line it is. Received bytes are
-// cut into lines here; nothing in it knows of widgets.
+// line received, with its time, its direction and what kind of line it is, and where links
+// opened and closed. Received bytes are cut into lines here; nothing in it knows of widgets.
+//
+// Two stores: the newest maxLines of all lines, and the newest maxLines of commands, replies
+// and link markers, so that a flood of NMEA never pushes a command out of sight.
 class TrafficLog
 {
+    Q_DECLARE_TR_FUNCTIONS(TrafficLog)
+
 public:
     enum class Direction
     {
         Sent,
-        Received
+        Received,
+        None // a marker of the link itself
     };
     enum class Kind
     {
@@ -23,15 +30,19 @@ public:
         ReplyOk,  // "@" reply whose fifth field is OK
         ReplyErr, // … or ERR
         Reply,    // any other "@" reply
+        Marker,   // a link opened or closed
         Other     // NMEA and anything else
     };
     struct Line
     {
-        qint64 at; // milliseconds since the epoch
+        quint64 number; // in the order added, across clear()
+        qint64 at;      // milliseconds since the epoch
         Direction direction;
         Kind kind;
-        QString text; // as shownBytes() writes it
+        bool badChecksum; // an "@" reply whose *hh does not match its bytes
+        QString text;     // as shownBytes() writes it
     };
+    using Store = std::deque<Line>;
 
     // Milliseconds since the epoch; tests give their own.
     using Clock = std::function<qint64()>;
@@ -51,6 +62,10 @@ public:
     // Takes in the unfinished received line once it has waited partialWaitMs.
     void takeWaitingLine();
     bool hasWaitingLine() const { return !partial.isEmpty(); }
+    // A line of the link's own, already in the reader's words; a received line still
+    // unfinished is taken in before it, as its bytes came before.
+    void addMarker(const QString& text);
+    // Empties both stores.
     void clear();
 
     // Lines are numbered from 0 in the order they were added, across clear(); the kept ones are
@@ -61,21 +76,32 @@ public:
     {
         return lines[static_cast<std::size_t>(number - first())];
     }
+    // Every kept line, or only the commands, replies and markers; oldest first.
+    const Store& kept(bool commandsAndReplies) const
+    {
+        return commandsAndReplies ? exchanges : lines;
+    }
 
-    // Whether the line stays visible when only commands and "@" replies are shown.
+    // Whether the line is kept in the store of commands, replies and markers.
     static bool isCommandOrReply(const Line& line);
-    // "hh:mm:ss.zzz → text", with [OK] or [ERR] before a marked reply's text.
+    // "hh:mm:ss.zzz → text", with [OK] or [ERR] before a marked reply's text and a checksum
+    // error beside it; a marker without an arrow.
     static QString format(const Line& line);
     // "hh:mm:ss.zzz" of a time, local.
     static QString timeOfDay(qint64 at);
     static Kind kindOf(const QByteArray& line);
+    // Whether an "@" reply ends in "*hh" that is not the XOR of its bytes between "@" and "*".
+    // A reply without "*hh" has nothing to be wrong.
+    static bool hasBadChecksum(const QByteArray& line);
 
 private:
     void append(Direction direction, Kind kind, const QByteArray& bytes, qint64 at);
+    void keep(Line line);
     void endPartial(qint64 at);
 
     Clock clock;
-    std::deque<Line> lines;
+    Store lines;
+    Store exchanges;
     quint64 added = 0;
     QByteArray partial;
     qint64 partialSince = 0;  // its first byte

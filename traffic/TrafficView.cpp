@@ -1,9 +1,10 @@
 #include "TrafficView.h"
 
 #include "ILogger.h"
-#include "LinkTraffic.h"
+#include "LinkBanner.h"
 #include "OperatorMessages.h"
 #include "OperatorPrompt.h"
+#include "ShownBytes.h"
 #include "TrafficFile.h"
 
 #include <QCheckBox>
@@ -22,6 +23,8 @@
 TrafficView::TrafficView(LinkTraffic* source, QWidget* parent, TrafficLog::Clock clock)
     : QWidget(parent), trafficLog(std::move(clock))
 {
+    if (source)
+        banner = new LinkBanner(source, this);
     buildUi();
     pathChooser = [](QWidget* owner) {
         return QFileDialog::getSaveFileName(owner, tr("保存通信记录"), QString(),
@@ -36,10 +39,30 @@ TrafficView::TrafficView(LinkTraffic* source, QWidget* parent, TrafficLog::Clock
             trafficLog.addReceived(chunk);
             wake();
         });
+        connect(source, &LinkTraffic::linkOpened, this, &TrafficView::linkOpened);
+        connect(source, &LinkTraffic::linkClosed, this, &TrafficView::linkClosed);
     }
     refreshTimer = new QTimer(this);
     refreshTimer->setInterval(refreshMs);
     connect(refreshTimer, &QTimer::timeout, this, &TrafficView::refresh);
+}
+
+void TrafficView::linkOpened(const QString& port, const QString& baud, bool reconnect)
+{
+    const QString shownPort = shownBytes(port.toUtf8());
+    const QString shownBaud = shownBytes(baud.toUtf8());
+    trafficLog.addMarker(reconnect ? tr("—— 已重新连接 %1 %2 ——").arg(shownPort, shownBaud)
+                                   : tr("—— 已连接 %1 %2 ——").arg(shownPort, shownBaud));
+    LinkBanner::grey(textView, false);
+    wake();
+}
+
+void TrafficView::linkClosed(LinkTraffic::End how)
+{
+    trafficLog.addMarker(how == LinkTraffic::End::Lost ? tr("—— 连接中断 ——") : tr("—— 已断开 ——"));
+    // What the link showed stays readable, greyed as the link's other tabs are.
+    LinkBanner::grey(textView, true);
+    wake();
 }
 
 void TrafficView::wake()
@@ -79,6 +102,8 @@ void TrafficView::buildUi()
     buttons->addStretch(1);
     buttons->addWidget(onlyCommandsCheck);
     auto* column = new QVBoxLayout(this);
+    if (banner)
+        column->addWidget(banner);
     column->addLayout(buttons);
     column->addWidget(textView, 1);
 
@@ -86,6 +111,17 @@ void TrafficView::buildUi()
     connect(clearButton, &QPushButton::clicked, this, &TrafficView::clearAll);
     connect(saveButton, &QPushButton::clicked, this, &TrafficView::save);
     connect(onlyCommandsCheck, &QCheckBox::toggled, this, &TrafficView::showAgain);
+
+    // The newest line stays in sight whatever changes the view's height (the horizontal scroll
+    // bar appearing under a long line, the tab laid out on its first showing), not only when
+    // lines are added: whoever was at the end before the change is at the end after it.
+    QScrollBar* scroll = textView->verticalScrollBar();
+    connect(scroll, &QScrollBar::rangeChanged, this, [this, scroll](int, int maximum) {
+        const bool following = scroll->value() >= endBefore;
+        endBefore = maximum;
+        if (following)
+            scroll->setValue(maximum);
+    });
 }
 
 void TrafficView::setPathChooser(PathChooser chooser)
@@ -110,15 +146,30 @@ void TrafficView::showNewLines()
     trafficLog.takeWaitingLine();
     if (pauseButton->isChecked() || !isVisible())
         return;
-    const quint64 from = std::max(shownEnd, trafficLog.first());
-    if (from == trafficLog.end())
-        return;
+    const TrafficLog::Store& store = shownStore();
+    const std::size_t from = indexFrom(store, shownEnd);
+    const std::size_t backlog = store.size() - from;
     // A backlog as long as the bound replaces everything shown, and comes in over several
     // refreshes so that no one of them holds up the page.
-    if (trafficLog.end() - from >= TrafficLog::maxLines)
+    if (backlog >= TrafficLog::maxLines)
         textView->clear();
-    shownEnd = std::min<quint64>(trafficLog.end(), from + maxLinesPerRefresh);
-    appendLines(from, shownEnd);
+    const std::size_t to = from + std::min<std::size_t>(backlog, maxLinesPerRefresh);
+    shownEnd = to < store.size() ? store[to].number : trafficLog.end();
+    appendLines(store, from, to);
+}
+
+const TrafficLog::Store& TrafficView::shownStore() const
+{
+    return trafficLog.kept(onlyCommandsCheck->isChecked());
+}
+
+std::size_t TrafficView::indexFrom(const TrafficLog::Store& store, quint64 number)
+{
+    const auto found =
+        std::partition_point(store.begin(), store.end(), [number](const TrafficLog::Line& line) {
+            return line.number < number;
+        });
+    return static_cast<std::size_t>(found - store.begin());
 }
 
 void TrafficView::showEvent(QShowEvent* event)
@@ -143,32 +194,37 @@ void TrafficView::clearAll()
 
 void TrafficView::showAgain()
 {
-    // Only on the operator's switch: every kept line is laid out again.
+    // Only on the operator's switch: every kept line of the other store is laid out again, up
+    // to where the view had come (so a paused view stays paused), newest in sight.
     textView->clear();
-    appendLines(trafficLog.first(), shownEnd);
+    const TrafficLog::Store& store = shownStore();
+    appendLines(store, 0, indexFrom(store, shownEnd));
 }
 
-void TrafficView::appendLines(quint64 from, quint64 end)
+void TrafficView::appendLines(const TrafficLog::Store& store, std::size_t from, std::size_t to)
 {
+    if (from >= to)
+        return;
     QString batch;
-    for (quint64 number = from; number < end; ++number) {
-        const TrafficLog::Line& line = trafficLog.at(number);
-        if (!isShown(line))
-            continue;
+    for (std::size_t index = from; index < to; ++index) {
         if (!batch.isEmpty())
             batch += QLatin1Char('\n');
-        batch += TrafficLog::format(line);
+        batch += TrafficLog::format(store[index]);
     }
-    if (batch.isEmpty())
-        return;
     QScrollBar* scroll = textView->verticalScrollBar();
+    QScrollBar* across = textView->horizontalScrollBar();
     const int top = scroll->value();
-    const bool following = top == scroll->maximum();
+    const int left = across->value();
+    const bool following = top >= scroll->maximum();
     textView->appendPlainText(batch);
     const int dropped = keepNewest();
-    // An operator reading further up keeps the same lines in sight.
-    if (!following && dropped > 0)
+    if (following) {
+        scroll->setValue(scroll->maximum());
+    } else {
+        // An operator reading further up keeps the same lines in sight.
         scroll->setValue(std::max(0, top - dropped));
+        across->setValue(left);
+    }
 }
 
 int TrafficView::keepNewest()
@@ -202,9 +258,4 @@ void TrafficView::save()
         OperatorMessages::trafficSaveFailed(
             OperatorMessages::saveReason(result.kind, result.systemText)),
         QMessageBox::Ok, QMessageBox::Ok);
-}
-
-bool TrafficView::isShown(const TrafficLog::Line& line) const
-{
-    return !onlyCommandsCheck->isChecked() || TrafficLog::isCommandOrReply(line);
 }

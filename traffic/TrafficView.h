@@ -1,19 +1,21 @@
 #pragma once
 
+#include "LinkTraffic.h"
 #include "TrafficLog.h"
 
 #include <QWidget>
 
 #include <functional>
 
-class LinkTraffic;
+class LinkBanner;
 class QCheckBox;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 
 // The traffic tab: what crossed the link, newest at the bottom, with pause, clear, save and a
-// switch that hides everything but commands and "@" replies.
+// switch that shows only commands, "@" replies and where links opened and closed. It follows
+// the newest line until the operator scrolls up, and again once they are back at the end.
 class TrafficView : public QWidget
 {
     Q_OBJECT
@@ -40,21 +42,27 @@ protected:
 
 private:
     void buildUi();
+    void linkOpened(const QString& port, const QString& baud, bool reconnect);
+    void linkClosed(LinkTraffic::End how);
+    // The store the switch picks, and where in it the lines from number on begin.
+    const TrafficLog::Store& shownStore() const;
+    static std::size_t indexFrom(const TrafficLog::Store& store, quint64 number);
     // Starts the refresh timer; it stops itself once nothing is left to show.
     void wake();
     void showNewLines();
     void setPaused(bool paused);
     void clearAll();
     void showAgain();
-    // One append for the shown ones among lines from … end.
-    void appendLines(quint64 from, quint64 end);
+    // One append for the lines of store from index from up to to.
+    void appendLines(const TrafficLog::Store& store, std::size_t from, std::size_t to);
     // Drops the oldest lines of the edit beyond the bound; returns how many.
     int keepNewest();
     void save();
-    bool isShown(const TrafficLog::Line& line) const;
 
     TrafficLog trafficLog;
     quint64 shownEnd = 0; // the lines before this number have been shown
+    int endBefore = 0;    // the text's vertical scroll bar's maximum before its last change
+    LinkBanner* banner = nullptr;
     PathChooser pathChooser;
     QPushButton* pauseButton = nullptr;
     QPushButton* clearButton = nullptr;

@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en">
 <context>
+    <name>ConstellationLook</name>
+    <message>
+        <source>北斗</source>
+        <translation>BeiDou</translation>
+    </message>
+    <message>
+        <source>其他</source>
+        <translation>Other</translation>
+    </message>
+</context>
+<context>
     <name>DlgTab</name>
     <message>
         <source>ZR415</source>
@@ -18,6 +29,10 @@
     <message>
         <source>输出监视</source>
         <translation>Output</translation>
+    </message>
+    <message>
+        <source>接收机状态</source>
+        <translation>Receiver</translation>
     </message>
 </context>
 <context>
@@ -316,6 +331,156 @@
     </message>
 </context>
 <context>
+    <name>TrafficLog</name>
+    <message>
+        <source>校验错误</source>
+        <translation>checksum error</translation>
+    </message>
+</context>
+<context>
+    <name>ReceiverView</name>
+    <message>
+        <source>定位</source>
+        <translation>Fix</translation>
+    </message>
+    <message>
+        <source>位置</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>高度</source>
+        <translation>Height</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>航向</source>
+        <translation>Heading</translation>
+    </message>
+    <message>
+        <source>精度因子</source>
+        <translation>DOP</translation>
+    </message>
+    <message>
+        <source>卫星</source>
+        <translation>Satellites</translation>
+    </message>
+    <message>
+        <source>差分</source>
+        <translation>Corrections</translation>
+    </message>
+    <message>
+        <source>精度</source>
+        <translation>Accuracy</translation>
+    </message>
+    <message>
+        <source>系统</source>
+        <translation>System</translation>
+    </message>
+    <message>
+        <source>编号</source>
+        <translation>PRN</translation>
+    </message>
+    <message>
+        <source>仰角</source>
+        <translation>Elevation</translation>
+    </message>
+    <message>
+        <source>方位角</source>
+        <translation>Azimuth</translation>
+    </message>
+    <message>
+        <source>信噪比</source>
+        <translation>SNR</translation>
+    </message>
+    <message>
+        <source>参与定位</source>
+        <translation>Used</translation>
+    </message>
+    <message>
+        <source>无定位</source>
+        <translation>No fix</translation>
+    </message>
+    <message>
+        <source>单点定位</source>
+        <translation>Single</translation>
+    </message>
+    <message>
+        <source>差分定位</source>
+        <translation>DGNSS</translation>
+    </message>
+    <message>
+        <source>PPS</source>
+        <translation>PPS</translation>
+    </message>
+    <message>
+        <source>RTK 固定解</source>
+        <translation>RTK fixed</translation>
+    </message>
+    <message>
+        <source>RTK 浮点解</source>
+        <translation>RTK float</translation>
+    </message>
+    <message>
+        <source>航位推算</source>
+        <translation>Dead reckoning</translation>
+    </message>
+    <message>
+        <source>手动输入</source>
+        <translation>Manual</translation>
+    </message>
+    <message>
+        <source>模拟</source>
+        <translation>Simulation</translation>
+    </message>
+    <message>
+        <source>未知</source>
+        <translation>Unknown</translation>
+    </message>
+    <message>
+        <source>%1 s 前</source>
+        <translation>%1 s ago</translation>
+    </message>
+    <message>
+        <source>%1 m · 大地水准面差距 %2 m</source>
+        <translation>%1 m · geoid separation %2 m</translation>
+    </message>
+    <message>
+        <source>%1 m</source>
+        <translation>%1 m</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>龄期 %1 s</source>
+        <translation>age %1 s</translation>
+    </message>
+    <message>
+        <source>基站 %1</source>
+        <translation>station %1</translation>
+    </message>
+    <message>
+        <source>纬度 %1 m · 经度 %2 m · 高度 %3 m</source>
+        <translation>σ lat %1 m · lon %2 m · alt %3 m</translation>
+    </message>
+    <message>
+        <source>使用 %1 / 可见 %2</source>
+        <translation>used %1 / in view %2</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>No</translation>
+    </message>
+</context>
+<context>
     <name>TrafficView</name>
     <message>
         <source>保存通信记录</source>
@@ -344,6 +509,22 @@
     <message>
         <source>继续</source>
         <translation>Continue</translation>
+    </message>
+    <message>
+        <source>—— 已重新连接 %1 %2 ——</source>
+        <translation>—— reconnected %1 %2 ——</translation>
+    </message>
+    <message>
+        <source>—— 已连接 %1 %2 ——</source>
+        <translation>—— connected %1 %2 ——</translation>
+    </message>
+    <message>
+        <source>—— 连接中断 ——</source>
+        <translation>—— link lost ——</translation>
+    </message>
+    <message>
+        <source>—— 已断开 ——</source>
+        <translation>—— disconnected ——</translation>
     </message>
 </context>
 </TS>

@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>ConstellationLook</name>
+    <message>
+        <source>北斗</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>其他</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>DlgTab</name>
     <message>
         <source>ZR415</source>
@@ -17,6 +28,10 @@
     </message>
     <message>
         <source>输出监视</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>接收机状态</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -316,6 +331,155 @@
     </message>
 </context>
 <context>
+    <name>TrafficLog</name>
+    <message>
+        <source>校验错误</source>
+    </message>
+</context>
+<context>
+    <name>ReceiverView</name>
+    <message>
+        <source>定位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>位置</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>高度</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>航向</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>精度因子</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>卫星</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>差分</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>精度</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>系统</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>编号</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>仰角</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>方位角</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>信噪比</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>参与定位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>无定位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>单点定位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>差分定位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PPS</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>RTK 固定解</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>RTK 浮点解</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>航位推算</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>手动输入</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>模拟</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>未知</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 s 前</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 m · 大地水准面差距 %2 m</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 m</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>龄期 %1 s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>基站 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>纬度 %1 m · 经度 %2 m · 高度 %3 m</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>使用 %1 / 可见 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>TrafficView</name>
     <message>
         <source>保存通信记录</source>
@@ -343,6 +507,22 @@
     </message>
     <message>
         <source>继续</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>—— 已重新连接 %1 %2 ——</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>—— 已连接 %1 %2 ——</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>—— 连接中断 ——</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>—— 已断开 ——</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -1,24 +1,42 @@
 #pragma once
 
+#include "FixQuality.h"
+#include "SkyModel.h"
+
 #include <string>
 
-// Plausible NMEA sentences for a receiver standing near a fixed point: the position wanders by
-// a few centimetres, the time is the current UTC, and twelve satellites are in view.
+// Where the simulated receiver stands: degrees north and east, metres above mean sea level.
+struct StationPosition
+{
+    double latitude = 31.2304;
+    double longitude = 121.4737;
+    double height = 12.345;
+};
+
+// The NMEA sentences of a receiver standing near a fixed point: the position wanders as much as
+// its kind of fix allows, the heading turns slowly and twenty-odd satellites of four systems
+// cross the sky. Everything follows from the time tag and the time of the first sentence, so
+// the sentences of one epoch agree with each other.
 class NmeaGenerator
 {
 public:
-    // name is GGA … HDT; talker is the HDT talker (others use GN). Returns "$…*hh\r\n".
+    explicit NmeaGenerator(FixQuality fix = FixQuality::RtkFixed, StationPosition where = {});
+
+    // name is GGA … HDT; talker is the HDT talker. utcSeconds is the epoch's time tag. Returns
+    // "$…*hh\r\n", several of them for GSV (a group per system) and GSA (one per system).
     std::string sentence(const std::string& name, const std::string& hdtTalker, double utcSeconds);
 
     // "$" + body + "*" + two hex digits of the XOR of the body's bytes + CR LF.
     static std::string withChecksum(const std::string& body);
 
 private:
-    std::string gsvGroup(int part, int parts);
-    void wander();
+    std::string satellitesInView(const std::vector<SkySatellite>& sky) const;
+    std::string satellitesUsed(const std::vector<SkySatellite>& sky) const;
+    // One standard deviation of the position, in metres, for this kind of fix.
+    double sigma() const;
 
-    double latitude = 31.2304;   // degrees north
-    double longitude = 121.4737; // degrees east
-    double heading = 87.5;
-    unsigned step = 0;
+    FixQuality fix;
+    StationPosition station;
+    SkyModel skyModel;
+    double startUtc = -1; // the first time tag seen
 };

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -53,7 +54,8 @@ std::vector<std::string> commaList(const std::string& text)
 } // namespace
 
 Simulator::Simulator(SimulatorOptions chosen)
-    : options(std::move(chosen)), state(options.serialNumber), random(options.seed)
+    : options(std::move(chosen)), state(options.serialNumber),
+      generator(options.fix, options.position), random(options.seed)
 {
     for (const std::string& key : commaList(options.rejectedKeys))
         state.reject(key);
@@ -71,6 +73,8 @@ Simulator::Simulator(SimulatorOptions chosen)
 
 Simulator::~Simulator()
 {
+    if (log)
+        std::fclose(log);
     if (!options.linkPath.empty())
         unlink(options.linkPath.c_str());
     if (controller >= 0)
@@ -92,6 +96,13 @@ bool Simulator::open(std::string& error)
     tcsetattr(device, TCSANOW, &mode);
     fcntl(controller, F_SETFL, fcntl(controller, F_GETFL) | O_NONBLOCK);
     path = name;
+    if (!options.logPath.empty()) {
+        log = std::fopen(options.logPath.c_str(), "a");
+        if (!log) {
+            error = "cannot open the log " + options.logPath + ": " + std::strerror(errno);
+            return false;
+        }
+    }
     if (!options.linkPath.empty()) {
         unlink(options.linkPath.c_str());
         if (symlink(path.c_str(), options.linkPath.c_str()) != 0) {
@@ -192,6 +203,7 @@ void Simulator::readCommands()
             }
             if (received.empty())
                 continue;
+            logCommand(received);
             const std::optional<std::string> reply = state.handle(received);
             received.clear();
             if (!reply || options.silent)
@@ -204,7 +216,19 @@ void Simulator::readCommands()
     }
 }
 
-void Simulator::streamDue(double now)
+// Written before the reply is queued, so whoever reads the reply finds the command logged.
+void Simulator::logCommand(const std::string& line)
+{
+    if (!log)
+        return;
+    std::fwrite(line.data(), 1, line.size(), log);
+    std::fputc('\n', log);
+    std::fflush(log);
+}
+
+// Each sentence is due on its period's grid of UTC, as a receiver's epochs are, so the sentences
+// of one epoch carry the same time tag.
+void Simulator::streamDue(double utcNow)
 {
     for (int i = 0; i < ReceiverState::sentenceCount; ++i) {
         const double period = state.period(i);
@@ -212,15 +236,19 @@ void Simulator::streamDue(double now)
             nextDue[i] = 0;
             continue;
         }
-        if (nextDue[i] == 0 || nextDue[i] > now + period)
-            nextDue[i] = now;
-        if (now < nextDue[i])
+        // Newly on, or the clock went back.
+        if (nextDue[i] == 0 || nextDue[i] > utcNow + period)
+            nextDue[i] = std::ceil(utcNow / period) * period;
+        if (utcNow < nextDue[i])
             continue;
         queue(generator.sentence(ReceiverState::sentenceNames[static_cast<std::size_t>(i)],
-                                 state.hdtTalker(), utcSeconds()));
-        nextDue[i] += period;
-        if (nextDue[i] < now)
-            nextDue[i] = now + period;
+                                 state.hdtTalker(), nextDue[i]));
+        // The next epoch by its number on the grid, so rounding never drifts off it nor
+        // repeats an epoch; epochs missed (a clock step, a stalled reader) are skipped.
+        double epoch = std::round(nextDue[i] / period) + 1;
+        if (epoch * period <= utcNow)
+            epoch = std::floor(utcNow / period) + 1;
+        nextDue[i] = epoch * period;
     }
 }
 
@@ -255,7 +283,8 @@ void Simulator::run(const volatile std::sig_atomic_t& stop)
             controller = -1;
             return;
         }
-        streamDue(now);
+        const double utcNow = utcSeconds();
+        streamDue(utcNow);
         floodDue(now);
         while (!delayed.empty() && delayed.front().due <= now) {
             queue(std::move(delayed.front().bytes));
@@ -266,14 +295,14 @@ void Simulator::run(const volatile std::sig_atomic_t& stop)
         double wait = 0.05;
         for (int i = 0; i < ReceiverState::sentenceCount; ++i)
             if (nextDue[i] > 0)
-                wait = std::min(wait, nextDue[i] - now);
+                wait = std::min(wait, nextDue[i] - utcNow);
         if (!delayed.empty())
             wait = std::min(wait, delayed.front().due - now);
         if (options.floodRate > 0)
             wait = std::min(wait, 0.002);
         pollfd line{controller, static_cast<short>(POLLIN | (pendingOutput.empty() ? 0 : POLLOUT)),
                     0};
-        poll(&line, 1, std::max(0, static_cast<int>(wait * 1000)));
+        poll(&line, 1, std::max(0, static_cast<int>(std::ceil(wait * 1000))));
         if (line.revents & POLLIN)
             readCommands();
     }

@@ -4,6 +4,7 @@
 #include "ReceiverState.h"
 
 #include <csignal>
+#include <cstdio>
 #include <deque>
 #include <random>
 #include <string>
@@ -24,6 +25,9 @@ struct SimulatorOptions
     unsigned lineBaud = 0;       // answer only while the line is at this speed (0: any)
     long floodRate = 0;          // bytes a second of filler NMEA lines (0: none)
     unsigned seed = 1;
+    FixQuality fix = FixQuality::RtkFixed;
+    StationPosition position;
+    std::string logPath; // every command line received is appended here, when given
 };
 
 // The receiver on the controlling side of a pseudo-terminal: reads command sentences, answers
@@ -44,7 +48,8 @@ private:
     void readCommands();
     void queue(std::string bytes);
     void flush();
-    void streamDue(double now);
+    void streamDue(double utcNow);
+    void logCommand(const std::string& line);
     bool atLineSpeed() const;
     std::string garbage(std::size_t length);
     void floodDue(double now);
@@ -53,6 +58,7 @@ private:
     ReceiverState state;
     NmeaGenerator generator;
     std::mt19937 random;
+    std::FILE* log = nullptr;
     int controller = -1;
     int device = -1;
     std::string path;
@@ -65,6 +71,7 @@ private:
         std::string bytes;
     };
     std::deque<DelayedReply> delayed;
+    // UTC of each sentence's next epoch, on its period's grid (0: not streaming).
     double nextDue[ReceiverState::sentenceCount] = {};
     double floodCredit = 0; // bytes the flood may send now
     double floodCheckedAt = 0;

@@ -2,6 +2,7 @@
 // without hardware.
 #include "Simulator.h"
 
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -36,8 +37,38 @@ void usage(std::FILE* to)
         "  --no-ack           apply SETs without answering them\n"
         "  --baud RATE        understand and answer only while the line is set to RATE;\n"
         "                     at any other speed everything sent is garbage\n"
-        "  --flood BPS        also stream filler NMEA lines at BPS bytes a second\n",
+        "  --flood BPS        also stream filler NMEA lines at BPS bytes a second\n"
+        "  --fix KIND         the fix reported: no-fix, single, dgnss, pps, rtk-fixed\n"
+        "                     (default), rtk-float, dead-reckoning, manual or simulation\n"
+        "  --position LAT,LON,HEIGHT\n"
+        "                     where the receiver stands: degrees north and east (negative\n"
+        "                     south and west), metres above mean sea level\n"
+        "                     (default 31.2304,121.4737,12.345)\n"
+        "  --log FILE         append every command line received to FILE\n",
         to);
+}
+
+// "LAT,LON,HEIGHT" with the height optional; false for anything else or a point off the globe.
+bool parsePosition(const char* text, StationPosition& position)
+{
+    double values[3] = {0, 0, position.height};
+    const char* at = text;
+    int count = 0;
+    for (;;) {
+        char* end = nullptr;
+        values[count++] = std::strtod(at, &end);
+        if (end == at || !std::isfinite(values[count - 1]))
+            return false;
+        if (*end == '\0')
+            break;
+        if (*end != ',' || count == 3)
+            return false;
+        at = end + 1;
+    }
+    if (count < 2 || std::fabs(values[0]) > 90 || std::fabs(values[1]) > 180)
+        return false;
+    position = {values[0], values[1], values[2]};
+    return true;
 }
 } // namespace
 
@@ -89,6 +120,24 @@ int main(int argc, char* argv[])
                              argv[i]);
                 return 2;
             }
+        } else if (option == "--fix" && hasValue) {
+            const std::optional<FixQuality> fix = fixQualityNamed(argv[++i]);
+            if (!fix) {
+                std::fprintf(stderr, "zr415-sim: --fix needs one of %s, not %s\n",
+                             fixQualityNames().c_str(), argv[i]);
+                return 2;
+            }
+            options.fix = *fix;
+        } else if (option == "--position" && hasValue) {
+            if (!parsePosition(argv[++i], options.position)) {
+                std::fprintf(stderr,
+                             "zr415-sim: --position needs LAT,LON,HEIGHT in degrees and metres "
+                             "(latitude within 90, longitude within 180), not %s\n",
+                             argv[i]);
+                return 2;
+            }
+        } else if (option == "--log" && hasValue) {
+            options.logPath = argv[++i];
         } else if (option == "--seed" && hasValue) {
             options.seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
         } else {
