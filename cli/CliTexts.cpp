@@ -349,8 +349,8 @@ QString environmentHelp()
         "that cannot be written to standard output makes the status 1 at least.\n"
         "reason_code (JSON, null when ok): busy no-permission stale-lock no-such-device\n"
         "not-serial unplugged too-many-files baud-unsupported write-failed no-answer\n"
-        "bad-checksum refused read-back-differs observed-differs unlisted-rate\n"
-        "unexpected-serial audit-unwritable interrupted other.\n");
+        "bad-checksum bad-serial refused read-back-differs observed-differs\n"
+        "unlisted-rate unexpected-serial audit-unwritable interrupted other.\n");
 }
 QString usageHeader()
 {

@@ -48,8 +48,11 @@ QString of(const UnitResult& result)
             return QStringLiteral("observed-differs");
         return result.unlistedRates.isEmpty() ? QStringLiteral("other")
                                               : QStringLiteral("unlisted-rate");
-    case Outcome::Unanswered:
     case Outcome::NoDevice:
+        if (result.serialUnusable)
+            return QStringLiteral("bad-serial");
+        [[fallthrough]];
+    case Outcome::Unanswered:
         // Silence after answers that were dropped for their checksum is a noisy line.
         return result.badChecksums > 0 ? QStringLiteral("bad-checksum")
                                        : QStringLiteral("no-answer");
@@ -81,6 +84,7 @@ const QStringList& all()
         QStringLiteral("write-failed"),
         QStringLiteral("no-answer"),
         QStringLiteral("bad-checksum"),
+        QStringLiteral("bad-serial"),
         QStringLiteral("refused"),
         QStringLiteral("read-back-differs"),
         QStringLiteral("observed-differs"),

@@ -51,9 +51,10 @@ struct UnitResult
     QStringList rejected;
     QList<Unanswered> unanswered;
     QList<Mismatch> mismatches;
-    QStringList ackOnly;   // set and acknowledged, but the command set has no read-back for it
-    int badChecksums = 0;  // answers dropped because their checksum did not match
-    bool verified = false; // every rate set was read back equal
+    QStringList ackOnly; // set and acknowledged, but the command set has no read-back for it
+    bool serialUnusable = false;      // no-device: what answered gave no usable serial number
+    int badChecksums = 0;             // answers dropped because their checksum did not match
+    bool verified = false;            // every rate set was read back equal
     std::map<QString, QString> rates; // query: sentence name -> output rate
     bool check = false;               // apply --check: nothing was sent, changes says what would be
     bool readBefore = false;          // apply: the rates were read before the SETs, see changes

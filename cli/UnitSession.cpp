@@ -171,6 +171,7 @@ void UnitSession::tryNextSpeed()
         return;
     }
     if (unusableSerial) {
+        outcome.serialUnusable = true;
         finish(UnitResult::Outcome::NoDevice,
                CliTexts::unusableSerial(shownBytes(QByteArray::fromStdString(*unusableSerial))));
         return;

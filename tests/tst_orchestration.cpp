@@ -158,6 +158,8 @@ void OrchestrationTest::reasonCodeTellsHowEachUnitEnded_data()
                                        << "read-back-differs";
     QTest::newRow("silent") << QStringList{"--silent"} << ""
                             << "no-answer";
+    QTest::newRow("blank-serial") << QStringList{"--serial", "   "} << ""
+                                  << "bad-serial";
     QTest::newRow("stranger") << QStringList{"--serial", "SN-STRANGER"} << ""
                               << "unexpected-serial";
     QTest::newRow("missing") << QStringList() << "missing"
