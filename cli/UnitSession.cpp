@@ -221,8 +221,11 @@ void UnitSession::identified(bool ok, const std::string& serial)
     if (holding && !job.check && !job.sets.empty()) {
         held = true;
         emit readyToChange(this);
-        return;
+        if (phase != Phase::Exchanging)
+            return;
     }
+    // The rates read before the SETs change nothing: they are asked while the go-ahead is
+    // awaited.
     sendExchange();
 }
 
@@ -231,7 +234,10 @@ void UnitSession::proceed()
     if (!held || phase != Phase::Exchanging)
         return;
     held = false;
-    sendExchange();
+    if (waitingToSet) {
+        waitingToSet = false;
+        sendExchange();
+    }
 }
 
 void UnitSession::refuse(const QString& reasonCode, const QString& reason)
@@ -245,6 +251,10 @@ void UnitSession::refuse(const QString& reasonCode, const QString& reason)
 
 void UnitSession::sendExchange()
 {
+    if (held && current < exchanges.size() && exchanges[current].kind == Exchange::Set) {
+        waitingToSet = true;
+        return;
+    }
     if (current >= readsBefore)
         readBeforeDone = true;
     if (current >= exchanges.size()) {

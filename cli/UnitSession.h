@@ -32,7 +32,8 @@ public:
     bool isFinished() const { return phase == Phase::Done; }
     const UnitResult& result() const { return outcome; }
     const UnitJob& task() const { return job; }
-    // Identified units with SETs to send wait, after readyToChange, for proceed() or refuse().
+    // Identified units with SETs to send wait, after readyToChange, for proceed() or refuse();
+    // apply's reads of the rates before go on meanwhile.
     void holdBeforeChanges() { holding = true; }
     void proceed();
     // Ends a held unit before anything is set, as interrupted for reasonCode.
@@ -99,7 +100,8 @@ private:
     QTimer observing;
     qint64 observedFrom = -1;
     bool holding = false;
-    bool held = false;
+    bool held = false;           // the SETs wait for proceed() or refuse()
+    bool waitingToSet = false;   // held at the first SET
     std::size_t readsBefore = 0; // the first exchanges, ReadBefore
     bool readBeforeDone = false;
     bool setSent = false;
