@@ -26,7 +26,7 @@ QString ResultPrinter::humanLine(const UnitResult& result)
 {
     QStringList parts{
         fromDevice(result.port),
-        result.serial.isEmpty() ? CliTexts::noValue() : fromDevice(result.serial),
+        result.serial.isEmpty() ? CliTexts::noValue() : shownKeptText(result.serial),
         result.baud ? CliTexts::baudUsed(result.baud, result.baudSearched) : CliTexts::noValue(),
         UnitResult::outcomeName(result.outcome), CliTexts::secondsTaken(result.seconds)};
     QStringList details;
@@ -37,7 +37,7 @@ QString ResultPrinter::humanLine(const UnitResult& result)
         for (const UnitResult::Change& change : result.changes)
             (PlannedChanges::isCertain(change) ? certain : unknown)
                 << (PlannedChanges::isCertain(change)
-                        ? CliTexts::plannedChange(change.key, fromDevice(change.from), change.to)
+                        ? CliTexts::plannedChange(change.key, shownKeptText(change.from), change.to)
                         : change.key);
         details << CliTexts::wouldChange(certain);
         if (!unknown.isEmpty())
@@ -56,7 +56,7 @@ QString ResultPrinter::humanLine(const UnitResult& result)
         for (int i = 0; i < nmeaSentenceCount; ++i) {
             const auto found = result.rates.find(nmeaList[i]);
             if (found != result.rates.end())
-                rates << nmeaList[i] + QLatin1Char('=') + fromDevice(found->second);
+                rates << nmeaList[i] + QLatin1Char('=') + shownKeptText(found->second);
         }
         details << rates.join(QLatin1Char(' '));
     }
@@ -75,8 +75,9 @@ QString ResultPrinter::humanLine(const UnitResult& result)
         details << (mismatch.observed
                         ? CliTexts::observedRate(mismatch.key, mismatch.want, mismatch.got)
                         : CliTexts::readBack(mismatch.key, mismatch.want,
-                                             mismatch.got ? std::optional(fromDevice(*mismatch.got))
-                                                          : std::nullopt));
+                                             mismatch.got
+                                                 ? std::optional(shownKeptText(*mismatch.got))
+                                                 : std::nullopt));
     if (!result.ackOnly.isEmpty())
         details << CliTexts::ackOnlySettings(result.ackOnly);
     if (result.badChecksums > 0)

@@ -32,11 +32,17 @@ QString keptDeviceText(QByteArrayView bytes)
 {
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f)
+        // A backslash kept as it is could not be told from one that starts an escape.
+        if (byte < 0x20 || byte == 0x7f || byte == '\\')
             return shownBytes(bytes);
     }
     QStringDecoder utf8(QStringDecoder::Utf8,
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString text = utf8.decode(bytes);
     return utf8.hasError() ? shownBytes(bytes) : text;
+}
+
+QString shownKeptText(const QString& kept)
+{
+    return kept.contains(QLatin1Char('\\')) ? kept : shownBytes(kept.toUtf8());
 }

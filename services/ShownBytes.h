@@ -12,6 +12,10 @@ QString shownBytes(QByteArrayView bytes);
 // so a runaway field cannot push everything else out of view.
 QString shownDeviceText(QByteArrayView bytes, qsizetype maxBytes = 40);
 
-// Device bytes for a record: as they are when they are UTF-8 without control bytes, else all of
-// them as shownBytes shows them, so that no byte is replaced or lost on the way.
+// Device bytes for a record: as they are when they are UTF-8 without control bytes or
+// backslashes, else all of them as shownBytes shows them, so that no byte is replaced or lost
+// on the way and an escape always means one.
 QString keptDeviceText(QByteArrayView bytes);
+// A text keptDeviceText made, as shownBytes shows the bytes it came from: one with a backslash
+// is escaped already.
+QString shownKeptText(const QString& kept);

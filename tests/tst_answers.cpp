@@ -4,6 +4,7 @@
 #include "ReceiverLink.h"
 #include "ReceiverState.h"
 #include "ResultPrinter.h"
+#include "ShownBytes.h"
 
 #include <QtTest>
 
@@ -106,6 +107,8 @@ private slots:
     void zr415ctlTakesOnlyBelievableAnswers_data();
     void zr415ctlTakesOnlyBelievableAnswers();
     void humanLineNamesTheAnswersNotBelieved();
+    void humanLineShowsDeviceBytesEscapedOnce_data();
+    void humanLineShowsDeviceBytesEscapedOnce();
 
 private:
     QTemporaryDir scratch;
@@ -200,6 +203,10 @@ void AnswersTest::zr415ctlTakesOnlyBelievableAnswers_data()
     QTest::newRow("serial-number-not-utf-8")
         << serialQuery << QByteArray("ZR415-\xff\xfe") << ""
         << "ok" << 0 << QJsonValue(QStringLiteral("ZR415-\\xFF\\xFE"));
+    // Escaped whole, so its backslash cannot be taken for the start of an escape.
+    QTest::newRow("serial-number-with-a-backslash")
+        << serialQuery << QByteArray("ZR\\xFF") << ""
+        << "ok" << 0 << QJsonValue(QStringLiteral("ZR\\\\xFF"));
     QTest::newRow("read-back-with-a-nul")
         << QByteArray("#KVT,,GET,GNSS.NMEA.GGA") << QByteArray("1\0", 2) << ""
         << "mismatch" << 0 << unit;
@@ -241,6 +248,28 @@ void AnswersTest::humanLineNamesTheAnswersNotBelieved()
     QVERIFY2(ResultPrinter::humanLine(result).contains(
                  QLatin1String("2 answer(s) with a wrong checksum ignored")),
              qPrintable(ResultPrinter::humanLine(result)));
+}
+
+void AnswersTest::humanLineShowsDeviceBytesEscapedOnce_data()
+{
+    QTest::addColumn<QByteArray>("serial");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("not-utf-8") << QByteArray("ZR-\xff") << QStringLiteral("ZR-\\xFF");
+    QTest::newRow("utf-8") << QByteArray("ZR-\xc3\xa9") << QStringLiteral("ZR-\\xC3\\xA9");
+    QTest::newRow("backslash") << QByteArray("ZR\\1") << QStringLiteral("ZR\\\\1");
+}
+
+void AnswersTest::humanLineShowsDeviceBytesEscapedOnce()
+{
+    QFETCH(QByteArray, serial);
+    QFETCH(QString, shown);
+    UnitResult result;
+    result.port = QStringLiteral("/dev/ttyUSB0");
+    result.serial = keptDeviceText(serial);
+    result.rates[QStringLiteral("GGA")] = keptDeviceText(serial);
+    const QString line = ResultPrinter::humanLine(result);
+    QVERIFY2(line.contains(QStringLiteral("  ") + shown + QStringLiteral("  ")), qPrintable(line));
+    QVERIFY2(line.contains(QStringLiteral("GGA=") + shown), qPrintable(line));
 }
 
 QTEST_MAIN(AnswersTest)

@@ -65,6 +65,8 @@ private slots:
     void formatterCutsAtItsCapacity();
     void deviceBytesAreShownEscaped_data();
     void deviceBytesAreShownEscaped();
+    void deviceBytesAreKeptForRecords_data();
+    void deviceBytesAreKeptForRecords();
     void dictionaryKeepsValuesOfAnyLengthAndOrder();
     void valuePointerStaysValidWhileOtherKeysAreSet_data();
     void valuePointerStaysValidWhileOtherKeysAreSet();
@@ -196,6 +198,28 @@ void TextServicesTest::deviceBytesAreShownEscaped()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, expected);
     QCOMPARE(shownBytes(bytes), expected);
+}
+
+void TextServicesTest::deviceBytesAreKeptForRecords_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("printable-ascii") << QByteArray("ZR415-0041") << QStringLiteral("ZR415-0041");
+    QTest::newRow("utf8-kept-as-text") << QByteArray("中") << QStringLiteral("中");
+    QTest::newRow("byte-order-mark-kept") << QByteArray("\xef\xbb\xbf"
+                                                        "A")
+                                          << QStringLiteral("\uFEFFA");
+    QTest::newRow("not-utf8") << QByteArray("A\xff") << QStringLiteral("A\\xFF");
+    QTest::newRow("utf8-cut-short") << QByteArray("A\xe4\xb8") << QStringLiteral("A\\xE4\\xB8");
+    QTest::newRow("nul") << QByteArray("1\0", 2) << QStringLiteral("1\\x00");
+    QTest::newRow("backslash") << QByteArray("A\\xFF") << QStringLiteral("A\\\\xFF");
+}
+
+void TextServicesTest::deviceBytesAreKeptForRecords()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+    QCOMPARE(keptDeviceText(bytes), expected);
 }
 
 void TextServicesTest::dictionaryKeepsValuesOfAnyLengthAndOrder()

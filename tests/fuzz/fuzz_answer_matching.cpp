@@ -48,5 +48,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool allConfirmed = outcomes.count(State::Confirmed) == static_cast<int>(waiting);
     if (allConfirmed != (outcomes.outcome() == LinkOutcome::Ok))
         std::abort();
+
+    // zr415ctl's reading of the same bytes: never more answers than the window takes, since
+    // it drops some and takes no status but a bare OK or ERR.
+    StreamExtractor checkedExtractor('@', ',', '\r');
+    checkedExtractor.feed(reinterpret_cast<const char*>(data + 1), static_cast<int>(size - 1));
+    int wrong = 0;
+    const std::vector<ReplyAcknowledgement> checked =
+        ReplyReader::drainChecked(checkedExtractor, &wrong);
+    if (checkedExtractor.has_sentence() || wrong < 0 || checked.size() > answers.size())
+        std::abort();
     return 0;
 }
