@@ -22,6 +22,17 @@ QString noIdentityAt(unsigned baud);
 QString unusableSerial(const QString& shown);
 QString interrupted();
 QString unexpectedSerial();
+QString notBoundSerial(const QString& serial);
+QString ratesNotInList(const QStringList& rates);
+QString changesMade(const QStringList& changes);
+QString badSerialBinding(const QString& value);
+QString badSerialsLine(const QString& path, int number, const QString& line);
+QString cannotReadSerials(const QString& path, const QString& reason);
+QString portBoundTwice(const QString& port, const QString& first, const QString& second);
+QString serialBoundTwice(const QString& serial, const QString& first, const QString& second);
+QString fileTooLarge();
+QString notZeroOrOne(const QString& assignment);
+QString baudNotListed(const QString& value, const QString& allowed, bool autoAllowed);
 // A message on the error stream, prefixed with the program's name.
 QString fromTool(const QString& message);
 QString monitorCannotOpen(const QString& reason);
@@ -139,4 +150,19 @@ QStringList rateColumns();
 QString seconds(double value);
 QString lineTotals(const QString& port, quint64 lines, quint64 bytes, double seconds);
 QString onPort(const QString& port, const QString& reason);
+// Records written ahead, and a run that stops when they cannot be.
+QString noLogFolder();
+QString logFolderNotWritable(const QString& folder, const QString& reason);
+QString auditNotPlainFile(const QString& path);
+QString auditUnwritable();
+QString auditToStandardOutput();
+QString outputFailed(const QString& reason);
+// zr415ctl audit.
+QString failedWithUnfinished();
+QString auditTakesOneFile(const QString& extra);
+QString runNeedsId();
+QString cannotReadAudit(const QString& path, const QString& reason);
+QString noRunIn(const QString& path);
+QString runNotIn(const QString& run, const QString& path);
+QString linesSkipped(int count, const QString& path);
 } // namespace CliTexts

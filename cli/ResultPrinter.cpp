@@ -7,6 +7,7 @@
 
 #include <QJsonDocument>
 
+#include <cerrno>
 #include <unistd.h>
 
 ResultPrinter::ResultPrinter(bool asJson, std::FILE* toOut, std::FILE* toStatus)
@@ -41,6 +42,15 @@ QString ResultPrinter::humanLine(const UnitResult& result)
         details << CliTexts::wouldChange(certain);
         if (!unknown.isEmpty())
             details << CliTexts::cannotBeRead(unknown);
+    } else if (result.readBefore) {
+        QStringList made;
+        // SBAS and the talker cannot be read: sent, never a change.
+        for (const UnitResult::Change& change : result.changes)
+            if (PlannedChanges::counts(change))
+                made << (!change.to.isEmpty() ? CliTexts::plannedChange(
+                                                    change.key, fromDevice(change.from), change.to)
+                                              : change.key);
+        details << CliTexts::changesMade(made);
     } else if (!result.rates.empty()) {
         QStringList rates;
         for (int i = 0; i < nmeaSentenceCount; ++i) {
@@ -55,8 +65,12 @@ QString ResultPrinter::humanLine(const UnitResult& result)
         details << CliTexts::appliedSettings(result.applied);
     if (!result.rejected.isEmpty())
         details << CliTexts::refusedSettings(result.rejected);
-    if (!result.unanswered.isEmpty())
-        details << CliTexts::unansweredSettings(result.unanswered);
+    if (!result.unanswered.isEmpty()) {
+        QStringList commands;
+        for (const UnitResult::Unanswered& command : result.unanswered)
+            commands << command.verb + QLatin1Char(' ') + command.key;
+        details << CliTexts::unansweredSettings(commands);
+    }
     for (const UnitResult::Mismatch& mismatch : result.mismatches)
         details << (mismatch.observed
                         ? CliTexts::observedRate(mismatch.key, mismatch.want, mismatch.got)
@@ -96,14 +110,39 @@ void ResultPrinter::clearStatus()
     statusShown = false;
 }
 
-void ResultPrinter::unit(const UnitResult& result)
+void ResultPrinter::written(bool ok)
+{
+    if (!ok && writeError == 0)
+        writeError = errno ? errno : EIO;
+}
+
+void ResultPrinter::unit(const UnitResult& result, std::optional<bool> recorded)
 {
     seen << result.outcome;
+    QJsonObject fields = result.toJson();
+    if (fields.value(QStringLiteral("changed")).toBool())
+        ++changed;
+    if (recorded)
+        fields.insert(QStringLiteral("recorded"), *recorded);
     clearStatus();
-    const QByteArray line = json ? QJsonDocument(result.toJson()).toJson(QJsonDocument::Compact)
-                                 : humanLine(result).toUtf8();
-    std::fprintf(out, "%s\n", line.constData());
-    std::fflush(out);
+    const QByteArray line =
+        json ? QJsonDocument(fields).toJson(QJsonDocument::Compact) : humanLine(result).toUtf8();
+    written(std::fprintf(out, "%s\n", line.constData()) >= 0 && std::fflush(out) == 0);
+}
+
+void ResultPrinter::summary(const QString& run, const QString& command, int recorded)
+{
+    if (!json)
+        return;
+    const qsizetype ok = seen.count(UnitResult::Outcome::Ok);
+    const QJsonObject totals{
+        {QStringLiteral("run"), run},           {QStringLiteral("command"), command},
+        {QStringLiteral("units"), seen.size()}, {QStringLiteral("ok"), ok},
+        {QStringLiteral("changed"), changed},   {QStringLiteral("failed"), seen.size() - ok},
+        {QStringLiteral("recorded"), recorded}};
+    const QByteArray line = QJsonDocument(QJsonObject{{QStringLiteral("summary"), totals}})
+                                .toJson(QJsonDocument::Compact);
+    written(std::fprintf(out, "%s\n", line.constData()) >= 0 && std::fflush(out) == 0);
 }
 
 void ResultPrinter::progress(int done, int total)
@@ -125,6 +164,5 @@ void ResultPrinter::finish(int unrecorded, const QString& auditPath, bool auditD
         summary += QStringLiteral("; ") + CliTexts::notRecordedIn(unrecorded, auditPath);
     if (auditDeclined)
         summary += QStringLiteral("; ") + CliTexts::notRecordedAsAsked();
-    std::fprintf(out, "%s\n", summary.toUtf8().constData());
-    std::fflush(out);
+    written(std::fprintf(out, "%s\n", summary.toUtf8().constData()) >= 0 && std::fflush(out) == 0);
 }

@@ -31,9 +31,17 @@ public:
     void interrupt();
     bool isFinished() const { return phase == Phase::Done; }
     const UnitResult& result() const { return outcome; }
+    const UnitJob& task() const { return job; }
+    // Identified units with SETs to send wait, after readyToChange, for proceed() or refuse();
+    // apply's reads of the rates before go on meanwhile.
+    void holdBeforeChanges() { holding = true; }
+    void proceed();
+    // Ends a held unit before anything is set, as interrupted for reasonCode.
+    void refuse(const QString& reasonCode, const QString& reason);
 
 signals:
     void finished(UnitSession* session);
+    void readyToChange(UnitSession* session);
 
 private:
     enum class Phase
@@ -50,6 +58,7 @@ private:
         std::string name; // GGA … HDT for a rate read
         enum Kind
         {
+            ReadBefore, // apply: the rate as it was, to tell what changes
             Set,
             ReadBack,
             Query
@@ -70,6 +79,8 @@ private:
     bool write(const std::string& sentence);
     void finish(UnitResult::Outcome result, const QString& error = {});
     void finishWithAnswers();
+    // apply: what the profile changes, from the rates read before; for every way a unit ends.
+    void tellChanges();
     void observed();
 
     UnitJob job;
@@ -88,4 +99,10 @@ private:
     RateMeter meter;
     QTimer observing;
     qint64 observedFrom = -1;
+    bool holding = false;
+    bool held = false;           // the SETs wait for proceed() or refuse()
+    bool waitingToSet = false;   // held at the first SET
+    std::size_t readsBefore = 0; // the first exchanges, ReadBefore
+    bool readBeforeDone = false;
+    bool setSent = false;
 };

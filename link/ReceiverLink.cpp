@@ -94,8 +94,10 @@ bool ReceiverLink::open(const QString& portName, qint32 baud)
     configuring = true;
     if (!port.open(QIODevice::ReadWrite)) {
         configuring = false;
-        unlockDevice();
+        // Told with the device's lock still held, so the probe finds the descriptors the port
+        // found: one short of its lock file is too many open files, not a busy port.
         const LinkError kind = openFailureOf(portName, port.error());
+        unlockDevice();
         // A lock nobody holds any more is no program using the port: say whose it is.
         const std::optional<StaleLockFile> stale =
             kind == LinkError::Busy ? StaleLockFile::blocking(portName) : std::nullopt;

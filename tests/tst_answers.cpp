@@ -80,8 +80,9 @@ Served serve(const QStringList& arguments, const QByteArray& changed, const QByt
         }
         program.waitForFinished(0);
     }
+    // The unit lines; the run's totals come last.
     for (const QByteArray& text : program.readAllStandardOutput().split('\n'))
-        if (!text.isEmpty())
+        if (!text.isEmpty() && !QJsonDocument::fromJson(text).object().contains("summary"))
             served.results << QJsonDocument::fromJson(text).object();
     return served;
 }

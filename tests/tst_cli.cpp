@@ -86,6 +86,25 @@ QList<QJsonObject> jsonLines(const QByteArray& text)
     return objects;
 }
 
+// The unit lines of --json output, without the summary object that ends them.
+QList<QJsonObject> unitLines(const QByteArray& out)
+{
+    QList<QJsonObject> units = jsonLines(out);
+    if (!units.isEmpty() && units.last().contains(QStringLiteral("summary")))
+        units.removeLast();
+    return units;
+}
+
+// The records of an audit file written when units ended (the started ones come ahead of them).
+QList<QJsonObject> finishedRecords(const QByteArray& text)
+{
+    QList<QJsonObject> finished;
+    for (const QJsonObject& record : jsonLines(text))
+        if (record[QStringLiteral("phase")].toString() != QLatin1String("started"))
+            finished << record;
+    return finished;
+}
+
 QByteArray fileContent(const QString& path)
 {
     QFile file(path);
@@ -322,6 +341,11 @@ void CliTest::badArgumentsGetOneLineAndAPointerToHelp_data()
         << QStringList{"set", "/dev/a", "/dev/b", "--"} << "NAME=VALUE";
     QTest::newRow("audit-and-no-audit")
         << QStringList{"reset", "/dev/a", "--yes", "--audit", "a", "--no-audit"} << "contradict";
+    QTest::newRow("audit-to-standard-output")
+        << QStringList{"set", "/dev/a", "GGA=1", "--audit", "-"} << "standard output";
+    QTest::newRow("audit-failed-and-unfinished")
+        << QStringList{"audit", "--failed", "--unfinished"} << "--failed";
+    QTest::newRow("audit-two-files") << QStringList{"audit", "a.jsonl", "b.jsonl"} << "'b.jsonl'";
     QTest::newRow("check-with-observe")
         << QStringList{"apply", "p", "/dev/a", "--check", "--observe", "5"} << "--check";
     QTest::newRow("profile-of-two-units")
@@ -477,16 +501,16 @@ void CliTest::readBackFollowsTheLastWordOnEachRate()
 void CliTest::oddValuesSendWhatThePageSends_data()
 {
     QTest::addColumn<QByteArray>("settings");
-    QTest::newRow("tick-two-negative-huge")
-        << QByteArray("setGGA=2\nsetCommandGGA=1\nsetRMC=-3\nsetCommandRMC=0.5\n"
-                      "setGSV=99999999999\nsetCommandGSV=5\n");
+    QTest::newRow("tick-signed-and-padded")
+        << QByteArray("setGGA=+1\nsetCommandGGA=1\nsetRMC=-0\nsetCommandRMC=0.5\n"
+                      "setGSV=000\nsetCommandGSV=5\n");
     QTest::newRow("signed-switches")
-        << QByteArray("sbas=+7\nclean=-1\nsetZDA=+1\nsetCommandZDA=OFF\n");
+        << QByteArray("sbas=+1\nclean=-0\nsetZDA=+1\nsetCommandZDA=OFF\n");
     QTest::newRow("zero-padded-switches")
         << QByteArray("sbas=01\nclean=00\nsetHDT=0001\nsetCommandHDT=60\n");
     QTest::newRow("unticked-without-rate")
         << QByteArray("setGSA=0\nsetNMEA=1\nsetCommandNMEA=0.02\n");
-    QTest::newRow("talker-ticked-by-five") << QByteArray("useHdtPrefix=5\nhdtPrefix=02\n");
+    QTest::newRow("talker-ticked-by-plus-one") << QByteArray("useHdtPrefix=+1\nhdtPrefix=02\n");
     QTest::newRow("talker-unused-out-of-range") << QByteArray("useHdtPrefix=0\nhdtPrefix=9\n");
 }
 
@@ -560,7 +584,7 @@ void CliTest::unitReceivesExactlyThePagesBytes_data()
     QTest::addColumn<QStringList>("command"); // how zr415ctl is told the same settings
     QTest::newRow("field-profile") << fieldProfile << QStringList{"apply", "PROFILE"};
     QTest::newRow("every-option")
-        << QByteArray("setGGA=2\nsetCommandGGA=0.02\nsetHDT=1\nsetCommandHDT=60\n"
+        << QByteArray("setGGA=+1\nsetCommandGGA=0.02\nsetHDT=1\nsetCommandHDT=60\n"
                       "setNMEA=1\nsetCommandNMEA=10\nsbas=1\nclean=1\nuseHdtPrefix=1\n"
                       "hdtPrefix=2\n")
         << QStringList{"apply", "PROFILE"};
@@ -671,9 +695,9 @@ const CliTest::MixedRun& CliTest::mixedRun()
                environment);
     mixed->exitCode = run.exitCode;
     mixed->err = run.err;
-    for (const QJsonObject& result : jsonLines(run.out))
+    for (const QJsonObject& result : unitLines(run.out))
         mixed->resultByPort[result["port"].toString()] = result;
-    mixed->audit = jsonLines(fileContent(audit));
+    mixed->audit = finishedRecords(fileContent(audit));
     return *mixed;
 }
 
@@ -693,7 +717,7 @@ void CliTest::everyResultClassInOneRun_data()
                               << "GNSS.NMEA.RMC" << false;
     QTest::newRow("unanswered") << "unanswered"
                                 << "unanswered" << 115200 << "unanswered"
-                                << "GNSS.SATELLITE.UNTRACK.SBAS" << true;
+                                << "SET GNSS.SATELLITE.UNTRACK.SBAS" << true;
     QTest::newRow("mismatch") << "mismatch"
                               << "mismatch" << 115200 << "mismatches"
                               << "GNSS.NMEA.GGA want 1 got OFF" << false;
@@ -744,8 +768,9 @@ void CliTest::everyResultClassInOneRun()
     for (const QJsonValue& sentence : got["sent"].toArray())
         if (sentence.toString().startsWith(QLatin1String("#KVT,,SET,")))
             sets << sentence.toString();
-    const QStringList failed =
-        got["rejected"].toVariant().toStringList() + got["unanswered"].toVariant().toStringList();
+    QStringList failed = got["rejected"].toVariant().toStringList();
+    for (const QJsonValue& command : got["unanswered"].toArray())
+        failed << command["key"].toString();
     const QStringList applied = got["applied"].toVariant().toStringList();
     for (const QString& sentence : applied)
         QVERIFY2(sets.contains(sentence) && !failed.contains(sentence.section(',', 3, 3)),
@@ -756,10 +781,12 @@ void CliTest::everyResultClassInOneRun()
     if (!detailKey.isEmpty()) {
         QStringList items;
         for (const QJsonValue& item : got[detailKey].toArray())
-            items << (item.isObject() ? QStringLiteral("%1 want %2 got %3")
-                                            .arg(item["key"].toString(), item["want"].toString(),
-                                                 item["got"].toString())
-                                      : item.toString());
+            items << (item["verb"].isString()
+                          ? item["verb"].toString() + QLatin1Char(' ') + item["key"].toString()
+                      : item.isObject() ? QStringLiteral("%1 want %2 got %3")
+                                              .arg(item["key"].toString(), item["want"].toString(),
+                                                   item["got"].toString())
+                                        : item.toString());
         QVERIFY2(items.contains(detail), qPrintable(items.join(", ")));
     }
     if (unit == QLatin1String("wrong-baud"))
@@ -814,7 +841,7 @@ void CliTest::setReportsOnlyWhatWasProven()
     const QStringList audit{"--audit", scratch.filePath(QStringLiteral("proven.jsonl"))};
     const CtlRun run = runCtl(QStringList{"set", port, "--json"} + audit + settings);
     QCOMPARE(run.exitCode, result == QLatin1String("ok") ? 0 : 1);
-    const QList<QJsonObject> results = jsonLines(run.out);
+    const QList<QJsonObject> results = unitLines(run.out);
     QCOMPARE(results.size(), 1);
     QCOMPARE(results[0]["result"].toString(), result);
     QCOMPARE(results[0]["verified"].toBool(), verified);
@@ -851,10 +878,12 @@ void CliTest::silenceIsUnansweredNotMismatch()
              environment);
     serveUntilFinished(line, program, ignored);
     QCOMPARE(program.exitCode(), 1);
-    const QList<QJsonObject> results = jsonLines(program.readAllStandardOutput());
+    const QList<QJsonObject> results = unitLines(program.readAllStandardOutput());
     QCOMPARE(results.size(), 1);
     QCOMPARE(results[0]["result"].toString(), QStringLiteral("unanswered"));
-    QCOMPARE(results[0]["unanswered"].toArray(), QJsonArray{QStringLiteral("GNSS.NMEA.GGA")});
+    const QString verb = ignored.contains(",SET,") ? QStringLiteral("SET") : QStringLiteral("GET");
+    const QJsonArray expected{QJsonObject{{"verb", verb}, {"key", "GNSS.NMEA.GGA"}}};
+    QCOMPARE(results[0]["unanswered"].toArray(), expected);
     const QJsonArray differences = results[0]["mismatches"].toArray();
     QCOMPARE(differences.size(), mismatches);
     for (const QJsonValue& difference : differences)
@@ -877,7 +906,7 @@ void CliTest::searchFindsAReceiverThatAnswersLate()
     environment.insert(QStringLiteral("ZR415CTL_PROBE_MS"), QStringLiteral("30"));
     environment.insert(QStringLiteral("ZR415CTL_ACK_MS"), QStringLiteral("600"));
     const CtlRun run = runCtl({"query", receiver.devicePath(), "--json"}, environment);
-    const QList<QJsonObject> results = jsonLines(run.out);
+    const QList<QJsonObject> results = unitLines(run.out);
     QCOMPARE(results.size(), 1);
     QCOMPARE(results[0]["result"].toString(), QStringLiteral("ok"));
     QCOMPARE(run.exitCode, 0);
@@ -892,6 +921,7 @@ void CliTest::stopSignalLeavesAConsistentAuditFile_data()
     QTest::newRow("ctrl-c") << int(SIGINT);
     QTest::newRow("terminate") << int(SIGTERM);
     QTest::newRow("ssh-session-dropped") << int(SIGHUP);
+    QTest::newRow("ctrl-backslash") << int(SIGQUIT);
 }
 
 void CliTest::stopSignalLeavesAConsistentAuditFile()
@@ -913,7 +943,7 @@ void CliTest::stopSignalLeavesAConsistentAuditFile()
              quickEnvironment());
     // Two at a time: once the quick unit is done both slow ones hold the places, and the last
     // unit waits for one.
-    QTRY_VERIFY_WITH_TIMEOUT(fileContent(audit).contains("SN-QUICK"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(finishedRecords(fileContent(audit)).size() == 1, 10000);
     ::kill(static_cast<pid_t>(program.processId()), signalNumber);
     QVERIFY(program.waitForFinished(10000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
@@ -921,7 +951,7 @@ void CliTest::stopSignalLeavesAConsistentAuditFile()
 
     const QByteArray text = fileContent(audit);
     QVERIFY(text.endsWith('\n'));
-    const QList<QJsonObject> records = jsonLines(text);
+    const QList<QJsonObject> records = finishedRecords(text);
     QCOMPARE(records.size(), 4);
     QMap<QString, QJsonObject> byPort;
     for (const QJsonObject& record : records)
@@ -932,8 +962,24 @@ void CliTest::stopSignalLeavesAConsistentAuditFile()
         QCOMPARE(byPort[unit->devicePath()]["result"].toString(), QStringLiteral("interrupted"));
     QVERIFY(byPort[slowA.devicePath()]["sent"].toArray().size() > 1);
     QVERIFY(byPort[waiting.devicePath()]["sent"].toArray().isEmpty());
+    // Written ahead: a started record for each unit that was sent a SET, none for the unit
+    // never started.
+    QStringList started;
+    for (const QJsonObject& record : jsonLines(text))
+        if (record["phase"].toString() == QLatin1String("started"))
+            started << record["port"].toString();
+    QStringList changed;
+    for (const QJsonObject& record : records)
+        for (const QJsonValue& sentence : record["sent"].toArray())
+            if (sentence.toString().contains(QLatin1String(",SET,")) &&
+                !changed.contains(record["port"].toString()))
+                changed << record["port"].toString();
+    QVERIFY(changed.contains(slowA.devicePath()));
+    for (const QString& port : changed)
+        QVERIFY2(started.contains(port), qPrintable(port));
+    QVERIFY(!started.contains(waiting.devicePath()));
     // What was printed agrees with the record.
-    QCOMPARE(jsonLines(program.readAllStandardOutput()).size(), 4);
+    QCOMPARE(unitLines(program.readAllStandardOutput()).size(), 4);
 }
 
 void CliTest::queryReportsSerialAndRatesAsJson()
@@ -941,7 +987,7 @@ void CliTest::queryReportsSerialAndRatesAsJson()
     SimulatorProcess receiver({"--serial", "SN-Q", "--rates", "GGA=1,HDT=0.2", "--baud", "256000"});
     const CtlRun run = runCtl({"query", receiver.devicePath(), "--json"});
     QCOMPARE(run.exitCode, 0);
-    const QList<QJsonObject> results = jsonLines(run.out);
+    const QList<QJsonObject> results = unitLines(run.out);
     QCOMPARE(results.size(), 1);
     QCOMPARE(results[0]["serial"].toString(), QStringLiteral("SN-Q"));
     QCOMPARE(results[0]["baud"].toInt(), 256000);
@@ -1127,12 +1173,12 @@ void CliTest::observeFindsRatesTheUnitDoesNotKeep()
         const QString audit = scratch.filePath(QStringLiteral("observe.jsonl"));
         const CtlRun run = runCtl({"apply", profile, receiver.devicePath(), "--no-verify", "--json",
                                    "--observe", "3", "--audit", audit});
-        once.emplace(run, jsonLines(fileContent(audit)));
+        once.emplace(run, finishedRecords(fileContent(audit)));
     }
     const auto& [run, audit] = *once;
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(audit.size(), 1);
-    for (const QJsonObject& result : {jsonLines(run.out).value(0), audit.first()}) {
+    for (const QJsonObject& result : {unitLines(run.out).value(0), audit.first()}) {
         QCOMPARE(result["result"].toString(), QStringLiteral("mismatch"));
         QJsonObject found;
         for (const QJsonValue& mismatch : result["mismatches"].toArray())
@@ -1161,14 +1207,14 @@ void CliTest::checkListsWhatWouldChangeAndSendsNoSet_data()
         << QByteArray("setGGA=1\nsetCommandGGA=1\nsetRMC=1\nsetCommandRMC=0.5\n")
         << QStringList{sbas} << 0;
     QTest::newRow("rate-differs") << QByteArray("setGGA=1\nsetCommandGGA=5\n")
-                                  << QStringList{"GNSS.NMEA.GGA 1 5", sbas} << 1;
+                                  << QStringList{"GNSS.NMEA.GGA 1 5", sbas} << 3;
     QTest::newRow("all-decides-every-rate")
         << QByteArray("setNMEA=1\nsetCommandNMEA=OFF\n")
-        << QStringList{"GNSS.NMEA.GGA 1 OFF", "GNSS.NMEA.RMC 0.5 OFF", sbas} << 1;
+        << QStringList{"GNSS.NMEA.GGA 1 OFF", "GNSS.NMEA.RMC 0.5 OFF", sbas} << 3;
     QTest::newRow("clear-and-talker-unknown")
         << QByteArray("setGGA=1\nsetCommandGGA=1\nclean=1\nuseHdtPrefix=1\nhdtPrefix=2\n")
         << QStringList{sbas, "GNSS.CLEAN_SATELLITE unknown ", "GNSS.NMEATALKER.HDT unknown GN"}
-        << 0;
+        << 3;
 }
 
 void CliTest::checkListsWhatWouldChangeAndSendsNoSet()
@@ -1181,7 +1227,7 @@ void CliTest::checkListsWhatWouldChangeAndSendsNoSet()
     const CtlRun run = runCtl({"apply", writeFile(scratch, "check.ini", profile), unit.devicePath(),
                                "--check", "--json", "--audit", audit});
     QCOMPARE(run.exitCode, exitCode);
-    const QList<QJsonObject> results = jsonLines(run.out);
+    const QList<QJsonObject> results = unitLines(run.out);
     QCOMPARE(results.size(), 1);
     QStringList got;
     for (const QJsonValue& change : results[0]["changes"].toArray())
@@ -1271,7 +1317,7 @@ void CliTest::queryProfileMakesOtherUnitsAlike()
     const CtlRun all =
         runCtl({"query", model.devicePath(), first.devicePath(), second.devicePath(), "--json"});
     QMap<QString, QJsonObject> rates;
-    for (const QJsonObject& result : jsonLines(all.out))
+    for (const QJsonObject& result : unitLines(all.out))
         rates[result["serial"].toString()] = result["rates"].toObject();
     QCOMPARE(rates.size(), 3);
     QCOMPARE(rates["SN-MODEL"]["GGA"].toString(), QStringLiteral("0.2"));
