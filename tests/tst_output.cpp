@@ -35,9 +35,9 @@ QByteArray nmea(const QByteArray& body)
     return '$' + body + '*' + QByteArray::number(sum, 16).toUpper().rightJustified(2, '0') + "\r\n";
 }
 
-QByteArray gga(const QByteArray& talker = "GN")
+QByteArray gga(const QByteArray& talker = "GN", const QByteArray& time = "101500.20")
 {
-    return nmea(talker + "GGA,101500.20,3114.1,N,12128.5,E,4,12,0.8,12.3,M,8.7,M,1.0,0000");
+    return nmea(talker + "GGA," + time + ",3114.1,N,12128.5,E,4,12,0.8,12.3,M,8.7,M,1.0,0000");
 }
 
 // Every 'step' ms from 'from', 'count' times.
@@ -94,7 +94,10 @@ void OutputTest::meterMeasuresARecordedStream_data()
     const QByteArray junk("\x00\xff\x13$\x01@", 6);
     const QByteArray whole = gga();
     QTest::newRow("gp-and-gn-talkers-are-one-kind")
-        << Recording{{0, gga("GP")}, {200, gga("GN")}, {400, gga("GP")}, {700, gga("GN")}}
+        << Recording{{0, gga("GP", "101500.00")},
+                     {200, gga("GN", "101500.20")},
+                     {400, gga("GP", "101500.40")},
+                     {700, gga("GN", "101500.70")}}
         << QByteArray("GGA") << 4 << 0.7 / 3 << 0.2 << 0.3 << 0 << 0;
     QTest::newRow("bad-checksum-counted-apart-not-timed")
         << Recording{{0, gga()}, {100, bad}, {200, gga()}} << QByteArray("GGA") << 2 << 0.2 << 0.2
@@ -224,8 +227,7 @@ void OutputTest::stateComparesConfirmedRateWithArrivals()
             meter.addReceived(gga());
     }
     const ConfirmedRates::Setting setting = confirmed.setting("GGA");
-    const std::optional<double> period = OutputRate::periodSeconds(setting.rate);
-    QTEST(period ? OutputRate::describe(*period) : setting.rate, "setting");
+    QTEST(OutputRate::describeRate(setting.rate), "setting");
     QTEST(int(RateCheck::of(setting.rate, setting.since, meter.kind("GGA", setting.since), now)),
           "state");
 }
