@@ -25,8 +25,10 @@ QString fromTool(const QString& message);
 QString monitorCannotOpen(const QString& reason);
 QString monitorLost(const QString& port, const QString& reason);
 QString monitorOutputFailed(const QString& reason);
-// A rate the stream does not keep; got is the period measured, "OFF" when nothing arrived.
-QString observedRate(const QString& key, const QString& want, const std::optional<QString>& got);
+// A rate the stream does not keep; got is the period measured, "OFF" when nothing arrived;
+// checksumErrors when what arrived of it had bad checksums only.
+QString observedRate(const QString& key, const QString& want, const std::optional<QString>& got,
+                     quint64 checksumErrors = 0);
 QString observeTooShort(double given, double needed);
 QString noSerialPorts();
 QString badWait(const char* variable, const QString& value);
@@ -127,7 +129,6 @@ QString progress(int done, int total);
 QStringList portColumns();
 QString listedBy(bool extra);
 QStringList rateColumns();
-QString seconds(double value);
 QString lineTotals(const QString& port, quint64 lines, quint64 bytes, double seconds);
 QString onPort(const QString& port, const QString& reason);
 } // namespace CliTexts

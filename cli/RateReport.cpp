@@ -18,7 +18,7 @@ double rounded(double seconds)
 
 QString gapText(const RateMeter::Kind& kind, double gap)
 {
-    return kind.measured >= 2 ? CliTexts::seconds(rounded(gap)) : CliTexts::noValue();
+    return kind.measured >= 2 ? OutputRate::seconds(gap) : CliTexts::noValue();
 }
 } // namespace
 

@@ -31,11 +31,16 @@ std::optional<double> OutputRate::periodSeconds(const QString& rate)
     return rate.toDouble();
 }
 
-QString OutputRate::seconds(double seconds)
+QString OutputRate::number(double seconds)
 {
     if (!(seconds >= clockSeconds))
-        return QStringLiteral("<0.001 s");
-    return fixed(seconds, 3) + QStringLiteral(" s");
+        return QStringLiteral("<0.001");
+    return fixed(seconds, 3);
+}
+
+QString OutputRate::seconds(double seconds)
+{
+    return number(seconds) + QStringLiteral(" s");
 }
 
 QString OutputRate::describe(double seconds)
