@@ -216,6 +216,21 @@
     </message>
 </context>
 <context>
+    <name>LinkBanner</name>
+    <message>
+        <source>未连接</source>
+        <translation>Not connected</translation>
+    </message>
+    <message>
+        <source>机身号 %1</source>
+        <translation>Serial No. %1</translation>
+    </message>
+    <message>
+        <source>已断开</source>
+        <translation>Disconnected</translation>
+    </message>
+</context>
+<context>
     <name>OutputView</name>
     <message>
         <source>语句</source>
@@ -256,6 +271,26 @@
     <message>
         <source>%1 行/秒   %2 字节/秒</source>
         <translation>%1 lines/s   %2 bytes/s</translation>
+    </message>
+    <message>
+        <source>清零</source>
+        <translation>Reset counts</translation>
+    </message>
+    <message>
+        <source>最短间隔</source>
+        <translation>Shortest gap</translation>
+    </message>
+    <message>
+        <source>最长间隔</source>
+        <translation>Longest gap</translation>
+    </message>
+    <message>
+        <source>校验错误</source>
+        <translation>Checksum errors</translation>
+    </message>
+    <message>
+        <source>未知</source>
+        <translation>Unknown</translation>
     </message>
 </context>
 <context>
