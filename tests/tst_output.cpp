@@ -3,6 +3,7 @@
 #include "ConfirmedRates.h"
 #include "DlgTab.h"
 #include "DlgZR415.h"
+#include "LinkTraffic.h"
 #include "OutputRate.h"
 #include "OutputView.h"
 #include "PageProbe.h"
@@ -15,6 +16,8 @@
 
 #include <QtTest>
 
+#include <QLabel>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
 
@@ -63,6 +66,45 @@ QStringList rowOf(OutputView& view, const QString& kind)
     }
     return {};
 }
+
+QByteArray timeOf(qint64 ms)
+{
+    return QStringLiteral("1015%1.%2")
+        .arg(ms / 1000 % 60, 2, 10, QLatin1Char('0'))
+        .arg(ms % 1000 / 10, 2, 10, QLatin1Char('0'))
+        .toLatin1();
+}
+
+// The output tab on a link of its own, on a clock the test moves.
+struct Bench
+{
+    qint64 now = 0;
+    LinkTraffic traffic;
+    OutputView view{&traffic, nullptr, [this] { return now; }};
+
+    void open(const QString& port)
+    {
+        emit traffic.linkOpened(port, QStringLiteral("115200"), false);
+    }
+    void receive(const QByteArray& bytes) { emit traffic.bytesReceived(bytes); }
+    void query(const QByteArray& kind, const QByteArray& rate)
+    {
+        receive("@KVT,,GET,GNSS.NMEA." + kind + ",OK," + rate + "*00\r");
+    }
+    // GGA every step ms from now until 'until', each with its own time.
+    void ggaUntil(qint64 step, qint64 until, const QByteArray& extra = {})
+    {
+        for (; now <= until; now += step)
+            receive(gga("GN", timeOf(now)) + extra);
+        now -= step;
+    }
+    QStringList row(const QString& kind)
+    {
+        view.refresh();
+        return rowOf(view, kind);
+    }
+    QString label(const char* name) { return PageProbe::part<QLabel>(view, name)->text(); }
+};
 } // namespace
 
 Q_DECLARE_METATYPE(Recording)
@@ -77,6 +119,12 @@ private slots:
     void stateComparesConfirmedRateWithArrivals_data();
     void stateComparesConfirmedRateWithArrivals();
     void tabShowsSetRatesAsTheyArrive();
+    void receiversOneAfterTheOtherDoNotMix();
+    void arrivalsBeforeTheSettingAreNotJudged();
+    void settingNotOfTheListIsShownEscapedAndUnknown();
+    void garbledOnlyKindShowsChecksumErrors();
+    void headerShowsDeviceFieldsAsPlainText();
+    void resetCountsKeepsTheSetting();
 };
 
 void OutputTest::meterMeasuresARecordedStream_data()
@@ -94,10 +142,10 @@ void OutputTest::meterMeasuresARecordedStream_data()
     const QByteArray junk("\x00\xff\x13$\x01@", 6);
     const QByteArray whole = gga();
     QTest::newRow("gp-and-gn-talkers-are-one-kind")
-        << Recording{{0, gga("GP", "101500.00")},
-                     {200, gga("GN", "101500.20")},
-                     {400, gga("GP", "101500.40")},
-                     {700, gga("GN", "101500.70")}}
+        << Recording{{0, gga("GP", "101459.50")},
+                     {200, gga("GN", "101459.70")},
+                     {400, gga("GP", "101459.90")},
+                     {700, gga("GN", "101500.20")}}
         << QByteArray("GGA") << 4 << 0.7 / 3 << 0.2 << 0.3 << 0 << 0;
     QTest::newRow("bad-checksum-counted-apart-not-timed")
         << Recording{{0, gga()}, {100, bad}, {200, gga()}} << QByteArray("GGA") << 2 << 0.2 << 0.2
@@ -254,6 +302,10 @@ void OutputTest::tabShowsSetRatesAsTheyArrive()
     PageProbe::click(page, "submitButton");
     OutputView& view = *window.outputView();
     window.tabs()->setCurrentWidget(&view);
+    auto* table = PageProbe::part<QTableWidget>(view, "rateTable");
+    QList<int> widths;
+    for (int column = 0; column < table->columnCount(); ++column)
+        widths << table->columnWidth(column);
 
     QTRY_COMPARE_WITH_TIMEOUT(rowOf(view, "GGA").value(4), QStringLiteral("正常"), 5000);
     QTRY_COMPARE_WITH_TIMEOUT(rowOf(view, "GSV").value(4), QStringLiteral("未输出"), 6000);
@@ -261,7 +313,128 @@ void OutputTest::tabShowsSetRatesAsTheyArrive()
     // RMC arrives, but no rate of it was confirmed: measured, not judged.
     QTRY_VERIFY(!rowOf(view, "RMC").value(2).isEmpty());
     QCOMPARE(rowOf(view, "RMC").value(4), QString());
+    // Columns keep their width as figures come, and 状态 stays in view in the design's window.
+    for (int column = 0; column < table->columnCount() - 1; ++column)
+        QCOMPARE(table->columnWidth(column), widths[column]);
+    // (The page may need a few pixels more than 434 with the test's fonts; this tab never does.)
+    QVERIFY(view.minimumSizeHint().width() <= page.minimumSizeHint().width());
+    const int beyondDesign = window.width() - 434;
+    QVERIFY(table->columnViewportPosition(4) + table->columnWidth(4) <=
+            table->viewport()->width() - beyondDesign);
     window.grab().save(QStringLiteral(ZR415_BUILD_DIR "/zr415-output.png"));
+}
+
+void OutputTest::receiversOneAfterTheOtherDoNotMix()
+{
+    Bench bench;
+    bench.open(QStringLiteral("/dev/ttyUSB0"));
+    emit bench.traffic.commandWritten("#KVT,,SET,GNSS.NMEA.GGA,0.2\r\n");
+    bench.receive("@KVT,,SET,GNSS.NMEA.GGA,OK*00\r");
+    bench.now = 100;
+    bench.ggaUntil(200, 2100, nmea("PUBX,00,1"));
+    const QStringList first = bench.row("GGA");
+    QCOMPARE(first.mid(1, 4), QStringList({"0.2 s · 5 Hz", "0.2 s · 5 Hz", "11", "正常"}));
+    const QString header = bench.label("fixLabel");
+    QVERIFY2(header.contains("10:15:02.10"), qPrintable(header));
+
+    // Closed: kept as it was, greyed, though time goes on.
+    emit bench.traffic.linkClosed(LinkTraffic::End::Disconnected);
+    bench.now = 9000;
+    QCOMPARE(bench.row("GGA"), first);
+    QCOMPARE(bench.label("fixLabel"), header);
+    QVERIFY(bench.label("linkBanner").contains("已断开"));
+    auto* table = PageProbe::part<QTableWidget>(bench.view, "rateTable");
+    QCOMPARE(table->palette().color(QPalette::Active, QPalette::Text),
+             QPalette().color(QPalette::Disabled, QPalette::Text));
+
+    // Another receiver: nothing of the first one's counts, settings, kinds or fix.
+    bench.open(QStringLiteral("/dev/ttyUSB1"));
+    QCOMPARE(bench.row("GGA").mid(1), QStringList(7, QString()));
+    QVERIFY(bench.row("PUBX").isEmpty());
+    QVERIFY2(!bench.label("fixLabel").contains("10:15"), qPrintable(bench.label("fixLabel")));
+    QVERIFY(!bench.label("linkBanner").contains("已断开"));
+    QCOMPARE(table->palette().color(QPalette::Active, QPalette::Text),
+             QPalette().color(QPalette::Active, QPalette::Text));
+    bench.now = 10000;
+    bench.ggaUntil(5000, 15000);
+    QCOMPARE(bench.row("GGA").mid(1, 4), QStringList({"", "5 s · 0.2 Hz", "2", ""}));
+}
+
+void OutputTest::arrivalsBeforeTheSettingAreNotJudged()
+{
+    Bench bench;
+    bench.open(QStringLiteral("/dev/ttyUSB0"));
+    bench.ggaUntil(1000, 20000);
+    bench.now = 20050;
+    bench.query("GGA", "0.2");
+    bench.now = 20100;
+    bench.ggaUntil(200, 22100);
+    QCOMPARE(bench.row("GGA").value(4), QStringLiteral("正常"));
+}
+
+void OutputTest::settingNotOfTheListIsShownEscapedAndUnknown()
+{
+    Bench bench;
+    bench.open(QStringLiteral("/dev/ttyUSB0"));
+    const QByteArray digits(70, '1');
+    bench.query("GGA", digits);
+    bench.query("RMC", "1\x1b[31m");
+    bench.now = 1000;
+    bench.receive(gga());
+    QCOMPARE(bench.row("GGA").value(1), QString(digits.left(40)) + QChar(0x2026));
+    QCOMPARE(bench.row("GGA").value(4), QStringLiteral("未知"));
+    QCOMPARE(bench.row("RMC").value(1), QStringLiteral("1\\x1B[31m"));
+    QCOMPARE(bench.row("RMC").value(4), QStringLiteral("未知"));
+}
+
+void OutputTest::garbledOnlyKindShowsChecksumErrors()
+{
+    Bench bench;
+    bench.open(QStringLiteral("/dev/ttyUSB0"));
+    bench.query("GGA", "1");
+    for (bench.now = 1000; bench.now <= 5000; bench.now += 1000)
+        bench.receive(gga("GN", timeOf(bench.now)).replace("*", "0*") +
+                      nmea("GNRMC," + timeOf(bench.now) + ",A").replace("*", "0*"));
+    for (const char* kind : {"GGA", "RMC"}) {
+        const QStringList row = bench.row(kind);
+        QCOMPARE(row.value(3), QString());
+        QCOMPARE(row.value(4), QStringLiteral("校验错误"));
+        QCOMPARE(row.value(7), QStringLiteral("5"));
+    }
+}
+
+void OutputTest::headerShowsDeviceFieldsAsPlainText()
+{
+    Bench bench;
+    bench.open(QStringLiteral("/dev/ttyUSB0"));
+    bench.receive(nmea("GNGGA,101500.00,3114.1,N,12128.5,E,<font size=7 color=red>ERROR</font>,"
+                       "\x1b[2J,0.8,12.3,M,8.7,M,1.0,0000"));
+    bench.view.refresh();
+    auto* header = PageProbe::part<QLabel>(bench.view, "fixLabel");
+    QCOMPARE(header->textFormat(), Qt::PlainText);
+    QVERIFY2(header->text().contains("<font size=7 color=red>ERROR</font>") &&
+                 header->text().contains("\\x1B[2J"),
+             qPrintable(header->text()));
+}
+
+void OutputTest::resetCountsKeepsTheSetting()
+{
+    Bench bench;
+    bench.open(QStringLiteral("/dev/ttyUSB0"));
+    bench.query("GGA", "0.2");
+    bench.now = 100;
+    bench.ggaUntil(200, 2100);
+    bench.receive(gga().replace("*", "0*"));
+    QCOMPARE(bench.row("GGA").value(7), QStringLiteral("1"));
+    bench.now = 5000;
+    PageProbe::part<QPushButton>(bench.view, "resetCountsButton")->click();
+    // Counts restart, the setting stays, and the quiet before the reset is no silence.
+    bench.now = 6000;
+    QCOMPARE(bench.row("GGA").mid(1), QStringList({"0.2 s · 5 Hz", "", "", "", "", "", ""}));
+    bench.now = 6100;
+    bench.ggaUntil(200, 8100);
+    QCOMPARE(bench.row("GGA").mid(1, 4),
+             QStringList({"0.2 s · 5 Hz", "0.2 s · 5 Hz", "11", "正常"}));
 }
 
 QTEST_MAIN(OutputTest)
