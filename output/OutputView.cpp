@@ -80,7 +80,7 @@ void OutputView::fixColumnWidths()
     // 状态 stays in view in the design's window; the gaps and errors come after it.
     const QStringList widest = {QStringLiteral("GGA"),
                                 QStringLiteral("60 s · 0.0167 Hz"),
-                                QStringLiteral("0.333 s · 3 Hz"),
+                                QStringLiteral("0.333 s · 3.33 Hz"),
                                 QStringLiteral("999999"),
                                 tr("未输出"),
                                 QStringLiteral("10.000 s"),
