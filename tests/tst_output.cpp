@@ -206,7 +206,8 @@ void OutputTest::meterMeasuresARecordedStream()
 
 void OutputTest::stateComparesConfirmedRateWithArrivals_data()
 {
-    // Each event: "ms >command", "ms <reply" or "ms GGA" for a GGA sentence arriving.
+    // Each event: "ms >command", "ms <reply" or "ms GGA" for a GGA sentence arriving ("BAD": one
+    // with a bad checksum).
     QTest::addColumn<QStringList>("events");
     QTest::addColumn<qint64>("now");
     QTest::addColumn<QString>("setting");
@@ -251,6 +252,18 @@ void OutputTest::stateComparesConfirmedRateWithArrivals_data()
     QTest::newRow("slow-rate-not-silent-before-three-periods")
         << QStringList{"0 >#KVT,,SET,GNSS.NMEA.GGA,5\r\n", "10 <@KVT,,SET,GNSS.NMEA.GGA,OK*00\r"}
         << qint64(14000) << "5 s · 0.2 Hz" << int(RateCheck::State::Waiting);
+    QTest::newRow("garbled-after-good-ones-is-no-silence")
+        << QStringList{"0 <@KVT,,GET,GNSS.NMEA.GGA,OK,1*00\r",
+                       "1000 GGA",
+                       "2000 GGA",
+                       "3000 BAD",
+                       "4000 BAD",
+                       "5000 BAD",
+                       "6000 BAD"}
+        << qint64(6100) << "1 s · 1 Hz" << int(RateCheck::State::ChecksumErrors);
+    QTest::newRow("garbled-long-ago-then-silence")
+        << QStringList{"0 <@KVT,,GET,GNSS.NMEA.GGA,OK,1*00\r", "500 BAD", "1000 GGA", "2000 GGA"}
+        << qint64(6100) << "1 s · 1 Hz" << int(RateCheck::State::Silent);
     QTest::newRow("factory-reset-forgets-the-setting")
         << QStringList{"0 <@KVT,,GET,GNSS.NMEA.GGA,OK,1*00\r",
                        "100 <@KVT,,SET,DEVICE.RECOVER,OK*00\r"}
@@ -271,6 +284,8 @@ void OutputTest::stateComparesConfirmedRateWithArrivals()
             confirmed.addCommand(what.mid(1).toLatin1());
         else if (what.startsWith('<'))
             confirmed.addReceived(what.mid(1).toLatin1(), clock);
+        else if (what == QLatin1String("BAD"))
+            meter.addReceived(gga().replace("*", "0*"));
         else
             meter.addReceived(gga());
     }

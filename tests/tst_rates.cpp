@@ -1,14 +1,17 @@
 // The rate meter and what is built on it, on an injected clock: one arrival per epoch of a kind,
 // kinds that garbage cannot take, the line's load, periods as a person reads them, the rates the
 // receiver confirmed, and what monitor --rates and apply --observe make of it.
+#include "CliTexts.h"
 #include "ConfirmedRates.h"
 #include "ObservedRates.h"
 #include "OutputRate.h"
 #include "RateMeter.h"
 #include "RateReport.h"
+#include "UnitResult.h"
 
 #include <QtTest>
 
+#include <QJsonArray>
 #include <QJsonObject>
 
 namespace {
@@ -100,6 +103,7 @@ private slots:
     void observeNamesChecksumErrorsNotSilence_data();
     void observeNamesChecksumErrorsNotSilence();
     void reportLeavesASingleArrivalUntimed();
+    void checksumOnlyMismatchSaysSo();
 };
 
 void RatesTest::meterTimesOneArrivalPerEpoch_data()
@@ -118,6 +122,10 @@ void RatesTest::meterTimesOneArrivalPerEpoch_data()
         << eachSecond(sky("1") + sky("8")) << QByteArray("GSV") << 40 << 1.0;
     QTest::newRow("sky-once-a-second-without-a-time-tag")
         << every(1000, 5000, [](qint64) { return sky(); }) << QByteArray("GSV") << 20 << 1.0;
+    QTest::newRow("gngsv-of-two-systems-by-satellite-numbers")
+        << eachSecond(nmea("GNGSV,1,1,02,01,40,083,46,02,17,308,41") +
+                      nmea("GNGSV,1,1,02,65,40,083,46,66,17,308,41"))
+        << QByteArray("GSV") << 10 << 1.0;
     QTest::newRow("two-gngsa-a-second-with-system-ids")
         << eachSecond(nmea("GNGSA,A,3,01,02,03,,,,,,,,,,1.5,0.8,1.2,1") +
                       nmea("GNGSA,A,3,65,66,,,,,,,,,,,1.5,0.8,1.2,2"))
@@ -299,6 +307,20 @@ void RatesTest::reportLeavesASingleArrivalUntimed()
     QCOMPARE(garbledOnly["count"].toInt(), 0);
     QCOMPARE(garbledOnly["checksum_errors"].toInt(), 1);
     QVERIFY(garbledOnly["period"].isNull());
+}
+
+void RatesTest::checksumOnlyMismatchSaysSo()
+{
+    UnitResult result;
+    result.mismatches << UnitResult::Mismatch{QStringLiteral("GNSS.NMEA.GGA"), QStringLiteral("1"),
+                                              std::nullopt, true, 4};
+    const QJsonObject json = result.toJson()["mismatches"].toArray().at(0).toObject();
+    QCOMPARE(json["checksum_errors"].toInt(), 4);
+    QVERIFY(json["got"].isNull());
+    QCOMPARE(CliTexts::observedRate("GNSS.NMEA.GGA", "1", std::nullopt, 4),
+             QStringLiteral("GNSS.NMEA.GGA wanted 1, arrives with bad checksums only (4)"));
+    QCOMPARE(CliTexts::observedRate("GNSS.NMEA.GGA", "1", QStringLiteral("OFF")),
+             QStringLiteral("GNSS.NMEA.GGA wanted 1, nothing arrives"));
 }
 
 QTEST_MAIN(RatesTest)
