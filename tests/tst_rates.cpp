@@ -227,6 +227,8 @@ void RatesTest::periodsReadAsAPersonReadsThem_data()
                               << "60 s";
     QTest::newRow("a-third-three-decimals") << 1.0 / 3 << "0.333 s · 3 Hz"
                                             << "0.333 s";
+    QTest::newRow("one-millisecond-the-clock-can-tell") << 0.001 << "0.001 s · 1000 Hz"
+                                                        << "0.001 s";
     QTest::newRow("flood-faster-than-the-clock") << 4.08e-5 << "<0.001 s"
                                                  << "<0.001 s";
     QTest::newRow("two-in-one-millisecond-is-not-off") << 0.0 << "<0.001 s"
@@ -287,6 +289,7 @@ void RatesTest::observeNamesChecksumErrorsNotSilence()
     if (got.isEmpty())
         return;
     QCOMPARE(found[0].got.value_or(QStringLiteral("-")), got);
+    QVERIFY(found[0].observed);
     QCOMPARE(int(found[0].checksumErrors), checksumErrors);
 }
 
@@ -319,6 +322,8 @@ void RatesTest::checksumOnlyMismatchSaysSo()
     QVERIFY(json["got"].isNull());
     QCOMPARE(CliTexts::observedRate("GNSS.NMEA.GGA", "1", std::nullopt, 4),
              QStringLiteral("GNSS.NMEA.GGA wanted 1, arrives with bad checksums only (4)"));
+    QCOMPARE(CliTexts::observedRate("GNSS.NMEA.GGA", "1", std::nullopt),
+             QStringLiteral("GNSS.NMEA.GGA wanted 1, too few arrive to measure"));
     QCOMPARE(CliTexts::observedRate("GNSS.NMEA.GGA", "1", QStringLiteral("OFF")),
              QStringLiteral("GNSS.NMEA.GGA wanted 1, nothing arrives"));
 }
