@@ -223,7 +223,7 @@
     </message>
     <message>
         <source>机身号 %1</source>
-        <translation>Serial No. %1</translation>
+        <translation>serial %1</translation>
     </message>
     <message>
         <source>已断开</source>
