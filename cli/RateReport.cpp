@@ -56,6 +56,8 @@ QJsonObject RateReport::toJson() const
         {QStringLiteral("seconds"), seconds},
         {QStringLiteral("lines"), static_cast<qint64>(line.lines)},
         {QStringLiteral("bytes"), static_cast<qint64>(line.bytes)},
+        // Every garbled sentence, also those whose name was too garbled to be a kind.
+        {QStringLiteral("checksum_errors"), static_cast<qint64>(line.checksumErrors)},
         {QStringLiteral("rates"), rates},
     };
 }

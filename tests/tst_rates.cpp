@@ -300,7 +300,10 @@ void RatesTest::reportLeavesASingleArrivalUntimed()
     meter.addReceived(gga(0));
     meter.addReceived(garbled("GNRMC,101500.00,A"));
     now = 2000;
-    const QJsonObject rates = RateReport("/dev/x", 2000, meter).toJson()["rates"].toObject();
+    meter.addReceived(garbled("GPX99,1"));
+    const QJsonObject report = RateReport("/dev/x", 2000, meter).toJson();
+    QCOMPARE(report["checksum_errors"].toInt(), 2);
+    const QJsonObject rates = report["rates"].toObject();
     const QJsonObject once = rates["GGA"].toObject();
     QCOMPARE(once["count"].toInt(), 1);
     for (const char* figure : {"period", "min_gap", "max_gap"})
