@@ -141,9 +141,8 @@ void EnglishTest::everyMessageAndStatusIsEnglish()
     confirmed.acknowledge("SET", "A", true);
     texts << outcomes(confirmed);
     texts << QObject::tr("警告") << QObject::tr("程序已经运行，不能运行多个程序！");
-    for (RateCheck::State state :
-         {RateCheck::State::Normal, RateCheck::State::Deviating, RateCheck::State::Silent,
-          RateCheck::State::ChecksumErrors})
+    for (RateCheck::State state : {RateCheck::State::Normal, RateCheck::State::Deviating,
+                                   RateCheck::State::Silent, RateCheck::State::ChecksumErrors})
         texts << OutputView::stateText(state);
     for (const QString& text : texts)
         QVERIFY2(!hasCjk(text) && !text.isEmpty(), qPrintable(text));
