@@ -4,6 +4,7 @@
 #include "DlgTab.h"
 #include "DlgZR415.h"
 #include "LinkTraffic.h"
+#include "NmeaLines.h"
 #include "OutputRate.h"
 #include "OutputView.h"
 #include "PageProbe.h"
@@ -21,23 +22,9 @@
 #include <QTabWidget>
 #include <QTableWidget>
 
+using namespace NmeaLines;
+
 namespace {
-// A chunk as it came off the line, at a time of the meter's clock.
-struct Read
-{
-    qint64 ms;
-    QByteArray bytes;
-};
-using Recording = QList<Read>;
-
-QByteArray nmea(const QByteArray& body)
-{
-    unsigned char sum = 0;
-    for (char c : body)
-        sum ^= static_cast<unsigned char>(c);
-    return '$' + body + '*' + QByteArray::number(sum, 16).toUpper().rightJustified(2, '0') + "\r\n";
-}
-
 QByteArray gga(const QByteArray& talker = "GN", const QByteArray& time = "101500.20")
 {
     return nmea(talker + "GGA," + time + ",3114.1,N,12128.5,E,4,12,0.8,12.3,M,8.7,M,1.0,0000");
@@ -65,14 +52,6 @@ QStringList rowOf(OutputView& view, const QString& kind)
         return cells;
     }
     return {};
-}
-
-QByteArray timeOf(qint64 ms)
-{
-    return QStringLiteral("1015%1.%2")
-        .arg(ms / 1000 % 60, 2, 10, QLatin1Char('0'))
-        .arg(ms % 1000 / 10, 2, 10, QLatin1Char('0'))
-        .toLatin1();
 }
 
 // The output tab on a link of its own, on a clock the test moves.
@@ -411,7 +390,7 @@ void OutputTest::garbledOnlyKindShowsChecksumErrors()
     bench.query("GGA", "1");
     for (bench.now = 1000; bench.now <= 5000; bench.now += 1000)
         bench.receive(gga("GN", timeOf(bench.now)).replace("*", "0*") +
-                      nmea("GNRMC," + timeOf(bench.now) + ",A").replace("*", "0*"));
+                      garbled("GNRMC," + timeOf(bench.now) + ",A"));
     for (const char* kind : {"GGA", "RMC"}) {
         const QStringList row = bench.row(kind);
         QCOMPARE(row.value(3), QString());

@@ -3,6 +3,7 @@
 // receiver confirmed, and what monitor --rates and apply --observe make of it.
 #include "CliTexts.h"
 #include "ConfirmedRates.h"
+#include "NmeaLines.h"
 #include "ObservedRates.h"
 #include "OutputRate.h"
 #include "RateMeter.h"
@@ -14,36 +15,9 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+using namespace NmeaLines;
+
 namespace {
-struct Read
-{
-    qint64 ms;
-    QByteArray bytes;
-};
-using Recording = QList<Read>;
-
-QByteArray nmea(const QByteArray& body)
-{
-    unsigned char sum = 0;
-    for (char c : body)
-        sum ^= static_cast<unsigned char>(c);
-    return '$' + body + '*' + QByteArray::number(sum | 0x100, 16).right(2).toUpper() + "\r\n";
-}
-
-QByteArray garbled(const QByteArray& body)
-{
-    return nmea(body).replace("*", "0*");
-}
-
-QByteArray timeOf(qint64 ms)
-{
-    const qint64 s = ms / 1000;
-    return QStringLiteral("1015%1.%2")
-        .arg(s % 60, 2, 10, QLatin1Char('0'))
-        .arg(ms % 1000 / 10, 2, 10, QLatin1Char('0'))
-        .toLatin1();
-}
-
 QByteArray gga(qint64 ms)
 {
     return nmea("GNGGA," + timeOf(ms) + ",3114.1,N,12128.5,E,4,12,0.8,12.3,M,8.7,M,1.0,0000");
