@@ -19,10 +19,8 @@
 OutputView::OutputView(LinkTraffic* source, QWidget* parent, RateMeter::Clock clock)
     : QWidget(parent), rateMeter(std::move(clock))
 {
-    buildUi();
+    buildUi(source);
     if (source) {
-        banner = new LinkBanner(source, this);
-        static_cast<QVBoxLayout*>(layout())->insertWidget(0, banner);
         connect(source, &LinkTraffic::commandWritten, this,
                 [this](const QByteArray& sentence) { confirmedRates.addCommand(sentence); });
         connect(source, &LinkTraffic::bytesReceived, this, [this](const QByteArray& chunk) {
@@ -36,8 +34,10 @@ OutputView::OutputView(LinkTraffic* source, QWidget* parent, RateMeter::Clock cl
     connect(refreshTimer, &QTimer::timeout, this, &OutputView::refresh);
 }
 
-void OutputView::buildUi()
+void OutputView::buildUi(LinkTraffic* source)
 {
+    if (source)
+        banner = new LinkBanner(source, this);
     // The header shows the receiver's own fields: never rich text.
     fixLabel = new QLabel(this);
     fixLabel->setObjectName(QStringLiteral("fixLabel"));
@@ -68,6 +68,8 @@ void OutputView::buildUi()
     load->addWidget(lineLabel, 1);
     load->addWidget(resetButton);
     auto* column = new QVBoxLayout(this);
+    if (banner)
+        column->addWidget(banner);
     column->addWidget(fixLabel);
     column->addLayout(load);
     column->addWidget(table, 1);

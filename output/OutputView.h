@@ -47,7 +47,7 @@ private:
         ChecksumErrorsColumn,
         ColumnCount
     };
-    void buildUi();
+    void buildUi(LinkTraffic* source);
     void fixColumnWidths();
     int rowOf(const QByteArray& kind);
     void setCell(int row, int column, const QString& text);
