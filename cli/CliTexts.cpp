@@ -134,8 +134,13 @@ QString monitorOutputFailed(const QString& reason)
 {
     return QStringLiteral("cannot write the output: %1").arg(reason);
 }
-QString observedRate(const QString& key, const QString& want, const std::optional<QString>& got)
+QString observedRate(const QString& key, const QString& want, const std::optional<QString>& got,
+                     quint64 checksumErrors)
 {
+    if (!got && checksumErrors)
+        return QStringLiteral("%1 wanted %2, arrives with bad checksums only (%3)")
+            .arg(key, want)
+            .arg(checksumErrors);
     if (!got)
         return QStringLiteral("%1 wanted %2, too few arrive to measure").arg(key, want);
     if (*got == QLatin1String("OFF"))
@@ -741,10 +746,6 @@ QStringList rateColumns()
     return {QStringLiteral("SENTENCE"), QStringLiteral("COUNT"),
             QStringLiteral("PERIOD"),   QStringLiteral("MIN GAP"),
             QStringLiteral("MAX GAP"),  QStringLiteral("CHECKSUM ERRORS")};
-}
-QString seconds(double value)
-{
-    return QStringLiteral("%1 s").arg(value);
 }
 QString lineTotals(const QString& port, quint64 lines, quint64 bytes, double seconds)
 {

@@ -43,8 +43,10 @@ QString fixQuality(int quality);
 QString statusLine(const QString& fix, const QString& position, int used, int inView,
                    const QString& hdop, const QString& heading);
 QString statusWithRates();
-// A rate the stream does not keep; got is the period measured, "OFF" when nothing arrived.
-QString observedRate(const QString& key, const QString& want, const std::optional<QString>& got);
+// A rate the stream does not keep; got is the period measured, "OFF" when nothing arrived;
+// checksumErrors when what arrived of it had bad checksums only.
+QString observedRate(const QString& key, const QString& want, const std::optional<QString>& got,
+                     quint64 checksumErrors = 0);
 QString observeTooShort(double given, double needed);
 QString noSerialPorts();
 QString badWait(const char* variable, const QString& value);
@@ -147,7 +149,6 @@ QString progress(int done, int total);
 QStringList portColumns();
 QString listedBy(bool extra);
 QStringList rateColumns();
-QString seconds(double value);
 QString lineTotals(const QString& port, quint64 lines, quint64 bytes, double seconds);
 QString onPort(const QString& port, const QString& reason);
 // Records written ahead, and a run that stops when they cannot be.

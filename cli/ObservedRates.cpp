@@ -8,7 +8,7 @@
 namespace {
 QString measured(const RateMeter::Kind& kind)
 {
-    return QString::number(kind.period, 'g', 3);
+    return OutputRate::number(kind.period);
 }
 } // namespace
 
@@ -39,13 +39,19 @@ ObservedRates::differences(const std::map<std::string, std::string>& wanted, con
             QStringLiteral("GNSS.NMEA.") + QString::fromStdString(name), want,
             kind.measured >= 2 ? std::optional<QString>(measured(kind)) : std::optional<QString>(),
             true};
+        // Garbled sentences are not silence: they arrive, but cannot be told apart.
+        const RateCheck::State state = RateCheck::of(want, sinceMs, kind, nowMs);
+        if (state == RateCheck::State::ChecksumErrors) {
+            found << UnitResult::Mismatch{differs.key, want, std::nullopt, true,
+                                          kind.checksumErrors};
+            continue;
+        }
         if (kind.measured == 0) {
             if (*period > 0)
                 found << UnitResult::Mismatch{differs.key, want, QStringLiteral("OFF"), true};
             continue;
         }
         // Anything while OFF differs; for a rate, a single sentence in three periods is too few.
-        const RateCheck::State state = RateCheck::of(want, sinceMs, kind, nowMs);
         if (*period == 0 || state != RateCheck::State::Normal)
             found << differs;
     }

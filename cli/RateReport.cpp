@@ -18,7 +18,7 @@ double rounded(double seconds)
 
 QString gapText(const RateMeter::Kind& kind, double gap)
 {
-    return kind.measured >= 2 ? CliTexts::seconds(rounded(gap)) : CliTexts::noValue();
+    return kind.measured >= 2 ? OutputRate::seconds(gap) : CliTexts::noValue();
 }
 } // namespace
 
@@ -56,6 +56,8 @@ QJsonObject RateReport::toJson() const
         {QStringLiteral("seconds"), seconds},
         {QStringLiteral("lines"), static_cast<qint64>(line.lines)},
         {QStringLiteral("bytes"), static_cast<qint64>(line.bytes)},
+        // Every garbled sentence, also those whose name was too garbled to be a kind.
+        {QStringLiteral("checksum_errors"), static_cast<qint64>(line.checksumErrors)},
         {QStringLiteral("rates"), rates},
     };
 }

@@ -73,7 +73,8 @@ QString ResultPrinter::humanLine(const UnitResult& result)
     }
     for (const UnitResult::Mismatch& mismatch : result.mismatches)
         details << (mismatch.observed
-                        ? CliTexts::observedRate(mismatch.key, mismatch.want, mismatch.got)
+                        ? CliTexts::observedRate(mismatch.key, mismatch.want, mismatch.got,
+                                                 mismatch.checksumErrors)
                         : CliTexts::readBack(mismatch.key, mismatch.want,
                                              mismatch.got
                                                  ? std::optional(shownKeptText(*mismatch.got))

@@ -43,12 +43,17 @@ const QList<UnitResult::Outcome>& UnitResult::allOutcomes()
 QJsonObject UnitResult::toJson() const
 {
     QJsonArray mismatchList;
-    for (const Mismatch& mismatch : mismatches)
-        mismatchList.append(QJsonObject{
+    for (const Mismatch& mismatch : mismatches) {
+        QJsonObject entry{
             {QStringLiteral("key"), mismatch.key},
             {QStringLiteral("want"), mismatch.want},
             {QStringLiteral("got"), mismatch.got ? QJsonValue(*mismatch.got) : QJsonValue()},
-            {QStringLiteral("observed"), mismatch.observed}});
+            {QStringLiteral("observed"), mismatch.observed}};
+        if (mismatch.observed)
+            entry.insert(QStringLiteral("checksum_errors"),
+                         static_cast<qint64>(mismatch.checksumErrors));
+        mismatchList.append(entry);
+    }
     QJsonArray unansweredList;
     for (const Unanswered& command : unanswered)
         unansweredList.append(QJsonObject{{QStringLiteral("verb"), command.verb},

@@ -24,6 +24,8 @@ struct UnitResult
         std::optional<QString> got; // none: the read-back went unanswered or was refused
         // Measured on the stream rather than read back; got is then the period measured.
         bool observed = false;
+        // Observed: sentences of it with bad checksums, when no good one arrived.
+        quint64 checksumErrors = 0;
     };
     // A command that got no answer, named with its verb: a key is both set and read back.
     struct Unanswered

@@ -6,13 +6,16 @@
 
 #include <QWidget>
 
+class LinkBanner;
 class LinkTraffic;
 class QLabel;
+class QPushButton;
 class QTableWidget;
 class QTimer;
 
 // The output tab: per sentence kind the rate the receiver confirmed, the period measured on the
 // line, how many arrived and whether the two agree; above it the newest fix and the line's load.
+// It belongs to one link: opening one starts it afresh, closing one leaves it as it was, greyed.
 class OutputView : public QWidget
 {
     Q_OBJECT
@@ -39,16 +42,27 @@ private:
         MeasuredColumn,
         CountColumn,
         StateColumn,
+        MinGapColumn,
+        MaxGapColumn,
+        ChecksumErrorsColumn,
         ColumnCount
     };
-    void buildUi();
-    int rowOf(const QString& kind);
+    void buildUi(LinkTraffic* source);
+    void fixColumnWidths();
+    int rowOf(const QByteArray& kind);
     void setCell(int row, int column, const QString& text);
+    void linkOpened();
+    void linkClosed();
+    void resetCounts();
 
     RateMeter rateMeter;
     ConfirmedRates confirmedRates;
+    qint64 countsSince = -1; // when 清零 restarted the counts, on the meter's clock
+    bool ended = false;
+    LinkBanner* banner = nullptr;
     QLabel* fixLabel = nullptr;
     QLabel* lineLabel = nullptr;
+    QPushButton* resetButton = nullptr;
     QTableWidget* table = nullptr;
     QTimer* refreshTimer = nullptr;
 };

@@ -67,6 +67,11 @@ void ConfirmedRates::confirm(const QString& sentence, const QString& rate, qint6
     setting = {rate, at};
 }
 
+void ConfirmedRates::reset()
+{
+    *this = ConfirmedRates();
+}
+
 ConfirmedRates::Setting ConfirmedRates::setting(const QString& sentence) const
 {
     const auto found = settings.find(sentence);

@@ -26,6 +26,8 @@ public:
     void addCommand(const QByteArray& sentence);
     void addReceived(const QByteArray& chunk, qint64 at);
     Setting setting(const QString& sentence) const;
+    // Forgets every setting and every SET still waiting: a new link, maybe another receiver.
+    void reset();
 
 private:
     void confirm(const QString& sentence, const QString& rate, qint64 at);

@@ -9,8 +9,16 @@
 class OutputRate
 {
 public:
-    // 0 for "OFF"; nothing for a text that is not a rate.
+    // 0 for "OFF"; nothing for a text that is not a rate of the list.
     static std::optional<double> periodSeconds(const QString& rate);
-    // A period for a person, in both forms: "0.2 s · 5 Hz"; "OFF" for 0.
+    // A period measured on a millisecond clock, for a person: at most three decimals, never in
+    // scientific notation; "<0.001 s" when faster than the clock can tell.
+    static QString seconds(double seconds);
+    // The same without its unit: "0.2", "<0.001".
+    static QString number(double seconds);
+    // The same with its frequency: "0.2 s · 5 Hz". Something arrives, so never "OFF".
     static QString describe(double seconds);
+    // A rate of the list for a person: "OFF", or its period as describe gives it; empty for a
+    // text that is not a rate of the list.
+    static QString describeRate(const QString& rate);
 };

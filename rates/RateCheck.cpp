@@ -12,6 +12,9 @@ RateCheck::State RateCheck::of(const QString& rate, qint64 sinceMs, const RateMe
     if (!period || sinceMs < 0)
         return State::Unset;
     const bool arrivedSince = measured.lastAt >= sinceMs;
+    // Sentences that arrive garbled are not silence, nor a sign of being off.
+    if (measured.lastBadAt >= sinceMs && !arrivedSince)
+        return State::ChecksumErrors;
     if (*period == 0) {
         if (arrivedSince && now - measured.lastAt < minSilentMs)
             return State::Deviating;
@@ -21,7 +24,7 @@ RateCheck::State RateCheck::of(const QString& rate, qint64 sinceMs, const RateMe
         std::max(minSilentMs, qint64(std::llround(*period * silentPeriods * 1000)));
     const qint64 quietSince = arrivedSince ? measured.lastAt : sinceMs;
     if (now - quietSince >= silentMs)
-        return State::Silent;
+        return measured.lastBadAt > quietSince ? State::ChecksumErrors : State::Silent;
     if (measured.measured < 2)
         return State::Waiting;
     return std::abs(measured.period - *period) <= *period * tolerance ? State::Normal

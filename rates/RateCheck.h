@@ -5,7 +5,8 @@
 #include <QString>
 
 // Whether a sentence arrives as its confirmed rate says: within 10 % of the period; for OFF,
-// nothing for 3 s after the setting; silent when nothing came within 3 periods (at least 3 s).
+// nothing for 3 s after the setting; silent when nothing came within 3 periods (at least 3 s);
+// checksum errors when what came since has bad checksums only.
 class RateCheck
 {
 public:
@@ -14,8 +15,9 @@ public:
         Unset,   // no rate confirmed, or not one of the list
         Waiting, // too early to tell
         Normal,
-        Deviating, // another period, or arriving while set OFF
-        Silent     // set, but nothing arrives
+        Deviating,     // another period, or arriving while set OFF
+        Silent,        // set, but nothing arrives
+        ChecksumErrors // what arrives of it has bad checksums, so cannot be told apart
     };
 
     static constexpr double tolerance = 0.1;

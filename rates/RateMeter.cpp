@@ -1,5 +1,7 @@
 #include "RateMeter.h"
 
+#include "Constellation.h"
+#include "NmeaList.h"
 #include "TextFunctions.h"
 
 #include <QElapsedTimer>
@@ -25,15 +27,42 @@ bool isAddress(const char* begin, const char* end)
     return std::all_of(begin, end,
                        [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); });
 }
-// The third field of a satellite group, "GPGSV,3,1,…", numbers its part from 1.
-bool isFirstPart(const QByteArray& body)
+
+// Field index of a sentence's body, the address being field 0; empty when there is none.
+QByteArrayView field(QByteArrayView body, int index)
 {
-    const qsizetype first = body.indexOf(',');
-    const qsizetype second = first < 0 ? -1 : body.indexOf(',', first + 1);
-    if (second < 0)
-        return true;
-    const qsizetype third = body.indexOf(',', second + 1);
-    return body.mid(second + 1, third < 0 ? -1 : third - second - 1) == "1";
+    qsizetype from = 0;
+    for (; index > 0; --index) {
+        from = body.indexOf(',', from);
+        if (from < 0)
+            return {};
+        ++from;
+    }
+    const qsizetype to = body.indexOf(',', from);
+    return body.sliced(from, (to < 0 ? body.size() : to) - from);
+}
+
+// A small unsigned number; -1 when the field holds none.
+int number(QByteArrayView text, int base = 10)
+{
+    if (text.isEmpty() || text.size() > 4)
+        return -1;
+    int value = 0;
+    for (const char c : text) {
+        const int digit = hex_digit_value(c);
+        if (digit < 0 || digit >= base)
+            return -1;
+        value = value * base + digit;
+    }
+    return value;
+}
+
+bool isListed(QByteArrayView name)
+{
+    for (int i = 0; i < nmeaSentenceCount; ++i)
+        if (nmeaList[i] == QLatin1String(name.data(), name.size()))
+            return true;
+    return false;
 }
 } // namespace
 
@@ -111,11 +140,8 @@ void RateMeter::takeSentence(const char* begin, const char* end, qint64 at)
         ++addressEnd;
     // The kind is the address without its two-letter talker; proprietary ones ($P…) stay whole.
     const bool talker = addressEnd - address == 5 && *address != 'P';
-    Tally* found = tally(talker ? QByteArray(address + 2, 3)
-                                : QByteArray(address, static_cast<int>(addressEnd - address)));
-    if (!found)
-        return;
-    Tally& kind = *found;
+    const QByteArrayView name =
+        talker ? QByteArrayView(address + 2, 3) : QByteArrayView(address, addressEnd - address);
 
     const char* star = static_cast<const char*>(std::memchr(begin, '*', end - begin));
     unsigned char sum = 0;
@@ -124,49 +150,113 @@ void RateMeter::takeSentence(const char* begin, const char* end, qint64 at)
     const bool good = star && end - star == 3 && hex_digit_value(star[1]) >= 0 &&
                       hex_digit_value(star[2]) >= 0 &&
                       (hex_digit_value(star[1]) << 4 | hex_digit_value(star[2])) == sum;
+    Tally* found = tally(name, good);
     if (!good) {
-        ++kind.checksumErrors;
+        ++totals.checksumErrors;
+        if (found) {
+            ++found->checksumErrors;
+            found->lastBadAt = at;
+        }
         return;
     }
-    ++kind.count;
-    const bool satellites = kind.name == "GSV";
-    const bool fix = kind.name == "GGA";
-    const QByteArray body =
-        satellites || fix ? QByteArray(address, static_cast<int>(star - address)) : QByteArray();
-    // Only the first part of a multi-part satellite group starts an arrival.
-    if (satellites && !isFirstPart(body))
+    if (!found)
         return;
-    kind.arrivals.push_back(at);
-    if (kind.arrivals.size() > static_cast<std::size_t>(windowSentences))
-        kind.arrivals.pop_front();
-    if (fix)
+    Tally& kind = *found;
+    ++kind.count;
+    const QByteArrayView body(address, star - address);
+    readTimeTag(name, body);
+    const quint64 part = partOf(QByteArrayView(address, addressEnd - address), name, body);
+    const bool repeated = std::find(kind.parts.begin(), kind.parts.end(), part) != kind.parts.end();
+    if (kind.arrivals.empty() || kind.epoch != epoch || repeated) {
+        kind.arrivals.push_back(at);
+        if (kind.arrivals.size() > static_cast<std::size_t>(windowSentences))
+            kind.arrivals.pop_front();
+        kind.epoch = epoch;
+        kind.parts.clear();
+    }
+    if (kind.parts.size() < maxPartsPerArrival)
+        kind.parts.push_back(part);
+    if (name == "GGA")
         readFix(body);
 }
 
-RateMeter::Tally* RateMeter::tally(const QByteArray& name)
+RateMeter::Tally* RateMeter::tally(QByteArrayView name, bool good)
 {
     for (Tally& known : tallies)
         if (known.name == name)
             return &known;
-    if (tallies.size() >= maxKinds)
+    const bool listed = isListed(name);
+    if (!listed && (!good || unlistedKinds >= maxKinds))
         return nullptr;
-    tallies.push_back({name, 0, 0, {}});
+    if (!listed)
+        ++unlistedKinds;
+    tallies.push_back({name.toByteArray(), 0, 0, -1, {}, 0, {}});
     return &tallies.back();
 }
 
-void RateMeter::readFix(const QByteArray& body)
+void RateMeter::readTimeTag(QByteArrayView kind, QByteArrayView body)
 {
-    const QList<QByteArray> fields = body.split(',');
-    if (fields.size() < 9)
+    int index = 0;
+    if (kind == "GGA" || kind == "RMC" || kind == "ZDA" || kind == "GST")
+        index = 1;
+    else if (kind == "GLL")
+        index = 5;
+    else
+        return;
+    const QByteArrayView time = field(body, index);
+    if (time.isEmpty() || time == timeTag)
+        return;
+    timeTag = time.toByteArray();
+    ++epoch;
+}
+
+quint64 RateMeter::partOf(QByteArrayView address, QByteArrayView kind, QByteArrayView body)
+{
+    // talker, system, signal and part, 16 bits each.
+    quint64 talker = 0;
+    if (address.size() == 5 && address[0] != 'P')
+        talker = quint64(quint8(address[0])) << 8 | quint8(address[1]);
+    int system = 0, signal = 0, part = 0;
+    if (kind == "GSV") {
+        part = number(field(body, 2));
+        // After the satellites' groups of four, NMEA 4.10 adds the signal id.
+        const qsizetype fields = body.count(',');
+        if (fields >= 4 && (fields - 3) % 4 == 1)
+            signal = number(field(body, int(fields)), 16);
+        if (constellationOfTalker(address.first(2)) == Constellation::Unknown)
+            system = int(constellationOfNumber(number(field(body, 4))));
+    } else if (kind == "GSA") {
+        // NMEA 4.10's system id; before it, the system of the satellites used.
+        const int id = body.count(',') >= 18 ? number(field(body, 18), 16) : -1;
+        if (id >= 0)
+            system = constellationOfSystemId(id) == Constellation::Unknown
+                         ? 0x100 + id
+                         : int(constellationOfSystemId(id));
+        for (int i = 3; i <= 14 && system == 0; ++i)
+            system = int(constellationOfNumber(number(field(body, i))));
+    }
+    return talker << 48 | quint64(quint16(system)) << 32 | quint64(quint16(signal)) << 16 |
+           quint16(part);
+}
+
+void RateMeter::readFix(QByteArrayView body)
+{
+    if (body.count(',') < 8)
         return;
     lastFix.seen = true;
-    const QByteArray& time = fields[1];
-    lastFix.utc = time.size() >= 6
-                      ? QString::fromLatin1(time.left(2) + ':' + time.mid(2, 2) + ':' + time.mid(4))
-                      : QString::fromLatin1(time);
-    lastFix.quality = QString::fromLatin1(fields[6]);
-    lastFix.satellites = QString::fromLatin1(fields[7]);
-    lastFix.hdop = QString::fromLatin1(fields[8]);
+    const QByteArrayView time = field(body, 1);
+    lastFix.utc = time.toByteArray();
+    if (time.size() >= 6)
+        lastFix.utc.insert(4, ':').insert(2, ':');
+    lastFix.quality = field(body, 6).toByteArray();
+    lastFix.satellites = field(body, 7).toByteArray();
+    lastFix.hdop = field(body, 8).toByteArray();
+}
+
+void RateMeter::reset()
+{
+    Clock kept = std::move(clock);
+    *this = RateMeter(std::move(kept));
 }
 
 void RateMeter::addToSlice(qint64 at, quint64 lines, quint64 bytes)
@@ -188,6 +278,7 @@ RateMeter::Kind RateMeter::figures(const Tally& tally, qint64 sinceMs) const
     kind.name = tally.name;
     kind.count = tally.count;
     kind.checksumErrors = tally.checksumErrors;
+    kind.lastBadAt = tally.lastBadAt;
     if (tally.arrivals.empty())
         return kind;
     const qint64 newest = tally.arrivals.back();

@@ -161,8 +161,8 @@ void EnglishTest::everyMessageAndStatusIsEnglish()
     confirmed.acknowledge("SET", "A", true);
     texts << outcomes(confirmed);
     texts << QObject::tr("警告") << QObject::tr("程序已经运行，不能运行多个程序！");
-    for (RateCheck::State state :
-         {RateCheck::State::Normal, RateCheck::State::Deviating, RateCheck::State::Silent})
+    for (RateCheck::State state : {RateCheck::State::Normal, RateCheck::State::Deviating,
+                                   RateCheck::State::Silent, RateCheck::State::ChecksumErrors})
         texts << OutputView::stateText(state);
     for (int quality = 0; quality <= 8; ++quality)
         texts << ReceiverView::qualityText(static_cast<ReceiverStatus::FixQuality>(quality));

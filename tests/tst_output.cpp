@@ -3,6 +3,8 @@
 #include "ConfirmedRates.h"
 #include "DlgTab.h"
 #include "DlgZR415.h"
+#include "LinkTraffic.h"
+#include "NmeaLines.h"
 #include "OutputRate.h"
 #include "OutputView.h"
 #include "PageProbe.h"
@@ -15,29 +17,17 @@
 
 #include <QtTest>
 
+#include <QLabel>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
 
+using namespace NmeaLines;
+
 namespace {
-// A chunk as it came off the line, at a time of the meter's clock.
-struct Read
+QByteArray gga(const QByteArray& talker = "GN", const QByteArray& time = "101500.20")
 {
-    qint64 ms;
-    QByteArray bytes;
-};
-using Recording = QList<Read>;
-
-QByteArray nmea(const QByteArray& body)
-{
-    unsigned char sum = 0;
-    for (char c : body)
-        sum ^= static_cast<unsigned char>(c);
-    return '$' + body + '*' + QByteArray::number(sum, 16).toUpper().rightJustified(2, '0') + "\r\n";
-}
-
-QByteArray gga(const QByteArray& talker = "GN")
-{
-    return nmea(talker + "GGA,101500.20,3114.1,N,12128.5,E,4,12,0.8,12.3,M,8.7,M,1.0,0000");
+    return nmea(talker + "GGA," + time + ",3114.1,N,12128.5,E,4,12,0.8,12.3,M,8.7,M,1.0,0000");
 }
 
 // Every 'step' ms from 'from', 'count' times.
@@ -63,6 +53,37 @@ QStringList rowOf(OutputView& view, const QString& kind)
     }
     return {};
 }
+
+// The output tab on a link of its own, on a clock the test moves.
+struct Bench
+{
+    qint64 now = 0;
+    LinkTraffic traffic;
+    OutputView view{&traffic, nullptr, [this] { return now; }};
+
+    void open(const QString& port)
+    {
+        emit traffic.linkOpened(port, QStringLiteral("115200"), false);
+    }
+    void receive(const QByteArray& bytes) { emit traffic.bytesReceived(bytes); }
+    void query(const QByteArray& kind, const QByteArray& rate)
+    {
+        receive("@KVT,,GET,GNSS.NMEA." + kind + ",OK," + rate + "*00\r");
+    }
+    // GGA every step ms from now until 'until', each with its own time.
+    void ggaUntil(qint64 step, qint64 until, const QByteArray& extra = {})
+    {
+        for (; now <= until; now += step)
+            receive(gga("GN", timeOf(now)) + extra);
+        now -= step;
+    }
+    QStringList row(const QString& kind)
+    {
+        view.refresh();
+        return rowOf(view, kind);
+    }
+    QString label(const char* name) { return PageProbe::part<QLabel>(view, name)->text(); }
+};
 } // namespace
 
 Q_DECLARE_METATYPE(Recording)
@@ -77,6 +98,12 @@ private slots:
     void stateComparesConfirmedRateWithArrivals_data();
     void stateComparesConfirmedRateWithArrivals();
     void tabShowsSetRatesAsTheyArrive();
+    void receiversOneAfterTheOtherDoNotMix();
+    void arrivalsBeforeTheSettingAreNotJudged();
+    void settingNotOfTheListIsShownEscapedAndUnknown();
+    void garbledOnlyKindShowsChecksumErrors();
+    void headerShowsDeviceFieldsAsPlainText();
+    void resetCountsKeepsTheSetting();
 };
 
 void OutputTest::meterMeasuresARecordedStream_data()
@@ -94,7 +121,10 @@ void OutputTest::meterMeasuresARecordedStream_data()
     const QByteArray junk("\x00\xff\x13$\x01@", 6);
     const QByteArray whole = gga();
     QTest::newRow("gp-and-gn-talkers-are-one-kind")
-        << Recording{{0, gga("GP")}, {200, gga("GN")}, {400, gga("GP")}, {700, gga("GN")}}
+        << Recording{{0, gga("GP", "101459.50")},
+                     {200, gga("GN", "101459.70")},
+                     {400, gga("GP", "101459.90")},
+                     {700, gga("GN", "101500.20")}}
         << QByteArray("GGA") << 4 << 0.7 / 3 << 0.2 << 0.3 << 0 << 0;
     QTest::newRow("bad-checksum-counted-apart-not-timed")
         << Recording{{0, gga()}, {100, bad}, {200, gga()}} << QByteArray("GGA") << 2 << 0.2 << 0.2
@@ -155,7 +185,8 @@ void OutputTest::meterMeasuresARecordedStream()
 
 void OutputTest::stateComparesConfirmedRateWithArrivals_data()
 {
-    // Each event: "ms >command", "ms <reply" or "ms GGA" for a GGA sentence arriving.
+    // Each event: "ms >command", "ms <reply" or "ms GGA" for a GGA sentence arriving ("BAD": one
+    // with a bad checksum).
     QTest::addColumn<QStringList>("events");
     QTest::addColumn<qint64>("now");
     QTest::addColumn<QString>("setting");
@@ -200,6 +231,18 @@ void OutputTest::stateComparesConfirmedRateWithArrivals_data()
     QTest::newRow("slow-rate-not-silent-before-three-periods")
         << QStringList{"0 >#KVT,,SET,GNSS.NMEA.GGA,5\r\n", "10 <@KVT,,SET,GNSS.NMEA.GGA,OK*00\r"}
         << qint64(14000) << "5 s · 0.2 Hz" << int(RateCheck::State::Waiting);
+    QTest::newRow("garbled-after-good-ones-is-no-silence")
+        << QStringList{"0 <@KVT,,GET,GNSS.NMEA.GGA,OK,1*00\r",
+                       "1000 GGA",
+                       "2000 GGA",
+                       "3000 BAD",
+                       "4000 BAD",
+                       "5000 BAD",
+                       "6000 BAD"}
+        << qint64(6100) << "1 s · 1 Hz" << int(RateCheck::State::ChecksumErrors);
+    QTest::newRow("garbled-long-ago-then-silence")
+        << QStringList{"0 <@KVT,,GET,GNSS.NMEA.GGA,OK,1*00\r", "500 BAD", "1000 GGA", "2000 GGA"}
+        << qint64(6100) << "1 s · 1 Hz" << int(RateCheck::State::Silent);
     QTest::newRow("factory-reset-forgets-the-setting")
         << QStringList{"0 <@KVT,,GET,GNSS.NMEA.GGA,OK,1*00\r",
                        "100 <@KVT,,SET,DEVICE.RECOVER,OK*00\r"}
@@ -220,12 +263,13 @@ void OutputTest::stateComparesConfirmedRateWithArrivals()
             confirmed.addCommand(what.mid(1).toLatin1());
         else if (what.startsWith('<'))
             confirmed.addReceived(what.mid(1).toLatin1(), clock);
+        else if (what == QLatin1String("BAD"))
+            meter.addReceived(gga().replace("*", "0*"));
         else
             meter.addReceived(gga());
     }
     const ConfirmedRates::Setting setting = confirmed.setting("GGA");
-    const std::optional<double> period = OutputRate::periodSeconds(setting.rate);
-    QTEST(period ? OutputRate::describe(*period) : setting.rate, "setting");
+    QTEST(OutputRate::describeRate(setting.rate), "setting");
     QTEST(int(RateCheck::of(setting.rate, setting.since, meter.kind("GGA", setting.since), now)),
           "state");
 }
@@ -252,6 +296,10 @@ void OutputTest::tabShowsSetRatesAsTheyArrive()
     PageProbe::click(page, "submitButton");
     OutputView& view = *window.outputView();
     window.tabs()->setCurrentWidget(&view);
+    auto* table = PageProbe::part<QTableWidget>(view, "rateTable");
+    QList<int> widths;
+    for (int column = 0; column < table->columnCount(); ++column)
+        widths << table->columnWidth(column);
 
     QTRY_COMPARE_WITH_TIMEOUT(rowOf(view, "GGA").value(4), QStringLiteral("正常"), 5000);
     QTRY_COMPARE_WITH_TIMEOUT(rowOf(view, "GSV").value(4), QStringLiteral("未输出"), 6000);
@@ -259,7 +307,130 @@ void OutputTest::tabShowsSetRatesAsTheyArrive()
     // RMC arrives, but no rate of it was confirmed: measured, not judged.
     QTRY_VERIFY(!rowOf(view, "RMC").value(2).isEmpty());
     QCOMPARE(rowOf(view, "RMC").value(4), QString());
+    // Columns keep their width as figures come, and 状态 stays in view in the design's window.
+    for (int column = 0; column < table->columnCount() - 1; ++column)
+        QCOMPARE(table->columnWidth(column), widths[column]);
+    // (The page may need a few pixels more than 434 with the test's fonts; this tab never does.)
+    QVERIFY(view.minimumSizeHint().width() <= page.minimumSizeHint().width());
+    const int beyondDesign = window.width() - 434;
+    QVERIFY(table->columnViewportPosition(4) + table->columnWidth(4) <=
+            table->viewport()->width() - beyondDesign);
     window.grab().save(QStringLiteral(ZR415_BUILD_DIR "/zr415-output.png"));
+}
+
+void OutputTest::receiversOneAfterTheOtherDoNotMix()
+{
+    Bench bench;
+    bench.open(QStringLiteral("/dev/ttyUSB0"));
+    emit bench.traffic.commandWritten("#KVT,,SET,GNSS.NMEA.GGA,0.2\r\n");
+    bench.receive("@KVT,,SET,GNSS.NMEA.GGA,OK*00\r");
+    bench.now = 100;
+    bench.ggaUntil(200, 2100, nmea("PUBX,00,1"));
+    const QStringList first = bench.row("GGA");
+    QCOMPARE(first.mid(1, 4), QStringList({"0.2 s · 5 Hz", "0.2 s · 5 Hz", "11", "正常"}));
+    QVERIFY2(bench.label("fixLabel").contains("10:15:02.10"), qPrintable(bench.label("fixLabel")));
+
+    // Closed: kept as the link left it (the last sentence too), greyed, though time goes on.
+    bench.now = 2300;
+    bench.receive(gga("GN", timeOf(bench.now)));
+    emit bench.traffic.linkClosed(LinkTraffic::End::Disconnected);
+    bench.now = 9000;
+    QCOMPARE(bench.row("GGA").value(3), QStringLiteral("12"));
+    QCOMPARE(bench.row("GGA").value(4), first.value(4));
+    QVERIFY2(bench.label("fixLabel").contains("10:15:02.30"), qPrintable(bench.label("fixLabel")));
+    QVERIFY(bench.label("linkBanner").contains("已断开"));
+    auto* table = PageProbe::part<QTableWidget>(bench.view, "rateTable");
+    QCOMPARE(table->palette().color(QPalette::Active, QPalette::Text),
+             QPalette().color(QPalette::Disabled, QPalette::Text));
+
+    // Another receiver: nothing of the first one's counts, settings, kinds or fix.
+    bench.open(QStringLiteral("/dev/ttyUSB1"));
+    QCOMPARE(bench.row("GGA").mid(1), QStringList(7, QString()));
+    QVERIFY(bench.row("PUBX").isEmpty());
+    QVERIFY2(!bench.label("fixLabel").contains("10:15"), qPrintable(bench.label("fixLabel")));
+    QVERIFY(!bench.label("linkBanner").contains("已断开"));
+    QCOMPARE(table->palette().color(QPalette::Active, QPalette::Text),
+             QPalette().color(QPalette::Active, QPalette::Text));
+    bench.now = 10000;
+    bench.ggaUntil(5000, 15000);
+    QCOMPARE(bench.row("GGA").mid(1, 4), QStringList({"", "5 s · 0.2 Hz", "2", ""}));
+}
+
+void OutputTest::arrivalsBeforeTheSettingAreNotJudged()
+{
+    Bench bench;
+    bench.open(QStringLiteral("/dev/ttyUSB0"));
+    bench.ggaUntil(1000, 20000);
+    bench.now = 20050;
+    bench.query("GGA", "0.2");
+    bench.now = 20100;
+    bench.ggaUntil(200, 22100);
+    QCOMPARE(bench.row("GGA").value(4), QStringLiteral("正常"));
+}
+
+void OutputTest::settingNotOfTheListIsShownEscapedAndUnknown()
+{
+    Bench bench;
+    bench.open(QStringLiteral("/dev/ttyUSB0"));
+    const QByteArray digits(70, '1');
+    bench.query("GGA", digits);
+    bench.query("RMC", "1\x1b[31m");
+    bench.now = 1000;
+    bench.receive(gga());
+    QCOMPARE(bench.row("GGA").value(1), QString(digits.left(40)) + QChar(0x2026));
+    QCOMPARE(bench.row("GGA").value(4), QStringLiteral("未知"));
+    QCOMPARE(bench.row("RMC").value(1), QStringLiteral("1\\x1B[31m"));
+    QCOMPARE(bench.row("RMC").value(4), QStringLiteral("未知"));
+}
+
+void OutputTest::garbledOnlyKindShowsChecksumErrors()
+{
+    Bench bench;
+    bench.open(QStringLiteral("/dev/ttyUSB0"));
+    bench.query("GGA", "1");
+    for (bench.now = 1000; bench.now <= 5000; bench.now += 1000)
+        bench.receive(gga("GN", timeOf(bench.now)).replace("*", "0*") +
+                      garbled("GNRMC," + timeOf(bench.now) + ",A"));
+    for (const char* kind : {"GGA", "RMC"}) {
+        const QStringList row = bench.row(kind);
+        QCOMPARE(row.value(3), QString());
+        QCOMPARE(row.value(4), QStringLiteral("校验错误"));
+        QCOMPARE(row.value(7), QStringLiteral("5"));
+    }
+}
+
+void OutputTest::headerShowsDeviceFieldsAsPlainText()
+{
+    Bench bench;
+    bench.open(QStringLiteral("/dev/ttyUSB0"));
+    bench.receive(nmea("GNGGA,101500.00,3114.1,N,12128.5,E,<font size=7 color=red>ERROR</font>,"
+                       "\x1b[2J,0.8,12.3,M,8.7,M,1.0,0000"));
+    bench.view.refresh();
+    auto* header = PageProbe::part<QLabel>(bench.view, "fixLabel");
+    QCOMPARE(header->textFormat(), Qt::PlainText);
+    QVERIFY2(header->text().contains("<font size=7 color=red>ERROR</font>") &&
+                 header->text().contains("\\x1B[2J"),
+             qPrintable(header->text()));
+}
+
+void OutputTest::resetCountsKeepsTheSetting()
+{
+    Bench bench;
+    bench.open(QStringLiteral("/dev/ttyUSB0"));
+    bench.query("GGA", "0.2");
+    bench.now = 100;
+    bench.ggaUntil(200, 2100);
+    bench.receive(gga().replace("*", "0*"));
+    QCOMPARE(bench.row("GGA").value(7), QStringLiteral("1"));
+    bench.now = 5000;
+    PageProbe::part<QPushButton>(bench.view, "resetCountsButton")->click();
+    // Counts restart, the setting stays, and the quiet before the reset is no silence.
+    bench.now = 6000;
+    QCOMPARE(bench.row("GGA").mid(1), QStringList({"0.2 s · 5 Hz", "", "", "", "", "", ""}));
+    bench.now = 6100;
+    bench.ggaUntil(200, 8100);
+    QCOMPARE(bench.row("GGA").mid(1, 4),
+             QStringList({"0.2 s · 5 Hz", "0.2 s · 5 Hz", "11", "正常"}));
 }
 
 QTEST_MAIN(OutputTest)

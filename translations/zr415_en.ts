@@ -291,6 +291,26 @@
         <source>%1 行/秒   %2 字节/秒</source>
         <translation>%1 lines/s   %2 bytes/s</translation>
     </message>
+    <message>
+        <source>清零</source>
+        <translation>Reset counts</translation>
+    </message>
+    <message>
+        <source>最短间隔</source>
+        <translation>Shortest gap</translation>
+    </message>
+    <message>
+        <source>最长间隔</source>
+        <translation>Longest gap</translation>
+    </message>
+    <message>
+        <source>校验错误</source>
+        <translation>Checksum errors</translation>
+    </message>
+    <message>
+        <source>未知</source>
+        <translation>Unknown</translation>
+    </message>
 </context>
 <context>
     <name>PortComboBox</name>

@@ -250,6 +250,21 @@
     </message>
 </context>
 <context>
+    <name>LinkBanner</name>
+    <message>
+        <source>未连接</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>机身号 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>已断开</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>OutputView</name>
     <message>
         <source>语句</source>
@@ -289,6 +304,26 @@
     </message>
     <message>
         <source>%1 行/秒   %2 字节/秒</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>清零</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>最短间隔</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>最长间隔</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>校验错误</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>未知</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

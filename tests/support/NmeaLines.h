@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// Recorded lines for the meter's tests: sentences with their checksum, garbled ones, and the
+// receiver's time tag at a millisecond of the test's clock.
+namespace NmeaLines {
+
+// A chunk as it came off the line, at a time of the meter's clock.
+struct Read
+{
+    qint64 ms;
+    QByteArray bytes;
+};
+using Recording = QList<Read>;
+
+inline QByteArray nmea(const QByteArray& body)
+{
+    unsigned char sum = 0;
+    for (char c : body)
+        sum ^= static_cast<unsigned char>(c);
+    return '$' + body + '*' + QByteArray::number(sum | 0x100, 16).right(2).toUpper() + "\r\n";
+}
+
+// The same with a checksum that does not match.
+inline QByteArray garbled(const QByteArray& body)
+{
+    return nmea(body).replace("*", "0*");
+}
+
+// hhmmss.ss of 10:15 plus ms.
+inline QByteArray timeOf(qint64 ms)
+{
+    return QStringLiteral("1015%1.%2")
+        .arg(ms / 1000 % 60, 2, 10, QLatin1Char('0'))
+        .arg(ms % 1000 / 10, 2, 10, QLatin1Char('0'))
+        .toLatin1();
+}
+
+} // namespace NmeaLines
