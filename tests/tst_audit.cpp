@@ -134,6 +134,7 @@ private slots:
     void unwritableRecordStartsNoFurtherUnit();
     void failedSyncLeavesTheRunNotRecorded_data();
     void failedSyncLeavesTheRunNotRecorded();
+    void failedSyncStartsNoFurtherUnit();
     void appendsOfTwoRunsAtOnceStayWhole_data();
     void appendsOfTwoRunsAtOnceStayWhole();
     void sharedFileOrAClearStop_data();
@@ -142,6 +143,7 @@ private slots:
     void auditTellsTheLastStateOfEachUnit_data();
     void auditTellsTheLastStateOfEachUnit();
     void auditAsJsonGivesEachUnitsLastRecord();
+    void auditHelpNamesEachOption();
     void auditOfAnUnknownRunFails();
     void resultsLostOnStandardOutputFailTheRun_data();
     void resultsLostOnStandardOutputFailTheRun();
@@ -296,10 +298,12 @@ void AuditTest::failedSyncLeavesTheRunNotRecorded_data()
     QTest::addColumn<int>("syncsAllowed");
     QTest::addColumn<QByteArray>("summary");
     QTest::addColumn<bool>("setSent");
+    QTest::addColumn<QStringList>("onErrorStream"); // the phases of the records not on disk
     // The started record is never on disk: the unit is not touched.
-    QTest::newRow("first-sync-fails")
-        << 0 << QByteArray("1 interrupted; 1 not recorded in ") << false;
-    QTest::newRow("last-sync-fails") << 1 << QByteArray("1 ok; 1 not recorded in ") << true;
+    QTest::newRow("first-sync-fails") << 0 << QByteArray("1 interrupted; 1 not recorded in ")
+                                      << false << QStringList{"started", "finished"};
+    QTest::newRow("last-sync-fails")
+        << 1 << QByteArray("1 ok; 1 not recorded in ") << true << QStringList{"finished"};
 }
 
 void AuditTest::failedSyncLeavesTheRunNotRecorded()
@@ -307,6 +311,7 @@ void AuditTest::failedSyncLeavesTheRunNotRecorded()
     QFETCH(int, syncsAllowed);
     QFETCH(QByteArray, summary);
     QFETCH(bool, setSent);
+    QFETCH(QStringList, onErrorStream);
     SimulatorProcess unit({"--serial", "SN-SYNC"});
     const QString audit = scratch.filePath(QTest::currentDataTag() + QStringLiteral(".jsonl"));
     const CtlRun run =
@@ -315,10 +320,32 @@ void AuditTest::failedSyncLeavesTheRunNotRecorded()
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.out.contains(summary), run.out.constData());
     QVERIFY2(run.err.contains("cannot flush audit file"), run.err.constData());
+    QStringList phases;
+    for (const QJsonObject& record : recordsOnErrorStream(run.err))
+        phases << record["phase"].toString();
+    QCOMPARE(phases, onErrorStream);
     const CtlRun query = runCtl({"query", unit.devicePath(), "--baud", "115200", "--json"});
     QCOMPARE(jsonLines(query.out).value(0)["rates"].toObject()["GGA"].toString() ==
                  QLatin1String("5"),
              setSent);
+}
+
+void AuditTest::failedSyncStartsNoFurtherUnit()
+{
+    SimulatorProcess first({"--serial", "SN-SYNC-1"});
+    SimulatorProcess second({"--serial", "SN-SYNC-2"});
+    const CtlRun run = runCtl({"set", first.devicePath(), second.devicePath(), "--baud", "115200",
+                               "--parallel", "1", "--json", "--audit",
+                               scratch.filePath(QStringLiteral("unsynced.jsonl")), "--", "GGA=5"},
+                              faultyDisk("ZR415_FAULT_SYNCS_AFTER", 0));
+    QCOMPARE(run.exitCode, 1);
+    const QList<QJsonObject> units = jsonLines(run.out).mid(0, 2);
+    QCOMPARE(units.size(), 2);
+    for (const QJsonObject& unit : units)
+        QCOMPARE(unit["reason_code"].toString(), QStringLiteral("audit-unwritable"));
+    // The first unit was identified and held back; the second was never opened.
+    QVERIFY(setsIn(units[0]["sent"].toArray()).isEmpty());
+    QVERIFY(units[1]["sent"].toArray().isEmpty());
 }
 
 void AuditTest::appendsOfTwoRunsAtOnceStayWhole_data()
@@ -533,6 +560,14 @@ void AuditTest::auditAsJsonGivesEachUnitsLastRecord()
     }
     QCOMPARE(states, (QStringList{"/dev/c ok finished", "/dev/d unfinished started",
                                   "/dev/e no-device finished", "/dev/f mismatch finished"}));
+}
+
+void AuditTest::auditHelpNamesEachOption()
+{
+    const CtlRun run = runCtl({"audit", "--help"});
+    QCOMPARE(run.exitCode, 0);
+    for (const char* option : {"--run ID ", "--failed ", "--unfinished ", "--ports ", "--json "})
+        QVERIFY2(run.out.contains(QByteArray("\n  ") + option), option);
 }
 
 void AuditTest::auditOfAnUnknownRunFails()
