@@ -63,7 +63,8 @@ private:
 } // namespace
 
 AuditLog::AuditLog()
-    : stamp{{QStringLiteral("run"), QUuid::createUuid().toString(QUuid::WithoutBraces)},
+    : stamp{{QStringLiteral("schema"), 2},
+            {QStringLiteral("run"), QUuid::createUuid().toString(QUuid::WithoutBraces)},
             {QStringLiteral("user"), userName()},
             {QStringLiteral("host"), QSysInfo::machineHostName()},
             {QStringLiteral("version"), QStringLiteral(ZR415_VERSION)}}
@@ -101,8 +102,13 @@ void AuditLog::syncInBackground()
         lock.lock();
         if (syncError.isEmpty())
             syncError = failure;
+        if (syncError.isEmpty())
+            durable = covered;
         synced = covered;
         syncChanged.notify_all();
+        // Under the lock, so that a listener taken away is never called afterwards.
+        if (onSynced)
+            onSynced();
     }
 }
 
@@ -117,6 +123,8 @@ void AuditLog::startSyncer()
         const std::lock_guard<std::mutex> guard(syncMutex);
         if (syncError.isEmpty())
             syncError = failure;
+        if (syncError.isEmpty())
+            durable = appended;
         synced = appended;
     }
 }
@@ -129,6 +137,33 @@ bool AuditLog::flush(QString& error)
     return syncError.isEmpty();
 }
 
+void AuditLog::setSyncListener(std::function<void()> listener)
+{
+    const std::lock_guard<std::mutex> lock(syncMutex);
+    onSynced = std::move(listener);
+}
+
+unsigned long AuditLog::appendedCount() const
+{
+    const std::lock_guard<std::mutex> lock(syncMutex);
+    return appended;
+}
+
+int AuditLog::syncState(unsigned long n, QString& error) const
+{
+    const std::lock_guard<std::mutex> lock(syncMutex);
+    error = syncError;
+    if (durable >= n)
+        return 1;
+    // A failed sync may have lost any record written before it, so none after it is trusted.
+    return syncError.isEmpty() ? 0 : -1;
+}
+
+QString AuditLog::runId() const
+{
+    return stamp.value(QStringLiteral("run")).toString();
+}
+
 QString AuditLog::chooseFolder(const QString& logFolder)
 {
     if (writableFolder(logFolder))
@@ -137,32 +172,64 @@ QString AuditLog::chooseFolder(const QString& logFolder)
     return writableFolder(fallback) ? fallback : QString();
 }
 
-QStringList AuditLog::defaultFolders()
+QString AuditLog::sharedPath()
 {
     char resolved[1000];
-    QStringList folders;
-    if (process_resolve_path(resolved, sizeof resolved, "$(APP_DIR)/../log") &&
-        writableFolder(QFile::decodeName(resolved)))
-        folders << QDir::cleanPath(QFile::decodeName(resolved));
-    if (writableFolder(stateFolder()))
-        folders << stateFolder();
-    return folders;
+    if (!process_resolve_path(resolved, sizeof resolved, "$(APP_DIR)/../log"))
+        return {};
+    return QDir::cleanPath(QFile::decodeName(resolved)) + QStringLiteral("/provision.jsonl");
 }
 
-bool AuditLog::openDefault(QString& error, QStringList& warnings)
+QString AuditLog::defaultPath()
 {
-    const QStringList folders = defaultFolders();
-    for (const QString& folder : folders) {
-        if (open(folder + QStringLiteral("/provision.jsonl"), error))
-            return true;
-        warnings << error;
+    const QString shared = sharedPath();
+    const QString fallback = stateFolder() + QStringLiteral("/provision.jsonl");
+    const bool sharedWritable =
+        !shared.isEmpty() &&
+        ::access(QFile::encodeName(QFileInfo(shared).absolutePath()).constData(), W_OK | X_OK) == 0;
+    return !sharedWritable && !stateFolder().isEmpty() && QFileInfo::exists(fallback) ? fallback
+                                                                                      : shared;
+}
+
+namespace {
+// Something planted at the shared path stops the run: moving on would hide its records from
+// everyone else.
+bool plantedAt(const QString& path)
+{
+    struct stat found = {};
+    return ::lstat(QFile::encodeName(path).constData(), &found) == 0 &&
+           (!S_ISREG(found.st_mode) || found.st_nlink != 1);
+}
+} // namespace
+
+bool AuditLog::openDefault(QString& error, QString& warning)
+{
+    const QString shared = sharedPath();
+    QString why;
+    if (shared.isEmpty()) {
+        why = CliTexts::noLogFolder();
+    } else if (plantedAt(shared)) {
+        error = CliTexts::auditNotPlainFile(shared);
+        return false;
+    } else if (const QString folder = QFileInfo(shared).absolutePath(); !writableFolder(folder)) {
+        why = CliTexts::logFolderNotWritable(folder, systemError());
+    } else if (open(shared, why)) {
+        return true;
+    } else if (plantedAt(shared)) {
+        error = CliTexts::auditNotPlainFile(shared);
+        return false;
     }
-    // The last folder's reason is the error; the others were warnings on the way.
-    if (!warnings.isEmpty())
-        warnings.removeLast();
-    if (folders.isEmpty())
-        open(QString(), error);
-    return false;
+    // The state folder is made only now, when the record goes there.
+    const QString fallback = stateFolder();
+    if (!writableFolder(fallback)) {
+        error = fallback.isEmpty() ? CliTexts::noAuditFolder()
+                                   : CliTexts::cannotOpenAudit(fallback, systemError());
+        return false;
+    }
+    if (!open(fallback + QStringLiteral("/provision.jsonl"), error))
+        return false;
+    warning = CliTexts::auditMoved(why, filePath);
+    return true;
 }
 
 bool AuditLog::open(const QString& path, QString& error)
@@ -184,11 +251,17 @@ bool AuditLog::open(const QString& path, QString& error)
     return true;
 }
 
-bool AuditLog::append(QJsonObject record, QString& error)
+QJsonObject AuditLog::stamped(QJsonObject record) const
 {
     for (auto field = stamp.constBegin(); field != stamp.constEnd(); ++field)
         record.insert(field.key(), field.value());
-    QByteArray line = QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
+    return record;
+}
+
+bool AuditLog::append(QJsonObject record, QString& error)
+{
+    QByteArray line =
+        QJsonDocument(stamped(std::move(record))).toJson(QJsonDocument::Compact) + '\n';
     AppendLock lock(fd);
     struct stat before = {};
     if (::fstat(fd, &before) != 0) {

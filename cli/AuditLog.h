@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -23,18 +24,32 @@ public:
 
     // Opens path for appending, creating it (and its folder) when missing.
     bool open(const QString& path, QString& error);
-    // Opens provision.jsonl in the first of defaultFolders() where that works; each folder
-    // passed over adds a line to warnings.
-    bool openDefault(QString& error, QStringList& warnings);
-    // Adds run, user, host and version to record and appends it as one line.
+    // Opens the shared file, provision.jsonl in the log folder beside the program; when that
+    // folder cannot be written, the one in the state folder, with warning saying why (set on
+    // every such run). Anything but a plain file of its own at the shared path is refused, never
+    // passed over: error names it.
+    bool openDefault(QString& error, QString& warning);
+    // Adds schema, run, user, host and version to record and appends it as one line.
     bool append(QJsonObject record, QString& error);
+    // The record as append writes it: what goes elsewhere when it cannot be written.
+    QJsonObject stamped(QJsonObject record) const;
     // Waits until every record appended is on disk; false, with the reason, when one may not be.
     bool flush(QString& error);
+    // How many records were appended: a record's number is this count just after its append.
+    unsigned long appendedCount() const;
+    // Whether record number n is on disk: 1 yes, 0 not yet, -1 a sync failed (error says why).
+    int syncState(unsigned long n, QString& error) const;
+    // Called on the syncing thread after each sync, so it must only post; none after it is
+    // replaced.
+    void setSyncListener(std::function<void()> listener);
     const QString& path() const { return filePath; }
+    QString runId() const;
 
-    // The log folder beside the program when it is or can be made writable, then the state
-    // folder $XDG_STATE_HOME/zr415 (~/.local/state/zr415).
-    static QStringList defaultFolders();
+    // provision.jsonl in the log folder beside the program; empty when that cannot be told.
+    static QString sharedPath();
+    // The file the default of openDefault() is: the shared one unless only the state folder's
+    // exists. For reading: creates nothing.
+    static QString defaultPath();
     // The folder for the record: logFolder when it is or can be made writable, else the
     // state folder of the user; empty when neither is possible.
     static QString chooseFolder(const QString& logFolder);
@@ -48,11 +63,13 @@ private:
     int fd = -1;
     QString filePath;
     QJsonObject stamp; // the same on every record of this run
-    std::mutex syncMutex;
+    std::function<void()> onSynced;
+    mutable std::mutex syncMutex;
     std::condition_variable syncChanged;
     std::thread syncer;
     unsigned long appended = 0; // records written
     unsigned long synced = 0;   // of those, the ones a sync has covered
+    unsigned long durable = 0;  // the ones a successful sync covered before any failed
     bool closing = false;
     QString syncError;
 };

@@ -1,5 +1,7 @@
 #include "CliTexts.h"
 
+#include "StaleLockFile.h"
+
 namespace CliTexts {
 QString linkReason(LinkError kind, const QString& systemText)
 {
@@ -10,6 +12,12 @@ QString linkReason(LinkError kind, const QString& systemText)
         return QStringLiteral("permission denied (the user must be in the group dialout)");
     case LinkError::Busy:
         return QStringLiteral("the port is in use by another program");
+    case LinkError::StaleLock: {
+        const StaleLockFile stale = StaleLockFile::fromText(systemText);
+        return QStringLiteral("stale lock file %1 of user %2 (process %3 has ended), which this "
+                              "user cannot remove; remove it as root: %4, or reboot")
+            .arg(stale.path, stale.owner, QString::number(stale.pid), stale.removeCommand());
+    }
     case LinkError::Unplugged:
         return QStringLiteral("the device was unplugged");
     case LinkError::BaudUnsupported:
@@ -126,6 +134,9 @@ QString synopsis(const QString& command)
                               "[--expect-serial SN[,SN...]]");
     if (command == QLatin1String("monitor"))
         return QStringLiteral("monitor PORT [--baud RATE] [--seconds N] [--rates [--json]]");
+    if (command == QLatin1String("audit"))
+        return QStringLiteral(
+            "audit   [FILE] [--run ID] [--failed|--unfinished] [--ports] [--json]");
     return {};
 }
 QString commandHelp(const QString& command)
@@ -169,6 +180,12 @@ QString commandHelp(const QString& command)
             "measures instead (10 seconds unless --seconds says otherwise) and prints per\n"
             "sentence how many arrived, their mean period, shortest and longest gap and\n"
             "checksum errors.");
+    if (command == QLatin1String("audit"))
+        return QStringLiteral(
+            "Tells the last state of each unit of one run from an audit file (default: the\n"
+            "one set, apply and reset write), by default of the run that began last in it.\n"
+            "A unit with a started record and no finished one was cut off (killed run,\n"
+            "crash): it is unfinished. Lines that are not records are skipped and counted.");
     return {};
 }
 QString optionHelp(const QString& option)
@@ -220,6 +237,17 @@ QString optionHelp(const QString& option)
             "                    through a symbolic link\n");
     if (option == QLatin1String("force"))
         return QStringLiteral("  --force           let --profile replace an existing file\n");
+    if (option == QLatin1String("run"))
+        return QStringLiteral(
+            "  --run ID          the run with this id (\"run\" in the records)\n");
+    if (option == QLatin1String("failed"))
+        return QStringLiteral("  --failed          only the units not ok, unfinished ones too\n");
+    if (option == QLatin1String("unfinished"))
+        return QStringLiteral("  --unfinished      only the units started and never finished\n");
+    if (option == QLatin1String("ports"))
+        return QStringLiteral(
+            "  --ports           only their ports, one a line: zr415ctl apply PROFILE\n"
+            "                    $(zr415ctl audit --failed --ports) runs them again\n");
     if (option == QLatin1String("seconds"))
         return QStringLiteral(
             "  --seconds N       stop after N seconds (default: at Ctrl-C, 10 with --rates)\n");
@@ -236,8 +264,9 @@ QString environmentHelp()
         "ZR415CTL_PROBE_MS (wait at each speed while searching, default 300 ms),\n"
         "ZR415_EXTRA_PORTS (more port paths, separated by ':').\n"
         "Exit status: 0 every unit ok, 1 some unit not ok, 2 usage or profile error (nothing\n"
-        "sent), 128 + N stopped by signal N (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP);\n"
-        "apply --check: 0 when no rate would change.\n");
+        "sent), 128 + N stopped by signal N (130 Ctrl-C, 131 Ctrl-\\, 143 SIGTERM, 129\n"
+        "SIGHUP); apply --check: 0 when no rate would change. A result that cannot be\n"
+        "written to standard output makes the status 1 at least.\n");
 }
 QString usageHeader()
 {
@@ -617,5 +646,62 @@ QString lineTotals(const QString& port, quint64 lines, quint64 bytes, double sec
 QString onPort(const QString& port, const QString& reason)
 {
     return QStringLiteral("%1: %2").arg(port, reason);
+}
+
+QString noLogFolder()
+{
+    return QStringLiteral("the log folder beside the program cannot be found");
+}
+QString logFolderNotWritable(const QString& folder, const QString& reason)
+{
+    return QStringLiteral("the log folder %1 cannot be written: %2").arg(folder, reason);
+}
+QString auditNotPlainFile(const QString& path)
+{
+    return QStringLiteral("the shared audit file %1 is not a plain file of its own (a symbolic "
+                          "link, a second name or something else): nothing sent; remove it or "
+                          "name another file with --audit")
+        .arg(path);
+}
+QString auditUnwritable()
+{
+    return QStringLiteral("not started: the audit file cannot be written");
+}
+QString auditToStandardOutput()
+{
+    return QStringLiteral("--audit needs a file: standard output holds the results (a file "
+                          "named '-' is ./-)");
+}
+QString outputFailed(const QString& reason)
+{
+    return QStringLiteral("the results could not be written to standard output: %1").arg(reason);
+}
+QString failedWithUnfinished()
+{
+    return QStringLiteral("--failed already lists the unfinished units; give one of the two");
+}
+QString auditTakesOneFile(const QString& extra)
+{
+    return QStringLiteral("audit reads one file, not also '%1'").arg(extra);
+}
+QString runNeedsId()
+{
+    return QStringLiteral("--run needs a run id");
+}
+QString cannotReadAudit(const QString& path, const QString& reason)
+{
+    return QStringLiteral("cannot read audit file %1: %2").arg(path, reason);
+}
+QString noRunIn(const QString& path)
+{
+    return QStringLiteral("no run recorded in %1").arg(path);
+}
+QString runNotIn(const QString& run, const QString& path)
+{
+    return QStringLiteral("run %1 is not recorded in %2").arg(run, path);
+}
+QString linesSkipped(int count, const QString& path)
+{
+    return QStringLiteral("%1 line(s) of %2 skipped: not a record").arg(count).arg(path);
 }
 } // namespace CliTexts

@@ -130,4 +130,19 @@ QStringList rateColumns();
 QString seconds(double value);
 QString lineTotals(const QString& port, quint64 lines, quint64 bytes, double seconds);
 QString onPort(const QString& port, const QString& reason);
+// Records written ahead, and a run that stops when they cannot be.
+QString noLogFolder();
+QString logFolderNotWritable(const QString& folder, const QString& reason);
+QString auditNotPlainFile(const QString& path);
+QString auditUnwritable();
+QString auditToStandardOutput();
+QString outputFailed(const QString& reason);
+// zr415ctl audit.
+QString failedWithUnfinished();
+QString auditTakesOneFile(const QString& extra);
+QString runNeedsId();
+QString cannotReadAudit(const QString& path, const QString& reason);
+QString noRunIn(const QString& path);
+QString runNotIn(const QString& run, const QString& path);
+QString linesSkipped(int count, const QString& path);
 } // namespace CliTexts

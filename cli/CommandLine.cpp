@@ -44,6 +44,10 @@ const std::map<QString, CommandDefinition>& commands()
          {Invocation::Command::Monitor,
           {QStringLiteral("baud"), QStringLiteral("seconds"), QStringLiteral("rates"),
            QStringLiteral("json")}}},
+        {QStringLiteral("audit"),
+         {Invocation::Command::Audit,
+          {QStringLiteral("run"), QStringLiteral("failed"), QStringLiteral("unfinished"),
+           QStringLiteral("ports"), QStringLiteral("json")}}},
     };
     return table;
 }
@@ -60,6 +64,8 @@ QCommandLineOption optionNamed(const QString& name)
         return {name, name, QStringLiteral("N")};
     if (name == QLatin1String("observe"))
         return {name, name, QStringLiteral("SECONDS")};
+    if (name == QLatin1String("run"))
+        return {name, name, QStringLiteral("ID")};
     return QCommandLineOption(name);
 }
 
@@ -91,7 +97,7 @@ QString CommandLine::usage(const QString& command)
                                  options);
     }
     QString text = CliTexts::usageHeader();
-    for (const char* name : {"ports", "query", "set", "apply", "reset", "monitor"})
+    for (const char* name : {"ports", "query", "set", "apply", "reset", "monitor", "audit"})
         text += CliTexts::usageLine(CliTexts::synopsis(QLatin1String(name)));
     return text + CliTexts::usageFooter() + CliTexts::environmentHelp();
 }
@@ -179,6 +185,9 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
         invocation.auditPath = parser.value(QStringLiteral("audit"));
         if (invocation.auditPath.isEmpty())
             return fail(CliTexts::auditNeedsFile());
+        // Standard output carries the results a script reads; records there would mix in.
+        if (invocation.auditPath == QLatin1String("-"))
+            return fail(CliTexts::auditToStandardOutput());
     }
     if (given("baud")) {
         const QString baud = parser.value(QStringLiteral("baud"));
@@ -259,6 +268,21 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
             return fail(CliTexts::jsonNeedsRates());
         if (invocation.rates && invocation.seconds == 0)
             invocation.seconds = 10;
+        break;
+    case Invocation::Command::Audit:
+        if (positional.size() > 1)
+            return fail(CliTexts::auditTakesOneFile(positional[1]));
+        invocation.auditPath = positional.value(0);
+        invocation.failedOnly = given("failed");
+        invocation.unfinishedOnly = given("unfinished");
+        invocation.portsOnly = given("ports");
+        if (invocation.failedOnly && invocation.unfinishedOnly)
+            return fail(CliTexts::failedWithUnfinished());
+        if (given("run")) {
+            invocation.auditRun = parser.value(QStringLiteral("run"));
+            if (invocation.auditRun.isEmpty())
+                return fail(CliTexts::runNeedsId());
+        }
         break;
     default:
         break;

@@ -1,6 +1,7 @@
 #include "CommandRunner.h"
 
 #include "AuditLog.h"
+#include "AuditReader.h"
 #include "CliTexts.h"
 #include "CommandSentences.h"
 #include "InterruptWatcher.h"
@@ -13,15 +14,19 @@
 #include "ProvisionRun.h"
 #include "RateReport.h"
 #include "ResultPrinter.h"
+#include "RunRecorder.h"
 #include "SettingsKeys.h"
+#include "ShownBytes.h"
 
 #include <QEventLoop>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <optional>
 
 CommandRunner::CommandRunner(std::FILE* toOut, std::FILE* toErr) : out(toOut), err(toErr) {}
@@ -70,6 +75,8 @@ int CommandRunner::run(const Invocation& invocation)
         return runPorts(invocation);
     case Invocation::Command::Monitor:
         return runMonitor(invocation);
+    case Invocation::Command::Audit:
+        return runAudit(invocation);
     case Invocation::Command::Query:
     case Invocation::Command::Set:
     case Invocation::Command::Apply:
@@ -83,19 +90,22 @@ int CommandRunner::run(const Invocation& invocation)
 int CommandRunner::runPorts(const Invocation& invocation)
 {
     const QList<PortList::Entry> ports = PortList::present();
+    bool printed = true;
     if (invocation.json)
-        std::fprintf(out, "%s\n",
-                     QJsonDocument(PortList::toJson(ports)).toJson(QJsonDocument::Compact).data());
+        printed =
+            std::fprintf(
+                out, "%s\n",
+                QJsonDocument(PortList::toJson(ports)).toJson(QJsonDocument::Compact).data()) >= 0;
     else if (ports.isEmpty())
         std::fprintf(err, "%s\n", CliTexts::noSerialPorts().toUtf8().constData());
     else
-        std::fputs(PortList::toText(ports).toUtf8().constData(), out);
-    return exitOk;
+        printed = std::fputs(PortList::toText(ports).toUtf8().constData(), out) >= 0;
+    return withOutputChecked(printed ? 0 : errno, exitOk);
 }
 
 int CommandRunner::runMonitor(const Invocation& invocation)
 {
-    InterruptWatcher interrupts({SIGINT, SIGTERM, SIGHUP});
+    InterruptWatcher interrupts({SIGINT, SIGTERM, SIGHUP, SIGQUIT});
     LineMonitor monitor(out, nullptr,
                         invocation.rates ? LineMonitor::Mode::Rates : LineMonitor::Mode::Lines);
     QString error;
@@ -188,17 +198,12 @@ int CommandRunner::runUnits(const Invocation& invocation)
     // whose record was lost.
     const bool auditDeclined =
         !audited && !invocation.check && invocation.command != Invocation::Command::Query;
-    QStringList auditWarnings;
-    if (audited && !(invocation.auditPath.isEmpty() ? audit.openDefault(error, auditWarnings)
-                                                    : audit.open(invocation.auditPath, error))) {
-        for (const QString& warning : auditWarnings)
-            std::fprintf(err, "%s\n", CliTexts::fromTool(warning).toUtf8().constData());
+    QString auditWarning;
+    if (audited && !(invocation.auditPath.isEmpty() ? audit.openDefault(error, auditWarning)
+                                                    : audit.open(invocation.auditPath, error)))
         return refuse(error);
-    }
-    for (const QString& warning : auditWarnings)
-        std::fprintf(
-            err, "%s\n",
-            CliTexts::fromTool(CliTexts::auditMoved(warning, audit.path())).toUtf8().constData());
+    if (!auditWarning.isEmpty())
+        std::fprintf(err, "%s\n", CliTexts::fromTool(auditWarning).toUtf8().constData());
 
     std::vector<UnitJob> jobs;
     for (const QString& port : invocation.ports) {
@@ -226,12 +231,23 @@ int CommandRunner::runUnits(const Invocation& invocation)
     }
 
     ProvisionRun run(std::move(jobs), invocation.parallel);
+    std::unique_ptr<RunRecorder> recorder;
+    if (audited) {
+        QJsonObject context{
+            {QStringLiteral("profile"),
+             profile && !profile->path().isEmpty() ? QJsonValue(profile->path()) : QJsonValue()},
+            {QStringLiteral("profile_sha256"), profile && !profile->sha256().isEmpty()
+                                                   ? QJsonValue(profile->sha256())
+                                                   : QJsonValue()}};
+        if (invocation.command == Invocation::Command::Set)
+            context.insert(QStringLiteral("settings"),
+                           QJsonArray::fromStringList(invocation.assignments));
+        recorder = std::make_unique<RunRecorder>(audit, run, context, err);
+    }
     ResultPrinter printer(invocation.json, out, err);
-    InterruptWatcher interrupts({SIGINT, SIGTERM, SIGHUP});
+    InterruptWatcher interrupts({SIGINT, SIGTERM, SIGHUP, SIGQUIT});
     QEventLoop loop;
     bool allOk = true;
-    int unrecorded = 0;
-    QList<QByteArray> waitingForDisk;  // written, not yet known to be on the disk
     std::optional<UnitResult> queried; // query --profile: the one unit, once it is read
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &run, &ProvisionRun::interrupt);
     QObject::connect(&run, &ProvisionRun::allFinished, &loop, &QEventLoop::quit);
@@ -241,50 +257,99 @@ int CommandRunner::runUnits(const Invocation& invocation)
             std::none_of(result.changes.begin(), result.changes.end(), PlannedChanges::isCertain);
         if (result.outcome == UnitResult::Outcome::Ok)
             queried = result;
-        if (audited) {
-            QJsonObject record = result.toJson();
-            record.insert(QStringLiteral("profile"), profile && !profile->path().isEmpty()
-                                                         ? QJsonValue(profile->path())
-                                                         : QJsonValue());
-            record.insert(QStringLiteral("profile_sha256"), profile && !profile->sha256().isEmpty()
-                                                                ? QJsonValue(profile->sha256())
-                                                                : QJsonValue());
-            if (invocation.command == Invocation::Command::Set)
-                record.insert(QStringLiteral("settings"),
-                              QJsonArray::fromStringList(invocation.assignments));
-            QString auditError;
-            const QByteArray compact = QJsonDocument(record).toJson(QJsonDocument::Compact);
-            if (audit.append(record, auditError)) {
-                waitingForDisk << compact;
-            } else {
-                // The record must not be lost: it goes to the terminal instead.
-                ++unrecorded;
-                const QString kept = QString::fromUtf8(compact);
-                std::fprintf(err, "%s\n",
-                             CliTexts::fromTool(CliTexts::auditFailed(auditError, kept))
-                                 .toUtf8()
-                                 .constData());
-            }
-        }
-        printer.unit(result);
+        std::optional<bool> recorded;
+        if (recorder)
+            recorded = recorder->finished(result);
+        printer.unit(result, recorded);
         printer.progress(run.done(), run.total());
     });
     printer.progress(0, run.total());
     run.start();
     if (run.done() < run.total())
         loop.exec();
-    QString flushError;
-    if (audited && !audit.flush(flushError)) {
-        // Which records the disk lost is not known: every one of them goes to the terminal.
-        for (const QByteArray& kept : waitingForDisk)
-            std::fprintf(
-                err, "%s\n",
-                CliTexts::fromTool(CliTexts::auditFailed(flushError, QString::fromUtf8(kept)))
-                    .toUtf8()
-                    .constData());
-        unrecorded = run.done();
-    }
+    const int recorded = recorder ? recorder->flush() : 0;
+    const int unrecorded = recorder ? recorder->unrecorded() : 0;
+    printer.summary(audit.runId(), invocation.name, recorded);
     printer.finish(unrecorded, audit.path(), auditDeclined);
+    return withOutputChecked(printer.outputError(), unitsStatus(invocation, interrupts, queried,
+                                                                allOk && unrecorded == 0));
+}
+
+int CommandRunner::runAudit(const Invocation& invocation)
+{
+    const QString path =
+        invocation.auditPath.isEmpty() ? AuditLog::defaultPath() : invocation.auditPath;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(err, "%s\n",
+                     CliTexts::fromTool(CliTexts::cannotReadAudit(path, file.errorString()))
+                         .toUtf8()
+                         .constData());
+        return exitUnitsFailed;
+    }
+    const AuditReader reader(file.readAll());
+    if (reader.skipped() > 0)
+        std::fprintf(err, "%s\n",
+                     CliTexts::fromTool(CliTexts::linesSkipped(reader.skipped(), path))
+                         .toUtf8()
+                         .constData());
+    const QString run = invocation.auditRun.isEmpty() ? reader.latestRun() : invocation.auditRun;
+    if (!reader.hasRun(run)) {
+        std::fprintf(err, "%s\n",
+                     CliTexts::fromTool(run.isEmpty() ? CliTexts::noRunIn(path)
+                                                      : CliTexts::runNotIn(run, path))
+                         .toUtf8()
+                         .constData());
+        return exitUnitsFailed;
+    }
+    int writeError = 0;
+    for (const AuditReader::Unit& unit : reader.unitsOf(run)) {
+        if ((invocation.failedOnly && unit.state == QLatin1String("ok")) ||
+            (invocation.unfinishedOnly && unit.state != AuditReader::unfinished()))
+            continue;
+        QByteArray line;
+        if (invocation.portsOnly) {
+            // As it was named to the run, so that it can be named to the next one.
+            line = unit.port.toUtf8();
+        } else if (invocation.json) {
+            QJsonObject fields = unit.last;
+            fields.insert(QStringLiteral("state"), unit.state);
+            line = QJsonDocument(fields).toJson(QJsonDocument::Compact);
+        } else {
+            const QString serial = unit.last.value(QStringLiteral("serial")).toString();
+            const QString error = unit.last.value(QStringLiteral("error")).toString();
+            QStringList parts{shownBytes(unit.port.toUtf8()),
+                              serial.isEmpty() ? CliTexts::noValue() : shownBytes(serial.toUtf8()),
+                              unit.state, unit.last.value(QStringLiteral("time")).toString()};
+            if (!error.isEmpty())
+                parts << shownBytes(error.toUtf8());
+            line = parts.join(QStringLiteral("  ")).toUtf8();
+        }
+        if (std::fprintf(out, "%s\n", line.constData()) < 0 && writeError == 0)
+            writeError = errno;
+    }
+    return withOutputChecked(writeError, exitOk);
+}
+
+int CommandRunner::withOutputChecked(int writeError, int status)
+{
+    if (std::fflush(out) != 0 && writeError == 0)
+        writeError = errno;
+    if (writeError == 0 && !std::ferror(out))
+        return status;
+    // A result nobody can read is a result lost: a script must not take the run as done.
+    std::fprintf(err, "%s\n",
+                 CliTexts::fromTool(CliTexts::outputFailed(QString::fromLocal8Bit(
+                                        std::strerror(writeError ? writeError : EIO))))
+                     .toUtf8()
+                     .constData());
+    return status == exitOk ? exitUnitsFailed : status;
+}
+
+int CommandRunner::unitsStatus(const Invocation& invocation, const InterruptWatcher& interrupts,
+                               const std::optional<UnitResult>& queried, bool allOk)
+{
+    QString error;
     if (interrupts.isInterrupted())
         return exitSignalled + interrupts.signalNumber();
     if (!invocation.savedProfilePath.isEmpty() && queried) {
@@ -302,5 +367,5 @@ int CommandRunner::runUnits(const Invocation& invocation)
                          .toUtf8()
                          .constData());
     }
-    return allOk && unrecorded == 0 ? exitOk : exitUnitsFailed;
+    return allOk ? exitOk : exitUnitsFailed;
 }

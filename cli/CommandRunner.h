@@ -1,17 +1,21 @@
 #pragma once
 
 #include "Invocation.h"
+#include "UnitResult.h"
 
 #include <QString>
 
 #include <cstdio>
+#include <optional>
 #include <vector>
 
+class InterruptWatcher;
 class Profile;
 
 // Carries out one checked invocation and gives the exit status: 0 every unit ok, 1 some unit
 // not ok, 2 a usage or profile error with nothing sent, 128 + N stopped by signal N (SIGINT,
-// SIGTERM, SIGHUP).
+// SIGTERM, SIGHUP, SIGQUIT). Results that cannot be written to standard output make it 1 at
+// least.
 class CommandRunner
 {
 public:
@@ -34,7 +38,13 @@ private:
     int runPorts(const Invocation& invocation);
     int runMonitor(const Invocation& invocation);
     int runUnits(const Invocation& invocation);
+    int runAudit(const Invocation& invocation);
     int refuse(const QString& message);
+    // status, unless writing to standard output failed (writeError, or the stream says so).
+    int withOutputChecked(int writeError, int status);
+    // After the units: the stop signal's status, the profile of query --profile written.
+    int unitsStatus(const Invocation& invocation, const InterruptWatcher& interrupts,
+                    const std::optional<UnitResult>& queried, bool allOk);
 
     std::FILE* out;
     std::FILE* err;

@@ -15,7 +15,8 @@ struct Invocation
         Set,
         Apply,
         Reset,
-        Monitor
+        Monitor,
+        Audit
     };
 
     Command command = Command::Help;
@@ -38,4 +39,8 @@ struct Invocation
     QString savedProfilePath;    // query: write the unit's state here as a profile
     bool force = false;          // query: the profile may replace a file
     QString helpText;            // Help: what to print
+    QString auditRun;            // audit: the run to tell; empty for the one begun last
+    bool failedOnly = false;     // audit: units not ok, unfinished ones too
+    bool unfinishedOnly = false; // audit: units started and never finished
+    bool portsOnly = false;      // audit: their ports alone, one a line
 };

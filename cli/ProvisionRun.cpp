@@ -20,7 +20,7 @@ void ProvisionRun::start()
 
 void ProvisionRun::launchMore()
 {
-    if (launchPending || stopping || nextJob >= jobs.size() ||
+    if (launchPending || stopping || refusing || nextJob >= jobs.size() ||
         (limit != 0 && static_cast<int>(running.size()) >= limit))
         return;
     // One unit per pass of the loop: opening a port costs milliseconds (its lock file is synced
@@ -33,10 +33,14 @@ void ProvisionRun::launchMore()
 void ProvisionRun::launchOne()
 {
     launchPending = false;
-    if (stopping || nextJob >= jobs.size())
+    if (stopping || refusing || nextJob >= jobs.size())
         return;
     auto* session = new UnitSession(jobs[nextJob++], this);
     connect(session, &UnitSession::finished, this, &ProvisionRun::unitDone);
+    if (holding) {
+        session->holdBeforeChanges();
+        connect(session, &UnitSession::readyToChange, this, &ProvisionRun::readyToChange);
+    }
     running.push_back(session);
     session->start();
     launchMore();
@@ -50,6 +54,36 @@ void ProvisionRun::unitDone(UnitSession* session)
     session->deleteLater();
     launchMore();
     if (running.empty() && (stopping || nextJob >= jobs.size()))
+        emit allFinished();
+}
+
+void ProvisionRun::stopStarting(const QString& reasonCode, const QString& reason)
+{
+    if (refusing || stopping)
+        return;
+    refusing = true;
+    refusedCode = reasonCode;
+    refusedReason = reason;
+    // From the loop: this may be called while a unit reports, and the rest must follow it.
+    QMetaObject::invokeMethod(this, &ProvisionRun::skipRest, Qt::QueuedConnection);
+}
+
+void ProvisionRun::skipRest()
+{
+    if (stopping || nextJob >= jobs.size())
+        return;
+    for (; nextJob < jobs.size(); ++nextJob) {
+        UnitResult skipped;
+        skipped.command = jobs[nextJob].command;
+        skipped.port = jobs[nextJob].port;
+        skipped.outcome = UnitResult::Outcome::Interrupted;
+        skipped.error = refusedReason;
+        skipped.reasonCode = refusedCode;
+        skipped.started = QDateTime::currentDateTimeUtc();
+        ++finishedCount;
+        emit unitFinished(skipped);
+    }
+    if (running.empty())
         emit allFinished();
 }
 

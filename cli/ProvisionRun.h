@@ -19,20 +19,27 @@ public:
     // parallel: how many units run at once; 0 for all of them.
     ProvisionRun(std::vector<UnitJob> jobs, int parallel, QObject* parent = nullptr);
 
+    // Each unit about to send its first SET waits in readyToChange, for its proceed() or refuse().
+    void holdBeforeChanges() { holding = true; }
     void start();
     // Ends every running unit as interrupted, and the ones not started yet too.
     void interrupt();
+    // Starts no further unit: those not started end as interrupted for reasonCode; the units
+    // running go on.
+    void stopStarting(const QString& reasonCode, const QString& reason);
     int total() const { return static_cast<int>(jobs.size()); }
     int done() const { return finishedCount; }
 
 signals:
     void unitFinished(const UnitResult& result);
+    void readyToChange(UnitSession* session);
     void allFinished();
 
 private:
     void launchMore();
     void launchOne();
     void unitDone(UnitSession* session);
+    void skipRest();
 
     std::vector<UnitJob> jobs;
     std::vector<UnitSession*> running;
@@ -41,4 +48,8 @@ private:
     int finishedCount = 0;
     bool stopping = false;
     bool launchPending = false;
+    bool holding = false;
+    bool refusing = false;
+    QString refusedCode;
+    QString refusedReason;
 };

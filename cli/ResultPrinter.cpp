@@ -7,6 +7,7 @@
 
 #include <QJsonDocument>
 
+#include <cerrno>
 #include <unistd.h>
 
 ResultPrinter::ResultPrinter(bool asJson, std::FILE* toOut, std::FILE* toStatus)
@@ -93,14 +94,39 @@ void ResultPrinter::clearStatus()
     statusShown = false;
 }
 
-void ResultPrinter::unit(const UnitResult& result)
+void ResultPrinter::written(bool ok)
+{
+    if (!ok && writeError == 0)
+        writeError = errno ? errno : EIO;
+}
+
+void ResultPrinter::unit(const UnitResult& result, std::optional<bool> recorded)
 {
     seen << result.outcome;
+    QJsonObject fields = result.toJson();
+    if (fields.value(QStringLiteral("changed")).toBool())
+        ++changed;
+    if (recorded)
+        fields.insert(QStringLiteral("recorded"), *recorded);
     clearStatus();
-    const QByteArray line = json ? QJsonDocument(result.toJson()).toJson(QJsonDocument::Compact)
-                                 : humanLine(result).toUtf8();
-    std::fprintf(out, "%s\n", line.constData());
-    std::fflush(out);
+    const QByteArray line =
+        json ? QJsonDocument(fields).toJson(QJsonDocument::Compact) : humanLine(result).toUtf8();
+    written(std::fprintf(out, "%s\n", line.constData()) >= 0 && std::fflush(out) == 0);
+}
+
+void ResultPrinter::summary(const QString& run, const QString& command, int recorded)
+{
+    if (!json)
+        return;
+    const qsizetype ok = seen.count(UnitResult::Outcome::Ok);
+    const QJsonObject totals{
+        {QStringLiteral("run"), run},           {QStringLiteral("command"), command},
+        {QStringLiteral("units"), seen.size()}, {QStringLiteral("ok"), ok},
+        {QStringLiteral("changed"), changed},   {QStringLiteral("failed"), seen.size() - ok},
+        {QStringLiteral("recorded"), recorded}};
+    const QByteArray line = QJsonDocument(QJsonObject{{QStringLiteral("summary"), totals}})
+                                .toJson(QJsonDocument::Compact);
+    written(std::fprintf(out, "%s\n", line.constData()) >= 0 && std::fflush(out) == 0);
 }
 
 void ResultPrinter::progress(int done, int total)
@@ -122,6 +148,5 @@ void ResultPrinter::finish(int unrecorded, const QString& auditPath, bool auditD
         summary += QStringLiteral("; ") + CliTexts::notRecordedIn(unrecorded, auditPath);
     if (auditDeclined)
         summary += QStringLiteral("; ") + CliTexts::notRecordedAsAsked();
-    std::fprintf(out, "%s\n", summary.toUtf8().constData());
-    std::fflush(out);
+    written(std::fprintf(out, "%s\n", summary.toUtf8().constData()) >= 0 && std::fflush(out) == 0);
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdio>
+#include <optional>
 
 // Tells the operator how each unit ended: one line per unit as it finishes, in English or as
 // JSON, then a summary; a live count on a terminal.
@@ -14,12 +15,17 @@ class ResultPrinter
 public:
     ResultPrinter(bool json, std::FILE* out, std::FILE* status);
 
-    void unit(const UnitResult& result);
+    // recorded: whether the unit's finished record was written, for runs that record.
+    void unit(const UnitResult& result, std::optional<bool> recorded = std::nullopt);
     void progress(int done, int total);
     // The summary line (not in JSON mode), with how many records could not be written to
     // auditPath; clears the live count.
     // auditDeclined: the run was told not to write an audit record, which the summary says.
     void finish(int unrecorded = 0, const QString& auditPath = {}, bool auditDeclined = false);
+    // JSON only: the object that ends the unit lines, with the run's totals.
+    void summary(const QString& run, const QString& command, int recorded);
+    // The first error writing the results (an errno), 0 when none.
+    int outputError() const { return writeError; }
 
     static QString humanLine(const UnitResult& result);
     // "30 ok, 1 rejected, 1 no-device", in the order of the outcomes.
@@ -27,6 +33,7 @@ public:
 
 private:
     void clearStatus();
+    void written(bool ok);
 
     bool json;
     std::FILE* out;
@@ -34,4 +41,6 @@ private:
     bool live;
     bool statusShown = false;
     QList<UnitResult::Outcome> seen;
+    int changed = 0;
+    int writeError = 0;
 };

@@ -66,6 +66,8 @@ QJsonObject UnitResult::toJson() const
         {QStringLiteral("seconds"), std::round(seconds * 1000) / 1000},
         {QStringLiteral("time"), started.toUTC().toString(Qt::ISODateWithMs)},
     };
+    if (!reasonCode.isEmpty())
+        json.insert(QStringLiteral("reason_code"), reasonCode);
     if (command == QLatin1String("apply"))
         json.insert(QStringLiteral("ignored_keys"), QJsonArray::fromStringList(ignoredKeys));
     if (check) {

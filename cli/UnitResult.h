@@ -51,6 +51,7 @@ struct UnitResult
     bool check = false;               // apply --check: nothing was sent, changes says what would be
     QList<Change> changes;
     QString error;
+    QString reasonCode;                  // "reason_code" in JSON when set: a word a script can test
     LinkError failure = LinkError::None; // why the line could not be opened or was lost
     double seconds = 0;
     QDateTime started;

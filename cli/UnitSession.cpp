@@ -171,7 +171,29 @@ void UnitSession::identified(bool ok, const std::string& serial)
     }
     phase = Phase::Exchanging;
     current = 0;
+    if (holding && !job.check && !job.sets.empty()) {
+        held = true;
+        emit readyToChange(this);
+        return;
+    }
     sendExchange();
+}
+
+void UnitSession::proceed()
+{
+    if (!held || phase != Phase::Exchanging)
+        return;
+    held = false;
+    sendExchange();
+}
+
+void UnitSession::refuse(const QString& reasonCode, const QString& reason)
+{
+    if (!held || phase != Phase::Exchanging)
+        return;
+    held = false;
+    outcome.reasonCode = reasonCode;
+    finish(UnitResult::Outcome::Interrupted, reason);
 }
 
 void UnitSession::sendExchange()

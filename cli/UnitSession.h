@@ -29,9 +29,16 @@ public:
     void interrupt();
     bool isFinished() const { return phase == Phase::Done; }
     const UnitResult& result() const { return outcome; }
+    const UnitJob& task() const { return job; }
+    // Identified units with SETs to send wait, after readyToChange, for proceed() or refuse().
+    void holdBeforeChanges() { holding = true; }
+    void proceed();
+    // Ends a held unit before anything is set, as interrupted for reasonCode.
+    void refuse(const QString& reasonCode, const QString& reason);
 
 signals:
     void finished(UnitSession* session);
+    void readyToChange(UnitSession* session);
 
 private:
     enum class Phase
@@ -85,4 +92,6 @@ private:
     RateMeter meter;
     QTimer observing;
     qint64 observedFrom = -1;
+    bool holding = false;
+    bool held = false;
 };

@@ -8,6 +8,7 @@ enum class LinkError
     NoSuchDevice,
     NoPermission,
     Busy,            // another program has the port
+    StaleLock,       // a lock file left by a process that ended, which this user cannot remove
     Unplugged,       // the device went away while open
     BaudUnsupported, // the port refused the line settings
     NotSerial,       // the path is there, but no serial line: a plain file, a folder

@@ -1,7 +1,10 @@
 #include "ReceiverLink.h"
 
+#include "StaleLockFile.h"
+
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -80,7 +83,23 @@ bool ReceiverLink::open(const QString& portName, qint32 baud)
     configuring = true;
     if (!port.open(QIODevice::ReadWrite)) {
         configuring = false;
-        fail(openFailureOf(portName, port.error()), port.errorString());
+        const LinkError kind = openFailureOf(portName, port.error());
+        // A lock nobody holds any more is no program using the port: say whose it is.
+        const std::optional<StaleLockFile> stale =
+            kind == LinkError::Busy ? StaleLockFile::blocking(portName) : std::nullopt;
+        if (stale)
+            fail(LinkError::StaleLock, stale->toText());
+        else
+            fail(kind, port.errorString());
+        return false;
+    }
+    // The lock file goes by the name given; the device itself is locked too, so the same device
+    // under another name (a link, a bind mount) or held by another program that locks it is in
+    // use, even for root, whom the exclusive mode lets through.
+    if (::flock(port.handle(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        configuring = false;
+        fail(LinkError::Busy, QStringLiteral("the device is locked by another open file"));
+        port.close();
         return false;
     }
     // Set on the open port: a device that refuses one is reported, not ignored.
@@ -110,6 +129,7 @@ bool ReceiverLink::setBaud(qint32 baud)
 
 void ReceiverLink::close()
 {
+    // Closing the descriptor also releases its lock on the device.
     if (port.isOpen())
         port.close();
 }

@@ -1,6 +1,7 @@
 #include "OperatorMessages.h"
 
 #include "CommandOutcomes.h"
+#include "StaleLockFile.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -99,6 +100,13 @@ QString linkReason(LinkError kind, const QString& systemText)
         return translated(QT_TRANSLATE_NOOP("DlgZR415", "没有访问权限（用户须属于 dialout 组）"));
     case LinkError::Busy:
         return translated(QT_TRANSLATE_NOOP("DlgZR415", "串口已被其他程序占用"));
+    case LinkError::StaleLock: {
+        const StaleLockFile stale = StaleLockFile::fromText(systemText);
+        return translated(QT_TRANSLATE_NOOP(
+                              "DlgZR415", "串口锁文件 %1 已失效（用户 %2 的进程 %3 已结束），"
+                                          "当前用户无法删除；请以 root 身份删除：%4，或重启计算机"))
+            .arg(stale.path, stale.owner, QString::number(stale.pid), stale.removeCommand());
+    }
     case LinkError::Unplugged:
         return translated(QT_TRANSLATE_NOOP("DlgZR415", "设备已拔出"));
     case LinkError::BaudUnsupported:

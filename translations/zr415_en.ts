@@ -155,6 +155,10 @@
         <translation>the port is in use by another program</translation>
     </message>
     <message>
+        <source>串口锁文件 %1 已失效（用户 %2 的进程 %3 已结束），当前用户无法删除；请以 root 身份删除：%4，或重启计算机</source>
+        <translation>stale lock file %1 of user %2 (process %3 has ended), which this user cannot remove; remove it as root: %4, or reboot</translation>
+    </message>
+    <message>
         <source>设备已拔出</source>
         <translation>the device was unplugged</translation>
     </message>

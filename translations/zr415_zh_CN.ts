@@ -214,6 +214,10 @@
         <source>打开的文件过多</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>串口锁文件 %1 已失效（用户 %2 的进程 %3 已结束），当前用户无法删除；请以 root 身份删除：%4，或重启计算机</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>LinkBanner</name>

@@ -1,0 +1,122 @@
+#include "RunRecorder.h"
+
+#include "AuditLog.h"
+#include "CliTexts.h"
+#include "ProvisionRun.h"
+#include "UnitSession.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace {
+const QString auditUnwritableCode = QStringLiteral("audit-unwritable");
+}
+
+RunRecorder::RunRecorder(AuditLog& auditLog, ProvisionRun& provisionRun, QJsonObject fields,
+                         std::FILE* toErr, QObject* parent)
+    : QObject(parent), log(auditLog), run(provisionRun), context(std::move(fields)), err(toErr)
+{
+    run.holdBeforeChanges();
+    connect(&run, &ProvisionRun::readyToChange, this, &RunRecorder::started);
+    // The sync runs on a thread of its own; what it covered is looked at on the loop.
+    log.setSyncListener(
+        [this] { QMetaObject::invokeMethod(this, &RunRecorder::synced, Qt::QueuedConnection); });
+}
+
+RunRecorder::~RunRecorder()
+{
+    log.setSyncListener({});
+}
+
+void RunRecorder::notWritten(const QJsonObject& record, const QString& reason)
+{
+    const QString whole =
+        QString::fromUtf8(QJsonDocument(log.stamped(record)).toJson(QJsonDocument::Compact));
+    std::fprintf(err, "%s\n",
+                 CliTexts::fromTool(CliTexts::auditFailed(reason, whole)).toUtf8().constData());
+}
+
+void RunRecorder::refuse(UnitSession* session)
+{
+    run.stopStarting(auditUnwritableCode, CliTexts::auditUnwritable());
+    if (session)
+        session->refuse(auditUnwritableCode, CliTexts::auditUnwritable());
+}
+
+void RunRecorder::started(UnitSession* session)
+{
+    const UnitResult& unit = session->result();
+    QStringList sets;
+    for (const std::string& sentence : session->task().sets)
+        sets << QString::fromStdString(sentence.substr(0, sentence.find_first_of("\r\n")));
+    QJsonObject record = context;
+    record.insert(QStringLiteral("phase"), QStringLiteral("started"));
+    record.insert(QStringLiteral("command"), unit.command);
+    record.insert(QStringLiteral("port"), unit.port);
+    record.insert(QStringLiteral("serial"), unit.serial);
+    record.insert(QStringLiteral("baud"), static_cast<qint64>(unit.baud));
+    record.insert(QStringLiteral("sets"), QJsonArray::fromStringList(sets));
+    record.insert(QStringLiteral("time"),
+                  QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
+    QString error;
+    if (!log.append(record, error)) {
+        notWritten(record, error);
+        refuse(session);
+        return;
+    }
+    waiting.append({session, log.appendedCount(), record});
+    synced();
+}
+
+void RunRecorder::synced()
+{
+    // Each record is let go in order, so a unit never starts on a sync that did not cover it.
+    for (qsizetype i = 0; i < waiting.size();) {
+        QString error;
+        const int state = log.syncState(waiting[i].number, error);
+        if (state == 0) {
+            ++i;
+            continue;
+        }
+        const Waiting done = waiting.takeAt(i);
+        if (state > 0) {
+            if (done.session)
+                done.session->proceed();
+        } else {
+            notWritten(done.record, error);
+            refuse(done.session);
+        }
+    }
+}
+
+bool RunRecorder::finished(const UnitResult& result)
+{
+    ++finishedCount;
+    QJsonObject record = result.toJson();
+    for (auto field = context.constBegin(); field != context.constEnd(); ++field)
+        record.insert(field.key(), field.value());
+    record.insert(QStringLiteral("phase"), QStringLiteral("finished"));
+    QString error;
+    if (log.append(record, error)) {
+        finishedOnDisk << record;
+        return true;
+    }
+    notWritten(record, error);
+    run.stopStarting(auditUnwritableCode, CliTexts::auditUnwritable());
+    return false;
+}
+
+int RunRecorder::flush()
+{
+    QString error;
+    if (log.flush(error)) {
+        recordedCount = static_cast<int>(finishedOnDisk.size());
+        return recordedCount;
+    }
+    // Which records the disk lost is not known: every one of them goes to the error stream.
+    for (const QJsonObject& record : finishedOnDisk)
+        notWritten(record, error);
+    recordedCount = 0;
+    return 0;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "UnitResult.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+#include <cstdio>
+
+class AuditLog;
+class ProvisionRun;
+class UnitSession;
+
+// The audit record of one run, written ahead: a unit about to be changed first gets a started
+// record, on disk before its first SET; every unit gets a finished record when it ends. No
+// record, no change: once a record cannot be written no further unit starts, and a unit whose
+// started record is not on disk is not started. A record not written goes whole to the error
+// stream.
+class RunRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    // context: the fields every record of the run carries (profile, its digest, settings).
+    RunRecorder(AuditLog& log, ProvisionRun& run, QJsonObject context, std::FILE* err,
+                QObject* parent = nullptr);
+    ~RunRecorder() override;
+
+    // Appends result's finished record; false when it could not be written.
+    bool finished(const UnitResult& result);
+    // Waits for the disk; when a sync failed every record is counted as not recorded and the
+    // ones it may have lost go to the error stream. Returns how many finished records are on it.
+    int flush();
+    int unrecorded() const { return finishedCount - recordedCount; }
+
+private:
+    struct Waiting
+    {
+        QPointer<UnitSession> session;
+        unsigned long number; // the started record's number in the log
+        QJsonObject record;
+    };
+
+    void started(UnitSession* session);
+    void synced();
+    void notWritten(const QJsonObject& record, const QString& reason);
+    void refuse(UnitSession* session);
+
+    AuditLog& log;
+    ProvisionRun& run;
+    QJsonObject context;
+    std::FILE* err;
+    QList<Waiting> waiting;            // started records not yet known on disk
+    QList<QJsonObject> finishedOnDisk; // written, not yet known to be on the disk
+    int finishedCount = 0;
+    int recordedCount = 0;
+};
