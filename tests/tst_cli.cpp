@@ -86,6 +86,25 @@ QList<QJsonObject> jsonLines(const QByteArray& text)
     return objects;
 }
 
+// The unit lines of --json output, without the summary object that ends them.
+QList<QJsonObject> unitLines(const QByteArray& out)
+{
+    QList<QJsonObject> units = jsonLines(out);
+    if (!units.isEmpty() && units.last().contains(QStringLiteral("summary")))
+        units.removeLast();
+    return units;
+}
+
+// The records of an audit file written when units ended (the started ones come ahead of them).
+QList<QJsonObject> finishedRecords(const QByteArray& text)
+{
+    QList<QJsonObject> finished;
+    for (const QJsonObject& record : jsonLines(text))
+        if (record[QStringLiteral("phase")].toString() != QLatin1String("started"))
+            finished << record;
+    return finished;
+}
+
 QByteArray fileContent(const QString& path)
 {
     QFile file(path);
@@ -322,6 +341,11 @@ void CliTest::badArgumentsGetOneLineAndAPointerToHelp_data()
         << QStringList{"set", "/dev/a", "/dev/b", "--"} << "NAME=VALUE";
     QTest::newRow("audit-and-no-audit")
         << QStringList{"reset", "/dev/a", "--yes", "--audit", "a", "--no-audit"} << "contradict";
+    QTest::newRow("audit-to-standard-output")
+        << QStringList{"set", "/dev/a", "GGA=1", "--audit", "-"} << "standard output";
+    QTest::newRow("audit-failed-and-unfinished")
+        << QStringList{"audit", "--failed", "--unfinished"} << "--failed";
+    QTest::newRow("audit-two-files") << QStringList{"audit", "a.jsonl", "b.jsonl"} << "'b.jsonl'";
     QTest::newRow("check-with-observe")
         << QStringList{"apply", "p", "/dev/a", "--check", "--observe", "5"} << "--check";
     QTest::newRow("profile-of-two-units")
@@ -671,9 +695,9 @@ const CliTest::MixedRun& CliTest::mixedRun()
                environment);
     mixed->exitCode = run.exitCode;
     mixed->err = run.err;
-    for (const QJsonObject& result : jsonLines(run.out))
+    for (const QJsonObject& result : unitLines(run.out))
         mixed->resultByPort[result["port"].toString()] = result;
-    mixed->audit = jsonLines(fileContent(audit));
+    mixed->audit = finishedRecords(fileContent(audit));
     return *mixed;
 }
 
@@ -814,7 +838,7 @@ void CliTest::setReportsOnlyWhatWasProven()
     const QStringList audit{"--audit", scratch.filePath(QStringLiteral("proven.jsonl"))};
     const CtlRun run = runCtl(QStringList{"set", port, "--json"} + audit + settings);
     QCOMPARE(run.exitCode, result == QLatin1String("ok") ? 0 : 1);
-    const QList<QJsonObject> results = jsonLines(run.out);
+    const QList<QJsonObject> results = unitLines(run.out);
     QCOMPARE(results.size(), 1);
     QCOMPARE(results[0]["result"].toString(), result);
     QCOMPARE(results[0]["verified"].toBool(), verified);
@@ -851,7 +875,7 @@ void CliTest::silenceIsUnansweredNotMismatch()
              environment);
     serveUntilFinished(line, program, ignored);
     QCOMPARE(program.exitCode(), 1);
-    const QList<QJsonObject> results = jsonLines(program.readAllStandardOutput());
+    const QList<QJsonObject> results = unitLines(program.readAllStandardOutput());
     QCOMPARE(results.size(), 1);
     QCOMPARE(results[0]["result"].toString(), QStringLiteral("unanswered"));
     QCOMPARE(results[0]["unanswered"].toArray(), QJsonArray{QStringLiteral("GNSS.NMEA.GGA")});
@@ -877,7 +901,7 @@ void CliTest::searchFindsAReceiverThatAnswersLate()
     environment.insert(QStringLiteral("ZR415CTL_PROBE_MS"), QStringLiteral("30"));
     environment.insert(QStringLiteral("ZR415CTL_ACK_MS"), QStringLiteral("600"));
     const CtlRun run = runCtl({"query", receiver.devicePath(), "--json"}, environment);
-    const QList<QJsonObject> results = jsonLines(run.out);
+    const QList<QJsonObject> results = unitLines(run.out);
     QCOMPARE(results.size(), 1);
     QCOMPARE(results[0]["result"].toString(), QStringLiteral("ok"));
     QCOMPARE(run.exitCode, 0);
@@ -892,6 +916,7 @@ void CliTest::stopSignalLeavesAConsistentAuditFile_data()
     QTest::newRow("ctrl-c") << int(SIGINT);
     QTest::newRow("terminate") << int(SIGTERM);
     QTest::newRow("ssh-session-dropped") << int(SIGHUP);
+    QTest::newRow("ctrl-backslash") << int(SIGQUIT);
 }
 
 void CliTest::stopSignalLeavesAConsistentAuditFile()
@@ -913,7 +938,7 @@ void CliTest::stopSignalLeavesAConsistentAuditFile()
              quickEnvironment());
     // Two at a time: once the quick unit is done both slow ones hold the places, and the last
     // unit waits for one.
-    QTRY_VERIFY_WITH_TIMEOUT(fileContent(audit).contains("SN-QUICK"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(finishedRecords(fileContent(audit)).size() == 1, 10000);
     ::kill(static_cast<pid_t>(program.processId()), signalNumber);
     QVERIFY(program.waitForFinished(10000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
@@ -921,7 +946,7 @@ void CliTest::stopSignalLeavesAConsistentAuditFile()
 
     const QByteArray text = fileContent(audit);
     QVERIFY(text.endsWith('\n'));
-    const QList<QJsonObject> records = jsonLines(text);
+    const QList<QJsonObject> records = finishedRecords(text);
     QCOMPARE(records.size(), 4);
     QMap<QString, QJsonObject> byPort;
     for (const QJsonObject& record : records)
@@ -932,8 +957,24 @@ void CliTest::stopSignalLeavesAConsistentAuditFile()
         QCOMPARE(byPort[unit->devicePath()]["result"].toString(), QStringLiteral("interrupted"));
     QVERIFY(byPort[slowA.devicePath()]["sent"].toArray().size() > 1);
     QVERIFY(byPort[waiting.devicePath()]["sent"].toArray().isEmpty());
+    // Written ahead: a started record for each unit that was sent a SET, none for the unit
+    // never started.
+    QStringList started;
+    for (const QJsonObject& record : jsonLines(text))
+        if (record["phase"].toString() == QLatin1String("started"))
+            started << record["port"].toString();
+    QStringList changed;
+    for (const QJsonObject& record : records)
+        for (const QJsonValue& sentence : record["sent"].toArray())
+            if (sentence.toString().contains(QLatin1String(",SET,")) &&
+                !changed.contains(record["port"].toString()))
+                changed << record["port"].toString();
+    QVERIFY(changed.contains(slowA.devicePath()));
+    for (const QString& port : changed)
+        QVERIFY2(started.contains(port), qPrintable(port));
+    QVERIFY(!started.contains(waiting.devicePath()));
     // What was printed agrees with the record.
-    QCOMPARE(jsonLines(program.readAllStandardOutput()).size(), 4);
+    QCOMPARE(unitLines(program.readAllStandardOutput()).size(), 4);
 }
 
 void CliTest::queryReportsSerialAndRatesAsJson()
@@ -941,7 +982,7 @@ void CliTest::queryReportsSerialAndRatesAsJson()
     SimulatorProcess receiver({"--serial", "SN-Q", "--rates", "GGA=1,HDT=0.2", "--baud", "256000"});
     const CtlRun run = runCtl({"query", receiver.devicePath(), "--json"});
     QCOMPARE(run.exitCode, 0);
-    const QList<QJsonObject> results = jsonLines(run.out);
+    const QList<QJsonObject> results = unitLines(run.out);
     QCOMPARE(results.size(), 1);
     QCOMPARE(results[0]["serial"].toString(), QStringLiteral("SN-Q"));
     QCOMPARE(results[0]["baud"].toInt(), 256000);
@@ -1127,12 +1168,12 @@ void CliTest::observeFindsRatesTheUnitDoesNotKeep()
         const QString audit = scratch.filePath(QStringLiteral("observe.jsonl"));
         const CtlRun run = runCtl({"apply", profile, receiver.devicePath(), "--no-verify", "--json",
                                    "--observe", "3", "--audit", audit});
-        once.emplace(run, jsonLines(fileContent(audit)));
+        once.emplace(run, finishedRecords(fileContent(audit)));
     }
     const auto& [run, audit] = *once;
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(audit.size(), 1);
-    for (const QJsonObject& result : {jsonLines(run.out).value(0), audit.first()}) {
+    for (const QJsonObject& result : {unitLines(run.out).value(0), audit.first()}) {
         QCOMPARE(result["result"].toString(), QStringLiteral("mismatch"));
         QJsonObject found;
         for (const QJsonValue& mismatch : result["mismatches"].toArray())
@@ -1181,7 +1222,7 @@ void CliTest::checkListsWhatWouldChangeAndSendsNoSet()
     const CtlRun run = runCtl({"apply", writeFile(scratch, "check.ini", profile), unit.devicePath(),
                                "--check", "--json", "--audit", audit});
     QCOMPARE(run.exitCode, exitCode);
-    const QList<QJsonObject> results = jsonLines(run.out);
+    const QList<QJsonObject> results = unitLines(run.out);
     QCOMPARE(results.size(), 1);
     QStringList got;
     for (const QJsonValue& change : results[0]["changes"].toArray())
@@ -1271,7 +1312,7 @@ void CliTest::queryProfileMakesOtherUnitsAlike()
     const CtlRun all =
         runCtl({"query", model.devicePath(), first.devicePath(), second.devicePath(), "--json"});
     QMap<QString, QJsonObject> rates;
-    for (const QJsonObject& result : jsonLines(all.out))
+    for (const QJsonObject& result : unitLines(all.out))
         rates[result["serial"].toString()] = result["rates"].toObject();
     QCOMPARE(rates.size(), 3);
     QCOMPARE(rates["SN-MODEL"]["GGA"].toString(), QStringLiteral("0.2"));

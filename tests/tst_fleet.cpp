@@ -19,6 +19,10 @@ QMap<QString, QString> byPort(const QByteArray& text)
     QMap<QString, QString> found;
     for (const QByteArray& line : text.split('\n')) {
         const QJsonObject json = QJsonDocument::fromJson(line).object();
+        // The summary that ends --json and the started records name no unit's end.
+        if (json.contains(QStringLiteral("summary")) ||
+            json["phase"].toString() == QLatin1String("started"))
+            continue;
         if (!json.isEmpty())
             found[json["port"].toString()] =
                 json["result"].toString() + ' ' + json["error"].toString();

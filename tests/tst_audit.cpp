@@ -1,0 +1,595 @@
+// zr415ctl's audit record: written ahead of each change, no change without it, the shared file
+// or a clear stop, the run's totals, and zr415ctl audit reading it back.
+#include "AuditLog.h"
+#include "SimulatorProcess.h"
+
+#include <QtTest>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <csignal>
+#include <memory>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+struct CtlRun
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+QProcessEnvironment quickEnvironment()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("ZR415CTL_ACK_MS"));
+    environment.insert(QStringLiteral("ZR415CTL_PROBE_MS"), QStringLiteral("400"));
+    return environment;
+}
+
+// With the audit file's writes or syncs failing after so many (see support/AuditFaults.cpp).
+QProcessEnvironment faultyDisk(const char* variable, int allowed)
+{
+    QProcessEnvironment environment = quickEnvironment();
+    environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(ZR415_AUDIT_FAULTS));
+    environment.insert(QLatin1String(variable), QString::number(allowed));
+    return environment;
+}
+
+CtlRun runCtl(const QStringList& arguments,
+              const QProcessEnvironment& environment = quickEnvironment(),
+              const QString& program = QStringLiteral(ZR415CTL_BINARY),
+              const QString& outputFile = {})
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    if (!outputFile.isEmpty())
+        process.setStandardOutputFile(outputFile);
+    process.start(program, arguments);
+    CtlRun run;
+    if (!process.waitForStarted(5000))
+        return run;
+    if (!process.waitForFinished(60000))
+        process.kill();
+    process.waitForFinished(5000);
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+QList<QJsonObject> jsonLines(const QByteArray& text)
+{
+    QList<QJsonObject> objects;
+    for (const QByteArray& line : text.split('\n'))
+        if (!line.isEmpty())
+            objects << QJsonDocument::fromJson(line).object();
+    return objects;
+}
+
+QByteArray fileContent(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(content);
+    return path;
+}
+
+QStringList setsIn(const QJsonArray& sentences)
+{
+    QStringList sets;
+    for (const QJsonValue& sentence : sentences)
+        if (sentence.toString().contains(QLatin1String(",SET,")))
+            sets << sentence.toString();
+    return sets;
+}
+
+// Whether process pid holds device open: it has the port and its signal handlers by then.
+bool holdsOpen(qint64 pid, const QString& device)
+{
+    const QString wanted = QFileInfo(device).canonicalFilePath();
+    QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QFileInfo& fd : fds.entryInfoList(QDir::Files | QDir::System))
+        if (fd.symLinkTarget() == wanted)
+            return true;
+    return false;
+}
+
+// The records of the errors stream that could not be written: "…; the record was: {…}".
+QList<QJsonObject> recordsOnErrorStream(const QByteArray& err)
+{
+    QList<QJsonObject> kept;
+    const QByteArray marker = "the record was: ";
+    for (const QByteArray& line : err.split('\n'))
+        if (const qsizetype at = line.indexOf(marker); at >= 0)
+            kept << QJsonDocument::fromJson(line.mid(at + marker.size())).object();
+    return kept;
+}
+
+const QByteArray profileText = "setGGA=1\nsetCommandGGA=5\nsetRMC=1\nsetCommandRMC=0.5\n";
+} // namespace
+
+class AuditTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void unitsChangedGetARecordAheadOfTheChange_data();
+    void unitsChangedGetARecordAheadOfTheChange();
+    void killedRunLeavesAStartedRecordForEveryUnitChanged();
+    void unwritableRecordStartsNoFurtherUnit();
+    void failedSyncLeavesTheRunNotRecorded_data();
+    void failedSyncLeavesTheRunNotRecorded();
+    void appendsOfTwoRunsAtOnceStayWhole_data();
+    void appendsOfTwoRunsAtOnceStayWhole();
+    void sharedFileOrAClearStop_data();
+    void sharedFileOrAClearStop();
+    void jsonEndsWithTheRunsTotals();
+    void auditTellsTheLastStateOfEachUnit_data();
+    void auditTellsTheLastStateOfEachUnit();
+    void auditAsJsonGivesEachUnitsLastRecord();
+    void auditOfAnUnknownRunFails();
+    void resultsLostOnStandardOutputFailTheRun_data();
+    void resultsLostOnStandardOutputFailTheRun();
+    void stopSignalEndsMonitorWithItsReport_data();
+    void stopSignalEndsMonitorWithItsReport();
+
+private:
+    QTemporaryDir scratch{QStringLiteral("/tmp/zr415-audit-XXXXXX")};
+    QString profile()
+    {
+        return writeFile(scratch.filePath(QStringLiteral("profile.ini")), profileText);
+    }
+};
+
+void AuditTest::unitsChangedGetARecordAheadOfTheChange_data()
+{
+    QTest::addColumn<QStringList>("simulator");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("phases");
+    QTest::newRow("changed") << QStringList{} << QStringList{}
+                             << QStringList{"started", "finished"};
+    QTest::newRow("no-device") << QStringList{"--silent"} << QStringList{}
+                               << QStringList{"finished"};
+    QTest::newRow("unexpected-serial")
+        << QStringList{} << QStringList{"--expect-serial", "OTHER"} << QStringList{"finished"};
+}
+
+void AuditTest::unitsChangedGetARecordAheadOfTheChange()
+{
+    QFETCH(QStringList, simulator);
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, phases);
+    SimulatorProcess unit(QStringList{"--serial", "SN-AHEAD"} + simulator);
+    const QString audit = scratch.filePath(QTest::currentDataTag() + QStringLiteral(".jsonl"));
+    const CtlRun run = runCtl(QStringList{"apply", profile(), unit.devicePath(), "--json",
+                                          "--audit", audit, "--baud", "115200"} +
+                              options);
+    const QList<QJsonObject> records = jsonLines(fileContent(audit));
+    QStringList got;
+    for (const QJsonObject& record : records) {
+        got << record["phase"].toString();
+        QCOMPARE(record["schema"].toInt(), 2);
+        QCOMPARE(record["port"].toString(), unit.devicePath());
+        QCOMPARE(record["profile_sha256"].toString(),
+                 QString::fromLatin1(
+                     QCryptographicHash::hash(profileText, QCryptographicHash::Sha256).toHex()));
+    }
+    QCOMPARE(got, phases);
+    if (phases.size() == 2) {
+        // The started record names every SET the unit was then sent.
+        const QJsonObject result = jsonLines(run.out).first();
+        QCOMPARE(records[0]["serial"].toString(), QStringLiteral("SN-AHEAD"));
+        QCOMPARE(records[0]["sets"].toVariant().toStringList(), setsIn(result["sent"].toArray()));
+        QCOMPARE(records[0]["run"], records[1]["run"]);
+    }
+}
+
+void AuditTest::killedRunLeavesAStartedRecordForEveryUnitChanged()
+{
+    // Every answer comes late, so the run is surely mid-way when it is killed; two at a time,
+    // so some units never start.
+    std::vector<std::unique_ptr<SimulatorProcess>> units;
+    QStringList ports;
+    for (int i = 0; i < 4; ++i) {
+        units.push_back(std::make_unique<SimulatorProcess>(
+            QStringList{"--serial", QStringLiteral("SN-KILL-%1").arg(i), "--delay", "300"}));
+        ports << units.back()->devicePath();
+    }
+    const QString audit = scratch.filePath(QStringLiteral("killed.jsonl"));
+    QProcess program;
+    program.setProcessEnvironment(quickEnvironment());
+    program.start(
+        QStringLiteral(ZR415CTL_BINARY),
+        QStringList{"apply", profile(), "--baud", "115200", "--parallel", "2", "--audit", audit} +
+            ports);
+    QVERIFY(program.waitForStarted(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(fileContent(audit).count("\"started\"") == 2, 10000);
+    // Let the first SETs reach the units.
+    QTest::qWait(400);
+    ::kill(static_cast<pid_t>(program.processId()), SIGKILL);
+    QVERIFY(program.waitForFinished(5000));
+
+    QStringList started;
+    for (const QJsonObject& record : jsonLines(fileContent(audit)))
+        if (record["phase"].toString() == QLatin1String("started"))
+            started << record["port"].toString();
+    int changed = 0;
+    for (const QString& port : ports) {
+        const CtlRun query = runCtl({"query", port, "--baud", "115200", "--json"});
+        const QJsonObject rates = jsonLines(query.out).value(0)["rates"].toObject();
+        QVERIFY2(!rates.isEmpty(), query.err.constData());
+        if (rates["GGA"].toString() != QLatin1String("5"))
+            continue;
+        ++changed;
+        QVERIFY2(started.contains(port), qPrintable(port));
+    }
+    QVERIFY(changed > 0);
+    // And zr415ctl audit shows the cut-off units as unfinished.
+    const CtlRun unfinished = runCtl({"audit", audit, "--unfinished", "--ports"});
+    QCOMPARE(unfinished.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(unfinished.out).split('\n', Qt::SkipEmptyParts), started);
+}
+
+void AuditTest::unwritableRecordStartsNoFurtherUnit()
+{
+    std::vector<std::unique_ptr<SimulatorProcess>> units;
+    QStringList ports;
+    for (int i = 0; i < 3; ++i) {
+        units.push_back(std::make_unique<SimulatorProcess>(
+            QStringList{"--serial", QStringLiteral("SN-FULL-%1").arg(i)}));
+        ports << units.back()->devicePath();
+    }
+    const QString audit = scratch.filePath(QStringLiteral("full.jsonl"));
+    // The disk takes one record: the first started record.
+    const CtlRun run = runCtl(QStringList{"apply", profile(), "--baud", "115200", "--parallel", "2",
+                                          "--json", "--audit", audit} +
+                                  ports,
+                              faultyDisk("ZR415_FAULT_WRITES_AFTER", 1));
+    QCOMPARE(run.exitCode, 1);
+    QList<QJsonObject> lines = jsonLines(run.out);
+    QCOMPARE(lines.size(), 4);
+    const QJsonObject summary = lines.takeLast()["summary"].toObject();
+    QCOMPARE(summary["recorded"].toInt(), 0);
+    QCOMPARE(summary["ok"].toInt(), 1);
+    int neverOpened = 0;
+    for (const QJsonObject& unit : lines) {
+        QCOMPARE(unit["recorded"].toBool(true), false);
+        if (unit["result"].toString() == QLatin1String("ok")) {
+            // In flight when the disk filled: it finishes.
+            QVERIFY(!setsIn(unit["sent"].toArray()).isEmpty());
+            continue;
+        }
+        QCOMPARE(unit["result"].toString(), QStringLiteral("interrupted"));
+        QCOMPARE(unit["reason_code"].toString(), QStringLiteral("audit-unwritable"));
+        QCOMPARE(unit["error"].toString(),
+                 QStringLiteral("not started: the audit file cannot be written"));
+        QVERIFY(setsIn(unit["sent"].toArray()).isEmpty());
+        neverOpened += unit["sent"].toArray().isEmpty();
+    }
+    QCOMPARE(neverOpened, 1);
+    QCOMPARE(fileContent(audit).count('\n'), 1);
+    // Every record not written is on the error stream, whole.
+    const QList<QJsonObject> kept = recordsOnErrorStream(run.err);
+    QCOMPARE(kept.size(), 4); // one started, three finished
+    for (const QJsonObject& record : kept)
+        for (const char* field : {"run", "user", "host", "version", "schema", "phase", "port"})
+            QVERIFY2(record.contains(QLatin1String(field)), field);
+}
+
+void AuditTest::failedSyncLeavesTheRunNotRecorded_data()
+{
+    QTest::addColumn<int>("syncsAllowed");
+    QTest::addColumn<QByteArray>("summary");
+    QTest::addColumn<bool>("setSent");
+    // The started record is never on disk: the unit is not touched.
+    QTest::newRow("first-sync-fails")
+        << 0 << QByteArray("1 interrupted; 1 not recorded in ") << false;
+    QTest::newRow("last-sync-fails") << 1 << QByteArray("1 ok; 1 not recorded in ") << true;
+}
+
+void AuditTest::failedSyncLeavesTheRunNotRecorded()
+{
+    QFETCH(int, syncsAllowed);
+    QFETCH(QByteArray, summary);
+    QFETCH(bool, setSent);
+    SimulatorProcess unit({"--serial", "SN-SYNC"});
+    const QString audit = scratch.filePath(QTest::currentDataTag() + QStringLiteral(".jsonl"));
+    const CtlRun run =
+        runCtl({"set", unit.devicePath(), "GGA=5", "--baud", "115200", "--audit", audit},
+               faultyDisk("ZR415_FAULT_SYNCS_AFTER", syncsAllowed));
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.out.contains(summary), run.out.constData());
+    QVERIFY2(run.err.contains("cannot flush audit file"), run.err.constData());
+    const CtlRun query = runCtl({"query", unit.devicePath(), "--baud", "115200", "--json"});
+    QCOMPARE(jsonLines(query.out).value(0)["rates"].toObject()["GGA"].toString() ==
+                 QLatin1String("5"),
+             setSent);
+}
+
+void AuditTest::appendsOfTwoRunsAtOnceStayWhole_data()
+{
+    QTest::addColumn<bool>("secondDiskFull");
+    QTest::addColumn<int>("lines");
+    QTest::newRow("both-write") << false << 400;
+    // The second run's appends fail and are taken back, never with the first run's records.
+    QTest::newRow("second-on-a-full-disk") << true << 200;
+}
+
+void AuditTest::appendsOfTwoRunsAtOnceStayWhole()
+{
+    QFETCH(bool, secondDiskFull);
+    QFETCH(int, lines);
+    const QString path = scratch.filePath(QTest::currentDataTag() + QStringLiteral(".jsonl"));
+    const QString done = path + QStringLiteral(".done");
+    const auto appender = [&](int who, bool full) {
+        const pid_t child = ::fork();
+        if (child != 0)
+            return child;
+        if (full) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit none = {1, 1};
+            ::setrlimit(RLIMIT_FSIZE, &none);
+        }
+        AuditLog log;
+        QString error;
+        if (!log.open(path, error))
+            ::_exit(3);
+        // The full one keeps trying while the other appends.
+        for (int n = 0; full ? !QFileInfo::exists(done) && n < 200000 : n < 200; ++n)
+            log.append({{QStringLiteral("who"), who}, {QStringLiteral("n"), n}}, error);
+        if (!full)
+            writeFile(done, "");
+        ::_exit(log.flush(error) || full ? 0 : 4);
+    };
+    const pid_t first = appender(1, false);
+    const pid_t second = appender(2, secondDiskFull);
+    for (const pid_t child : {first, second}) {
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const QByteArray text = fileContent(path);
+    QVERIFY(text.endsWith('\n'));
+    QMap<int, int> perRun;
+    for (const QByteArray& line : text.split('\n')) {
+        if (line.isEmpty())
+            continue;
+        QJsonParseError error{};
+        const QJsonObject record = QJsonDocument::fromJson(line, &error).object();
+        QVERIFY2(error.error == QJsonParseError::NoError, line.constData());
+        ++perRun[record["who"].toInt()];
+    }
+    QCOMPARE(perRun.value(1), 200);
+    QCOMPARE(perRun.value(1) + perRun.value(2), lines);
+}
+
+void AuditTest::sharedFileOrAClearStop_data()
+{
+    QTest::addColumn<QString>("planted"); // what is at the log folder or the shared file
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("recordIn"); // shared, state or nowhere
+    QTest::newRow("shared-file") << "" << 0 << "shared";
+    QTest::newRow("log-folder-cannot-be-made") << "file-as-log-folder" << 0 << "state";
+    QTest::newRow("link-at-shared-path") << "link" << 2 << "nowhere";
+    QTest::newRow("folder-at-shared-path") << "folder" << 2 << "nowhere";
+}
+
+// A copy of zr415ctl in a folder of its own, so that its log folder is the test's.
+void AuditTest::sharedFileOrAClearStop()
+{
+    QFETCH(QString, planted);
+    QFETCH(int, exitCode);
+    QFETCH(QString, recordIn);
+    const QString root = scratch.filePath(QTest::currentDataTag());
+    QVERIFY(QDir().mkpath(root + QStringLiteral("/bin")));
+    const QString program = root + QStringLiteral("/bin/zr415ctl");
+    QVERIFY(QFile::copy(QStringLiteral(ZR415CTL_BINARY), program));
+    const QString log = root + QStringLiteral("/log");
+    const QString shared = log + QStringLiteral("/provision.jsonl");
+    const QString victim = writeFile(root + QStringLiteral("/victim"), "kept");
+    if (planted == QLatin1String("file-as-log-folder"))
+        writeFile(log, "");
+    if (planted == QLatin1String("link") || planted == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(log));
+    if (planted == QLatin1String("link"))
+        QVERIFY(QFile::link(victim, shared));
+    if (planted == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(shared));
+    QProcessEnvironment environment = quickEnvironment();
+    const QString state = root + QStringLiteral("/state");
+    environment.insert(QStringLiteral("XDG_STATE_HOME"), state);
+    const QString fallback = state + QStringLiteral("/zr415/provision.jsonl");
+
+    SimulatorProcess unit({"--serial", "SN-SHARED"});
+    // Twice: the fallback warns on every run that uses it.
+    for (int round = 0; round < 2; ++round) {
+        const CtlRun run =
+            runCtl({"set", unit.devicePath(), "GGA=5", "--baud", "115200"}, environment, program);
+        QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(run.err.contains(fallback.toUtf8()), recordIn == QLatin1String("state"));
+        if (exitCode == 2)
+            QVERIFY2(run.err.contains(shared.toUtf8()), run.err.constData());
+    }
+    QCOMPARE(fileContent(shared).count("\"finished\""),
+             recordIn == QLatin1String("shared") ? 2 : 0);
+    QCOMPARE(fileContent(fallback).count("\"finished\""),
+             recordIn == QLatin1String("state") ? 2 : 0);
+    // The state folder is made only when the record goes there.
+    QCOMPARE(QFileInfo::exists(state), recordIn == QLatin1String("state"));
+    QCOMPARE(fileContent(victim), QByteArray("kept"));
+    // Stopped before anything was sent.
+    const CtlRun query = runCtl({"query", unit.devicePath(), "--baud", "115200", "--json"});
+    QCOMPARE(jsonLines(query.out).value(0)["rates"].toObject()["GGA"].toString() ==
+                 QLatin1String("5"),
+             exitCode == 0);
+}
+
+void AuditTest::jsonEndsWithTheRunsTotals()
+{
+    SimulatorProcess ok({"--serial", "SN-TOTAL"});
+    SimulatorProcess silent({"--serial", "SN-SILENT", "--silent"});
+    const QString audit = scratch.filePath(QStringLiteral("totals.jsonl"));
+    const CtlRun run = runCtl({"apply", profile(), ok.devicePath(), silent.devicePath(), "--baud",
+                               "115200", "--json", "--audit", audit});
+    QCOMPARE(run.exitCode, 1);
+    const QList<QJsonObject> lines = jsonLines(run.out);
+    QCOMPARE(lines.size(), 3);
+    for (int i = 0; i < 2; ++i)
+        QCOMPARE(lines[i]["recorded"].toBool(), true);
+    const QJsonObject summary = lines.last()["summary"].toObject();
+    QCOMPARE(summary["run"].toString(), jsonLines(fileContent(audit)).first()["run"].toString());
+    QCOMPARE(summary["command"].toString(), QStringLiteral("apply"));
+    QCOMPARE(summary["units"].toInt(), 2);
+    QCOMPARE(summary["ok"].toInt(), 1);
+    QCOMPARE(summary["failed"].toInt(), 1);
+    QCOMPARE(summary["changed"].toInt(), 0);
+    QCOMPARE(summary["recorded"].toInt(), 2);
+}
+
+namespace {
+// Two runs: r1 began first (its last record comes after r2's first), with records of the older
+// schema; r2 has a unit cut off and a unit that ended before any SET. Three lines are no record.
+QString twoRuns(const QString& folder)
+{
+    const QByteArray text =
+        R"({"run":"r1","port":"/dev/a","result":"ok","serial":"A","time":"t1"})"
+        "\n"
+        R"({"run":"r1","port":"/dev/b","phase":"started","serial":"B"})"
+        "\n"
+        "{not json\n"
+        R"({"schema":2,"run":"r2","port":"/dev/c","phase":"started","serial":"C"})"
+        "\n"
+        R"({"run":"r1","port":"/dev/b","result":"rejected","serial":"B"})"
+        "\n"
+        R"({"schema":2,"run":"r2","port":"/dev/d","phase":"started","serial":"D"})"
+        "\n"
+        "[1,2]\n"
+        R"({"schema":2,"run":"r2","port":"/dev/c","phase":"finished","result":"ok","serial":"C"})"
+        "\n"
+        R"({"schema":2,"run":"r2","port":"/dev/e","phase":"finished","result":"no-device"})"
+        "\n"
+        R"({"schema":2,"run":"r2","result":"ok"})"
+        "\n"
+        R"({"schema":2,"run":"r2","port":"/dev/f","phase":"started","serial":"F"})"
+        "\n"
+        R"({"schema":2,"run":"r2","port":"/dev/f","phase":"finished","result":"mismatch","serial":"F"})"
+        "\n";
+    return writeFile(folder + QStringLiteral("/two-runs.jsonl"), text);
+}
+} // namespace
+
+void AuditTest::auditTellsTheLastStateOfEachUnit_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("latest-run") << QStringList{}
+                                << QStringList{"/dev/c  C  ok  ", "/dev/d  D  unfinished  ",
+                                               "/dev/e  -  no-device  ", "/dev/f  F  mismatch  "};
+    QTest::newRow("failed-ports") << QStringList{"--failed", "--ports"}
+                                  << QStringList{"/dev/d", "/dev/e", "/dev/f"};
+    QTest::newRow("unfinished-ports")
+        << QStringList{"--unfinished", "--ports"} << QStringList{"/dev/d"};
+    QTest::newRow("older-run-by-id")
+        << QStringList{"--run", "r1"} << QStringList{"/dev/a  A  ok  t1", "/dev/b  B  rejected  "};
+    QTest::newRow("older-run-failed")
+        << QStringList{"--run", "r1", "--failed", "--ports"} << QStringList{"/dev/b"};
+}
+
+void AuditTest::auditTellsTheLastStateOfEachUnit()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, lines);
+    const CtlRun run = runCtl(QStringList{"audit", twoRuns(scratch.path())} + options);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(QString::fromUtf8(run.out).split('\n', Qt::SkipEmptyParts), lines);
+    QVERIFY2(run.err.contains("3 line(s) of") && run.err.contains("skipped"), run.err.constData());
+}
+
+void AuditTest::auditAsJsonGivesEachUnitsLastRecord()
+{
+    const CtlRun run = runCtl({"audit", twoRuns(scratch.path()), "--json"});
+    QCOMPARE(run.exitCode, 0);
+    QStringList states;
+    for (const QJsonObject& unit : jsonLines(run.out)) {
+        QCOMPARE(unit["run"].toString(), QStringLiteral("r2"));
+        states << unit["port"].toString() + ' ' + unit["state"].toString() + ' ' +
+                      unit["phase"].toString();
+    }
+    QCOMPARE(states, (QStringList{"/dev/c ok finished", "/dev/d unfinished started",
+                                  "/dev/e no-device finished", "/dev/f mismatch finished"}));
+}
+
+void AuditTest::auditOfAnUnknownRunFails()
+{
+    const CtlRun unknown = runCtl({"audit", twoRuns(scratch.path()), "--run", "r9"});
+    QCOMPARE(unknown.exitCode, 1);
+    QVERIFY2(unknown.err.contains("run r9 is not recorded"), unknown.err.constData());
+    const CtlRun missing = runCtl({"audit", scratch.filePath(QStringLiteral("none.jsonl"))});
+    QCOMPARE(missing.exitCode, 1);
+    QVERIFY(missing.out.isEmpty());
+}
+
+void AuditTest::resultsLostOnStandardOutputFailTheRun_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // PORT stands for the unit's port
+    QTest::newRow("query") << QStringList{"query", "PORT", "--baud", "115200"};
+    QTest::newRow("set-json") << QStringList{"set",    "PORT",   "GGA=1",     "--baud",
+                                             "115200", "--json", "--no-audit"};
+    QTest::newRow("ports") << QStringList{"ports"};
+}
+
+void AuditTest::resultsLostOnStandardOutputFailTheRun()
+{
+    QFETCH(QStringList, arguments);
+    SimulatorProcess unit({"--serial", "SN-FULL-OUT"});
+    arguments.replaceInStrings(QStringLiteral("PORT"), unit.devicePath());
+    QProcessEnvironment environment = quickEnvironment();
+    environment.insert(QStringLiteral("ZR415_EXTRA_PORTS"), unit.devicePath());
+    const CtlRun run = runCtl(arguments, environment, QStringLiteral(ZR415CTL_BINARY),
+                              QStringLiteral("/dev/full"));
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("could not be written to standard output"), run.err.constData());
+}
+
+void AuditTest::stopSignalEndsMonitorWithItsReport_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("ctrl-c") << int(SIGINT);
+    QTest::newRow("terminate") << int(SIGTERM);
+    QTest::newRow("ctrl-backslash") << int(SIGQUIT);
+    QTest::newRow("ssh-session-dropped") << int(SIGHUP);
+}
+
+void AuditTest::stopSignalEndsMonitorWithItsReport()
+{
+    QFETCH(int, signalNumber);
+    SimulatorProcess unit({"--serial", "SN-MONITOR"});
+    QProcess program;
+    program.start(QStringLiteral(ZR415CTL_BINARY),
+                  {"monitor", unit.devicePath(), "--rates", "--seconds", "60"});
+    QVERIFY(program.waitForStarted(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(holdsOpen(program.processId(), unit.devicePath()), 10000);
+    ::kill(static_cast<pid_t>(program.processId()), signalNumber);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 128 + signalNumber);
+    const QByteArray out = program.readAllStandardOutput();
+    QVERIFY2(out.startsWith("SENTENCE") && out.contains(unit.devicePath().toUtf8() + ": "),
+             out.constData());
+}
+
+QTEST_GUILESS_MAIN(AuditTest)
+#include "tst_audit.moc"
