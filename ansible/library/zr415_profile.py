@@ -213,8 +213,20 @@ def unit_ok(unit):
 
 
 def describe_failure(unit):
-    reason = unit.get("error") or unit.get("reason_code") or unit.get("result")
-    return "%s: %s (%s)" % (unit.get("port", "?"), unit.get("result", "?"), reason)
+    """One unit not ok, as an operator reads it in the task's message."""
+    text = "%s (%s): %s" % (unit.get("port", "?"), unit.get("serial") or "no serial number",
+                            unit.get("result", "no result"))
+    if unit.get("reason_code") and unit.get("reason_code") != unit.get("result"):
+        text += " [%s]" % unit["reason_code"]
+    details = [unit["error"]] if unit.get("error") else []
+    for field, label in (("rejected", "refused"), ("unanswered", "unanswered"),
+                         ("mismatches", "differs")):
+        items = unit.get(field) or []
+        if items:
+            details.append("%s: %s" % (label, ", ".join(
+                item.get("key", json.dumps(item)) if isinstance(item, dict) else str(item)
+                for item in items)))
+    return text + (" - " + "; ".join(details) if details else "")
 
 
 class Zr415Ctl(object):
