@@ -62,6 +62,58 @@ QString unexpectedSerial()
 {
     return QStringLiteral("serial number not among --expect-serial; nothing was set");
 }
+QString notBoundSerial(const QString& serial)
+{
+    return QStringLiteral("serial number is not %1, which is bound to this port; nothing was set")
+        .arg(serial);
+}
+QString ratesNotInList(const QStringList& rates)
+{
+    return QStringLiteral("rates a profile cannot hold: %1").arg(rates.join(QStringLiteral(", ")));
+}
+QString changesMade(const QStringList& changes)
+{
+    return changes.isEmpty() ? QStringLiteral("no rate changed")
+                             : QStringLiteral("changes: ") + changes.join(QStringLiteral(", "));
+}
+QString badSerialBinding(const QString& value)
+{
+    return QStringLiteral("--expect-serial needs PORT=SN with both named, not '%1'").arg(value);
+}
+QString badSerialsLine(const QString& path, int number, const QString& line)
+{
+    return QStringLiteral("%1 line %2: needs \"PORT SN\", not '%3'")
+        .arg(path)
+        .arg(number)
+        .arg(line);
+}
+QString cannotReadSerials(const QString& path, const QString& reason)
+{
+    return QStringLiteral("cannot read --serials %1: %2").arg(path, reason);
+}
+QString portBoundTwice(const QString& port, const QString& first, const QString& second)
+{
+    return QStringLiteral("port %1 is bound to two serial numbers, %2 and %3")
+        .arg(port, first, second);
+}
+QString serialBoundTwice(const QString& serial, const QString& first, const QString& second)
+{
+    return QStringLiteral("serial number %1 is bound to two ports, %2 and %3")
+        .arg(serial, first, second);
+}
+QString fileTooLarge()
+{
+    return QStringLiteral("larger than 1 MiB");
+}
+QString notZeroOrOne(const QString& assignment)
+{
+    return QStringLiteral("%1: allowed: 0 or 1").arg(assignment);
+}
+QString baudNotListed(const QString& value, const QString& allowed, bool autoAllowed)
+{
+    return QStringLiteral("--baud %1 is not a rate of the list; allowed: %2%3")
+        .arg(value, allowed, autoAllowed ? QStringLiteral(", auto") : QString());
+}
 QString fromTool(const QString& message)
 {
     return QStringLiteral("zr415ctl: ") + message;
@@ -123,15 +175,17 @@ QString synopsis(const QString& command)
     if (command == QLatin1String("set"))
         return QStringLiteral(
             "set     PORT NAME=VALUE... | PORT... -- NAME=VALUE... [--baud RATE|auto] [--json] "
-            "[--no-verify] [--audit FILE|--no-audit] [--parallel N] [--expect-serial SN[,SN...]]");
+            "[--no-verify] [--audit FILE|--no-audit] [--parallel N] [--expect-serial "
+            "SN[,SN...]|PORT=SN]... [--serials FILE]");
     if (command == QLatin1String("apply"))
         return QStringLiteral("apply   PROFILE PORT... [--baud RATE|auto] [--json] [--no-verify] "
                               "[--audit FILE|--no-audit] [--parallel N] [--observe SECONDS] "
-                              "[--expect-serial SN[,SN...]] [--check]");
+                              "[--expect-serial SN[,SN...]|PORT=SN]... [--serials FILE] "
+                              "[--check]");
     if (command == QLatin1String("reset"))
         return QStringLiteral("reset   PORT... --yes [--baud RATE|auto] [--json] "
                               "[--audit FILE|--no-audit] [--parallel N] "
-                              "[--expect-serial SN[,SN...]]");
+                              "[--expect-serial SN[,SN...]|PORT=SN]... [--serials FILE]");
     if (command == QLatin1String("monitor"))
         return QStringLiteral("monitor PORT [--baud RATE] [--seconds N] [--rates [--json]]");
     if (command == QLatin1String("audit"))
@@ -169,7 +223,12 @@ QString commandHelp(const QString& command)
             "would change or send wrongly is refused and nothing is sent. All units run at\n"
             "once, or N at a time with --parallel. --observe then listens to each unit\n"
             "and compares every rate set with what arrives. --check sends nothing: it\n"
-            "reads each unit's rates and lists what the profile would change.");
+            "reads each unit's rates and lists what the profile would change.\n"
+            "Without --check the profile's rates are read first too, and \"changes\" lists\n"
+            "them; \"changed\" is true when one of them differed (or could not be read) or\n"
+            "the profile clears the stored satellite data, which acts every time. SBAS and\n"
+            "the HDT talker cannot be read back: they are sent as always and never count\n"
+            "as a change.");
     if (command == QLatin1String("reset"))
         return QStringLiteral("Restores the factory settings of each unit; refuses to run without "
                               "--yes.");
@@ -224,13 +283,22 @@ QString optionHelp(const QString& option)
         return QStringLiteral(
             "  --expect-serial SN[,SN...]\n"
             "                    only units with one of these serial numbers are changed; any\n"
-            "                    other ends as unexpected-serial and is sent no SET\n");
+            "                    other ends as unexpected-serial and is sent no SET\n"
+            "  --expect-serial PORT=SN\n"
+            "                    (repeatable) the unit on PORT (any name of the device) must\n"
+            "                    show SN, else unexpected-serial, nothing set; the SN list\n"
+            "                    is for the ports without such a binding\n");
+    if (option == QLatin1String("serials"))
+        return QStringLiteral(
+            "  --serials FILE    bindings as PORT=SN, one \"PORT SN\" a line; comments from #\n"
+            "                    and blank lines are skipped, any other line is refused\n");
     if (option == QLatin1String("check"))
         return QStringLiteral(
             "  --check           send no SET and write no audit record; read each unit's\n"
             "                    rates and list per unit what would change (SBAS, talker\n"
             "                    and clear cannot be read: from \"unknown\"); exit 0 when\n"
-            "                    no rate of any unit would change\n");
+            "                    nothing would change, 3 when it would (a rate differs or\n"
+            "                    the profile clears satellite data), 1 if a unit failed\n");
     if (option == QLatin1String("profile"))
         return QStringLiteral(
             "  --profile FILE    write the unit's state to FILE as a profile for apply; never\n"
@@ -264,9 +332,13 @@ QString environmentHelp()
         "ZR415CTL_PROBE_MS (wait at each speed while searching, default 300 ms),\n"
         "ZR415_EXTRA_PORTS (more port paths, separated by ':').\n"
         "Exit status: 0 every unit ok, 1 some unit not ok, 2 usage or profile error (nothing\n"
-        "sent), 128 + N stopped by signal N (130 Ctrl-C, 131 Ctrl-\\, 143 SIGTERM, 129\n"
-        "SIGHUP); apply --check: 0 when no rate would change. A result that cannot be\n"
-        "written to standard output makes the status 1 at least.\n");
+        "sent), 3 apply --check: every unit ok and something would change, 128 + N\n"
+        "stopped by signal N (130 Ctrl-C, 131 Ctrl-\\, 143 SIGTERM, 129 SIGHUP). A result\n"
+        "that cannot be written to standard output makes the status 1 at least.\n"
+        "reason_code (JSON, null when ok): busy no-permission stale-lock no-such-device\n"
+        "not-serial unplugged too-many-files baud-unsupported write-failed no-answer\n"
+        "refused read-back-differs observed-differs unlisted-rate unexpected-serial\n"
+        "audit-unwritable interrupted other.\n");
 }
 QString usageHeader()
 {

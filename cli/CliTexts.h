@@ -20,6 +20,17 @@ QString noIdentityAtAnySpeed();
 QString noIdentityAt(unsigned baud);
 QString interrupted();
 QString unexpectedSerial();
+QString notBoundSerial(const QString& serial);
+QString ratesNotInList(const QStringList& rates);
+QString changesMade(const QStringList& changes);
+QString badSerialBinding(const QString& value);
+QString badSerialsLine(const QString& path, int number, const QString& line);
+QString cannotReadSerials(const QString& path, const QString& reason);
+QString portBoundTwice(const QString& port, const QString& first, const QString& second);
+QString serialBoundTwice(const QString& serial, const QString& first, const QString& second);
+QString fileTooLarge();
+QString notZeroOrOne(const QString& assignment);
+QString baudNotListed(const QString& value, const QString& allowed, bool autoAllowed);
 // A message on the error stream, prefixed with the program's name.
 QString fromTool(const QString& message);
 QString monitorCannotOpen(const QString& reason);

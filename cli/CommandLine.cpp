@@ -2,6 +2,8 @@
 
 #include "CliTexts.h"
 #include "Profile.h"
+#include "SerialBindings.h"
+#include "SettingsKeys.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -29,17 +31,18 @@ const std::map<QString, CommandDefinition>& commands()
          {Invocation::Command::Set,
           {QStringLiteral("baud"), QStringLiteral("json"), QStringLiteral("no-verify"),
            QStringLiteral("audit"), QStringLiteral("no-audit"), QStringLiteral("parallel"),
-           QStringLiteral("expect-serial")}}},
+           QStringLiteral("expect-serial"), QStringLiteral("serials")}}},
         {QStringLiteral("apply"),
          {Invocation::Command::Apply,
           {QStringLiteral("baud"), QStringLiteral("json"), QStringLiteral("no-verify"),
            QStringLiteral("audit"), QStringLiteral("no-audit"), QStringLiteral("parallel"),
-           QStringLiteral("observe"), QStringLiteral("expect-serial"), QStringLiteral("check")}}},
+           QStringLiteral("observe"), QStringLiteral("expect-serial"), QStringLiteral("serials"),
+           QStringLiteral("check")}}},
         {QStringLiteral("reset"),
          {Invocation::Command::Reset,
           {QStringLiteral("yes"), QStringLiteral("baud"), QStringLiteral("json"),
            QStringLiteral("audit"), QStringLiteral("no-audit"), QStringLiteral("parallel"),
-           QStringLiteral("expect-serial")}}},
+           QStringLiteral("expect-serial"), QStringLiteral("serials")}}},
         {QStringLiteral("monitor"),
          {Invocation::Command::Monitor,
           {QStringLiteral("baud"), QStringLiteral("seconds"), QStringLiteral("rates"),
@@ -56,7 +59,8 @@ QCommandLineOption optionNamed(const QString& name)
 {
     if (name == QLatin1String("baud"))
         return {name, QStringLiteral("speed"), QStringLiteral("RATE")};
-    if (name == QLatin1String("audit") || name == QLatin1String("profile"))
+    if (name == QLatin1String("audit") || name == QLatin1String("profile") ||
+        name == QLatin1String("serials"))
         return {name, name, QStringLiteral("FILE")};
     if (name == QLatin1String("expect-serial"))
         return {name, name, QStringLiteral("SN")};
@@ -74,6 +78,37 @@ constexpr int maxParallel = 100000;
 
 // The monitor's deadline is one timer counting milliseconds in an int: about 24 days.
 constexpr int maxSeconds = std::numeric_limits<int>::max() / 1000;
+
+// A name with a slash is a path from here, as the shell means it; a bare name is a device
+// under /dev.
+QString resolvedPort(const QString& port)
+{
+    return port.contains(QLatin1Char('/')) ? QDir::cleanPath(QDir::current().absoluteFilePath(port))
+                                           : QStringLiteral("/dev/") + port;
+}
+
+// What two names of one device have in common.
+QString deviceOf(const QString& resolved)
+{
+    const QFileInfo info(resolved);
+    return info.exists() ? info.canonicalFilePath() : resolved;
+}
+
+bool listedBaud(unsigned rate)
+{
+    for (const std::string& listed : SettingsKeys::baudRates())
+        if (listed == std::to_string(rate))
+            return true;
+    return false;
+}
+
+std::string listedBauds()
+{
+    std::string text;
+    for (const std::string& listed : SettingsKeys::baudRates())
+        text += (text.empty() ? "" : ", ") + listed;
+    return text;
+}
 
 bool positiveNumber(const QString& text, double& value)
 {
@@ -170,12 +205,23 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
     invocation.force = given("force");
     if (given("audit") && given("no-audit"))
         return fail(CliTexts::auditOptionsClash());
-    if (given("expect-serial")) {
-        const QString value = parser.value(QStringLiteral("expect-serial"));
-        invocation.expectedSerials = value.split(QLatin1Char(','));
-        if (invocation.expectedSerials.contains(QString()))
-            return fail(CliTexts::badExpectedSerials(value));
-    }
+    SerialBindings bindings;
+    QString bindingError;
+    if (given("expect-serial"))
+        for (const QString& value : parser.values(QStringLiteral("expect-serial"))) {
+            if (value.contains(QLatin1Char('='))) {
+                if (!bindings.addArgument(value, bindingError))
+                    return fail(bindingError);
+                continue;
+            }
+            const QStringList serials = value.split(QLatin1Char(','));
+            if (serials.contains(QString()))
+                return fail(CliTexts::badExpectedSerials(value));
+            invocation.expectedSerials << serials;
+        }
+    if (given("serials") &&
+        !bindings.addFile(parser.value(QStringLiteral("serials")), bindingError))
+        return fail(bindingError);
     if (given("profile")) {
         invocation.savedProfilePath = parser.value(QStringLiteral("profile"));
         if (invocation.savedProfilePath.isEmpty())
@@ -194,12 +240,16 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
         double rate = 0;
         if (baud == QLatin1String("auto") && invocation.command != Invocation::Command::Monitor)
             invocation.baud = 0;
-        else if (positiveNumber(baud, rate) && rate == static_cast<unsigned>(rate) &&
-                 rate <= 4000000)
-            invocation.baud = static_cast<unsigned>(rate);
-        else
+        else if (!positiveNumber(baud, rate) || rate != static_cast<unsigned>(rate) ||
+                 rate > 4000000)
             return fail(
                 CliTexts::badBaud(baud, invocation.command != Invocation::Command::Monitor));
+        else if (!listedBaud(static_cast<unsigned>(rate)))
+            return fail(
+                CliTexts::baudNotListed(baud, QString::fromStdString(listedBauds()),
+                                        invocation.command != Invocation::Command::Monitor));
+        else
+            invocation.baud = static_cast<unsigned>(rate);
     }
     if (given("parallel")) {
         double count = 0;
@@ -287,23 +337,37 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
     default:
         break;
     }
-    // A name with a slash is a path from here, as the shell means it; a bare name is a device
-    // under /dev. One port object per unit: the same device twice, under any of its names,
-    // would fight over one line.
+    // One port object per unit: the same device twice, under any of its names, would fight over
+    // one line.
     QStringList devices;
     for (QString& port : invocation.ports) {
         const QString named = port;
-        port = port.contains(QLatin1Char('/'))
-                   ? QDir::cleanPath(QDir::current().absoluteFilePath(port))
-                   : QStringLiteral("/dev/") + port;
-        const QFileInfo info(port);
-        const QString device = info.exists() ? info.canonicalFilePath() : port;
+        port = resolvedPort(port);
+        const QString device = deviceOf(port);
         const qsizetype earlier = devices.indexOf(device);
         if (earlier >= 0)
             return fail(port == invocation.ports[earlier]
                             ? CliTexts::portNamedTwice(named)
                             : CliTexts::portNamedTwiceAs(invocation.ports[earlier], named));
         devices << device;
+    }
+    // A binding names a device, under whatever name; one for a port not in this run is left
+    // alone, so one file serves a whole station.
+    std::map<QString, QString> serialOfDevice;
+    std::map<QString, QString> deviceOfSerial;
+    for (const SerialBindings::Binding& binding : bindings.all()) {
+        const QString device = deviceOf(resolvedPort(binding.port));
+        const auto bound = serialOfDevice.find(device);
+        if (bound != serialOfDevice.end() && bound->second != binding.serial)
+            return fail(CliTexts::portBoundTwice(binding.port, bound->second, binding.serial));
+        const auto taken = deviceOfSerial.find(binding.serial);
+        if (taken != deviceOfSerial.end() && taken->second != device)
+            return fail(CliTexts::serialBoundTwice(binding.serial, taken->second, binding.port));
+        serialOfDevice[device] = binding.serial;
+        deviceOfSerial[binding.serial] = device;
+        const qsizetype unit = devices.indexOf(device);
+        if (unit >= 0)
+            invocation.boundSerials[invocation.ports[unit]] = binding.serial;
     }
     return invocation;
 }

@@ -7,7 +7,6 @@
 #include "InterruptWatcher.h"
 #include "LineMonitor.h"
 #include "ObservedRates.h"
-#include "PlannedChanges.h"
 #include "PortList.h"
 #include "Profile.h"
 #include "ProfileWriter.h"
@@ -221,7 +220,12 @@ int CommandRunner::runUnits(const Invocation& invocation)
         if (invocation.command == Invocation::Command::Reset)
             job.sets = {CommandSentences::factoryReset()};
         job.expectedSerials = invocation.expectedSerials;
+        if (const auto bound = invocation.boundSerials.find(port);
+            bound != invocation.boundSerials.end())
+            job.boundSerial = bound->second;
         job.check = invocation.check;
+        job.readBefore = invocation.command == Invocation::Command::Apply;
+        job.ratesForProfile = !invocation.savedProfilePath.isEmpty();
         job.verify = invocation.verify && invocation.command != Invocation::Command::Reset;
         job.readRates = invocation.command == Invocation::Command::Query;
         job.ackMs = ackMs;
@@ -248,13 +252,13 @@ int CommandRunner::runUnits(const Invocation& invocation)
     InterruptWatcher interrupts({SIGINT, SIGTERM, SIGHUP, SIGQUIT});
     QEventLoop loop;
     bool allOk = true;
+    bool wouldChange = false;
     std::optional<UnitResult> queried; // query --profile: the one unit, once it is read
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &run, &ProvisionRun::interrupt);
     QObject::connect(&run, &ProvisionRun::allFinished, &loop, &QEventLoop::quit);
     QObject::connect(&run, &ProvisionRun::unitFinished, &loop, [&](const UnitResult& result) {
-        allOk =
-            allOk && result.outcome == UnitResult::Outcome::Ok &&
-            std::none_of(result.changes.begin(), result.changes.end(), PlannedChanges::isCertain);
+        allOk = allOk && result.outcome == UnitResult::Outcome::Ok;
+        wouldChange = wouldChange || result.wouldChange;
         if (result.outcome == UnitResult::Outcome::Ok)
             queried = result;
         std::optional<bool> recorded;
@@ -271,8 +275,10 @@ int CommandRunner::runUnits(const Invocation& invocation)
     const int unrecorded = recorder ? recorder->unrecorded() : 0;
     printer.summary(audit.runId(), invocation.name, recorded);
     printer.finish(unrecorded, audit.path(), auditDeclined);
-    return withOutputChecked(printer.outputError(), unitsStatus(invocation, interrupts, queried,
-                                                                allOk && unrecorded == 0));
+    const int status = unitsStatus(invocation, interrupts, queried, allOk && unrecorded == 0);
+    // A failed unit says more than a change that would be made.
+    return withOutputChecked(printer.outputError(),
+                             status == exitOk && wouldChange ? exitWouldChange : status);
 }
 
 int CommandRunner::runAudit(const Invocation& invocation)

@@ -13,7 +13,8 @@ class InterruptWatcher;
 class Profile;
 
 // Carries out one checked invocation and gives the exit status: 0 every unit ok, 1 some unit
-// not ok, 2 a usage or profile error with nothing sent, 128 + N stopped by signal N (SIGINT,
+// not ok, 2 a usage or profile error with nothing sent, 3 apply --check: every unit ok and
+// applying would change one, 128 + N stopped by signal N (SIGINT,
 // SIGTERM, SIGHUP, SIGQUIT). Results that cannot be written to standard output make it 1 at
 // least.
 class CommandRunner
@@ -32,6 +33,7 @@ public:
     static constexpr int exitOk = 0;
     static constexpr int exitUnitsFailed = 1;
     static constexpr int exitUsage = 2;
+    static constexpr int exitWouldChange = 3;
     static constexpr int exitSignalled = 128; // plus the signal's number
 
 private:

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
+
 // One run of zr415ctl as the command line asked for it, already checked.
 struct Invocation
 {
@@ -34,13 +36,14 @@ struct Invocation
     bool rates = false;          // monitor: measure and print the table instead of the lines
     double observe = 0;          // apply: seconds to listen after the read-back; 0 not at all
     QStringList expectedSerials; // set, apply, reset: only these units are changed; empty: any
-    bool audit = true;           // false: --no-audit, or a run that changes nothing
-    bool check = false;          // apply: tell what would change, change nothing
-    QString savedProfilePath;    // query: write the unit's state here as a profile
-    bool force = false;          // query: the profile may replace a file
-    QString helpText;            // Help: what to print
-    QString auditRun;            // audit: the run to tell; empty for the one begun last
-    bool failedOnly = false;     // audit: units not ok, unfinished ones too
-    bool unfinishedOnly = false; // audit: units started and never finished
-    bool portsOnly = false;      // audit: their ports alone, one a line
+    std::map<QString, QString> boundSerials; // port as in ports -> the only serial number taken
+    bool audit = true;                       // false: --no-audit, or a run that changes nothing
+    bool check = false;                      // apply: tell what would change, change nothing
+    QString savedProfilePath;                // query: write the unit's state here as a profile
+    bool force = false;                      // query: the profile may replace a file
+    QString helpText;                        // Help: what to print
+    QString auditRun;                        // audit: the run to tell; empty for the one begun last
+    bool failedOnly = false;                 // audit: units not ok, unfinished ones too
+    bool unfinishedOnly = false;             // audit: units started and never finished
+    bool portsOnly = false;                  // audit: their ports alone, one a line
 };

@@ -3,6 +3,8 @@
 #include "CommandSentences.h"
 #include "NmeaList.h"
 
+#include <algorithm>
+
 namespace {
 const std::string ratePrefix = "GNSS.NMEA.";
 }
@@ -41,5 +43,17 @@ QList<UnitResult::Change> of(const std::vector<std::string>& sets,
 bool isCertain(const UnitResult::Change& change)
 {
     return change.from != unknown;
+}
+
+bool counts(const UnitResult::Change& change)
+{
+    static const QString clear = QString::fromStdString(
+        CommandSentences::commandOf(CommandSentences::cleanSatellites()).key);
+    return change.key.startsWith(QString::fromStdString(ratePrefix)) || change.key == clear;
+}
+
+bool changeUnit(const QList<UnitResult::Change>& changes)
+{
+    return std::any_of(changes.begin(), changes.end(), counts);
 }
 } // namespace PlannedChanges

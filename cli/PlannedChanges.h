@@ -21,4 +21,10 @@ QList<UnitResult::Change> of(const std::vector<std::string>& sets,
                              const std::map<QString, QString>& rates);
 // A change that is known to happen, not just possible.
 bool isCertain(const UnitResult::Change& change);
+// A rate that differs (or could not be read), or the clear order: a change that counts.
+bool counts(const UnitResult::Change& change);
+// Whether sending the profile changes the unit: a rate that differs (or could not be read), or
+// the clear order, which acts every time. SBAS and the HDT talker cannot be read back, so they
+// never count.
+bool changeUnit(const QList<UnitResult::Change>& changes);
 } // namespace PlannedChanges

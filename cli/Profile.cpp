@@ -37,6 +37,13 @@ bool isWholeNumber(const std::string& text)
     return number.match(QString::fromStdString(text)).hasMatch();
 }
 
+bool isZeroOrOne(const std::string& wholeNumber)
+{
+    bool ok = false;
+    const qlonglong number = QString::fromStdString(wholeNumber).toLongLong(&ok);
+    return ok && (number == 0 || number == 1);
+}
+
 QString joined(const std::vector<std::string>& items)
 {
     QStringList list;
@@ -74,6 +81,9 @@ void Profile::check(IDictionary* raw, QStringList& errors)
             continue;
         if (known->kind == SettingsKey::Integer && !isWholeNumber(value))
             errors << CliTexts::notWholeNumber(quoted(key, value), key == "hdtPrefix");
+        // A switch: the page would take another number as one state or the other, unsaid.
+        else if (known->kind == SettingsKey::Integer && key != "hdtPrefix" && !isZeroOrOne(value))
+            errors << CliTexts::notZeroOrOne(quoted(key, value));
         // The page's list has no entry for another text and would send its first, OFF.
         if (known->kind == SettingsKey::Text && !SettingsKeys::isRate(value))
             errors << CliTexts::notOutputRate(quoted(key, value), allowedRates());

@@ -42,6 +42,15 @@ QString ResultPrinter::humanLine(const UnitResult& result)
         details << CliTexts::wouldChange(certain);
         if (!unknown.isEmpty())
             details << CliTexts::cannotBeRead(unknown);
+    } else if (result.readBefore) {
+        QStringList made;
+        // SBAS and the talker cannot be read: sent, never a change.
+        for (const UnitResult::Change& change : result.changes)
+            if (PlannedChanges::counts(change))
+                made << (!change.to.isEmpty() ? CliTexts::plannedChange(
+                                                    change.key, fromDevice(change.from), change.to)
+                                              : change.key);
+        details << CliTexts::changesMade(made);
     } else if (!result.rates.empty()) {
         QStringList rates;
         for (int i = 0; i < nmeaSentenceCount; ++i) {
@@ -56,8 +65,12 @@ QString ResultPrinter::humanLine(const UnitResult& result)
         details << CliTexts::appliedSettings(result.applied);
     if (!result.rejected.isEmpty())
         details << CliTexts::refusedSettings(result.rejected);
-    if (!result.unanswered.isEmpty())
-        details << CliTexts::unansweredSettings(result.unanswered);
+    if (!result.unanswered.isEmpty()) {
+        QStringList commands;
+        for (const UnitResult::Unanswered& command : result.unanswered)
+            commands << command.verb + QLatin1Char(' ') + command.key;
+        details << CliTexts::unansweredSettings(commands);
+    }
     for (const UnitResult::Mismatch& mismatch : result.mismatches)
         details << (mismatch.observed
                         ? CliTexts::observedRate(mismatch.key, mismatch.want, mismatch.got)

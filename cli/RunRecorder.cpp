@@ -3,6 +3,7 @@
 #include "AuditLog.h"
 #include "CliTexts.h"
 #include "ProvisionRun.h"
+#include "ReasonCode.h"
 #include "UnitSession.h"
 
 #include <QDateTime>
@@ -10,7 +11,7 @@
 #include <QJsonDocument>
 
 namespace {
-const QString auditUnwritableCode = QStringLiteral("audit-unwritable");
+const QString& auditUnwritableCode = ReasonCode::auditUnwritable;
 }
 
 RunRecorder::RunRecorder(AuditLog& auditLog, ProvisionRun& provisionRun, QJsonObject fields,

@@ -1,5 +1,7 @@
 #include "UnitResult.h"
 
+#include "ReasonCode.h"
+
 #include <QJsonArray>
 
 #include <cmath>
@@ -47,6 +49,11 @@ QJsonObject UnitResult::toJson() const
             {QStringLiteral("want"), mismatch.want},
             {QStringLiteral("got"), mismatch.got ? QJsonValue(*mismatch.got) : QJsonValue()},
             {QStringLiteral("observed"), mismatch.observed}});
+    QJsonArray unansweredList;
+    for (const Unanswered& command : unanswered)
+        unansweredList.append(QJsonObject{{QStringLiteral("verb"), command.verb},
+                                          {QStringLiteral("key"), command.key}});
+    const QString code = ReasonCode::of(*this);
     QJsonObject json{
         {QStringLiteral("command"), command},
         {QStringLiteral("port"), port},
@@ -57,20 +64,26 @@ QJsonObject UnitResult::toJson() const
         {QStringLiteral("sent"), QJsonArray::fromStringList(sent)},
         {QStringLiteral("applied"), QJsonArray::fromStringList(applied)},
         {QStringLiteral("rejected"), QJsonArray::fromStringList(rejected)},
-        {QStringLiteral("unanswered"), QJsonArray::fromStringList(unanswered)},
+        {QStringLiteral("unanswered"), unansweredList},
         {QStringLiteral("mismatches"), mismatchList},
         {QStringLiteral("ack_only"), QJsonArray::fromStringList(ackOnly)},
         {QStringLiteral("verified"), verified},
         {QStringLiteral("error"), error.isEmpty() ? QJsonValue() : QJsonValue(error)},
+        {QStringLiteral("reason_code"), code.isEmpty() ? QJsonValue() : QJsonValue(code)},
         // Milliseconds are all a person or a script can use.
         {QStringLiteral("seconds"), std::round(seconds * 1000) / 1000},
         {QStringLiteral("time"), started.toUTC().toString(Qt::ISODateWithMs)},
     };
-    if (!reasonCode.isEmpty())
-        json.insert(QStringLiteral("reason_code"), reasonCode);
     if (command == QLatin1String("apply"))
         json.insert(QStringLiteral("ignored_keys"), QJsonArray::fromStringList(ignoredKeys));
-    if (check) {
+    if (command == QLatin1String("apply")) {
+        json.insert(QStringLiteral("changed"), changed);
+        if (check)
+            json.insert(QStringLiteral("would_change"), wouldChange);
+    }
+    if (!unlistedRates.isEmpty())
+        json.insert(QStringLiteral("unlisted_rates"), QJsonArray::fromStringList(unlistedRates));
+    if (check || readBefore) {
         QJsonArray changeList;
         for (const Change& change : changes)
             changeList.append(QJsonObject{{QStringLiteral("key"), change.key},

@@ -25,7 +25,13 @@ struct UnitResult
         // Measured on the stream rather than read back; got is then the period measured.
         bool observed = false;
     };
-    // apply --check: a setting the profile would change; from is "unknown" when it cannot be read.
+    // A command that got no answer, named with its verb: a key is both set and read back.
+    struct Unanswered
+    {
+        QString verb; // SET, GET
+        QString key;
+    };
+    // apply: a setting the profile changes; from is "unknown" when it cannot be read.
     struct Change
     {
         QString key;
@@ -43,15 +49,19 @@ struct UnitResult
     QStringList applied;     // the SETs the unit acknowledged, as sent
     QStringList ignoredKeys; // apply: profile keys nothing was sent for
     QStringList rejected;
-    QStringList unanswered;
+    QList<Unanswered> unanswered;
     QList<Mismatch> mismatches;
     QStringList ackOnly;   // set and acknowledged, but the command set has no read-back for it
     bool verified = false; // every rate set was read back equal
     std::map<QString, QString> rates; // query: sentence name -> output rate
     bool check = false;               // apply --check: nothing was sent, changes says what would be
+    bool readBefore = false;          // apply: the rates were read before the SETs, see changes
     QList<Change> changes;
+    bool changed = false;      // apply: a SET went out that changes the unit
+    bool wouldChange = false;  // apply --check: applying would change the unit
+    QStringList unlistedRates; // query --profile: NAME=rate read that a profile cannot hold
     QString error;
-    QString reasonCode;                  // "reason_code" in JSON when set: a word a script can test
+    QString reasonCode; // interrupted by the run for a cause outside the unit; see ReasonCode
     LinkError failure = LinkError::None; // why the line could not be opened or was lost
     double seconds = 0;
     QDateTime started;

@@ -5,6 +5,8 @@
 #include "NmeaList.h"
 #include "ObservedRates.h"
 #include "PlannedChanges.h"
+#include "SettingsKeys.h"
+#include "ShownBytes.h"
 
 #include <QDateTime>
 
@@ -56,6 +58,14 @@ UnitSession::UnitSession(UnitJob chosen, QObject* parent)
     }
 
     outcome.check = job.check;
+    if (job.readBefore && !job.check)
+        for (int i = 0; i < nmeaSentenceCount; ++i) {
+            const std::string name = nmeaList[i].toStdString();
+            if (job.wanted.count(name))
+                exchanges.push_back({CommandSentences::getOutput(name), outputKeyPrefix + name,
+                                     name, Exchange::ReadBefore});
+        }
+    readsBefore = exchanges.size();
     for (const std::string& sentence : job.check ? std::vector<std::string>{} : job.sets)
         exchanges.push_back(
             {sentence, CommandSentences::commandOf(sentence).key, {}, Exchange::Set});
@@ -165,7 +175,13 @@ void UnitSession::identified(bool ok, const std::string& serial)
     }
     outcome.serial = QString::fromStdString(serial);
     outcome.baud = job.bauds[speedIndex];
-    if (!job.expectedSerials.isEmpty() && !job.expectedSerials.contains(outcome.serial)) {
+    // A serial number bound to the port is the only one taken there; the list is for the rest.
+    if (!job.boundSerial.isEmpty() && outcome.serial != job.boundSerial) {
+        finish(UnitResult::Outcome::UnexpectedSerial, CliTexts::notBoundSerial(job.boundSerial));
+        return;
+    }
+    if (job.boundSerial.isEmpty() && !job.expectedSerials.isEmpty() &&
+        !job.expectedSerials.contains(outcome.serial)) {
         finish(UnitResult::Outcome::UnexpectedSerial, CliTexts::unexpectedSerial());
         return;
     }
@@ -198,6 +214,8 @@ void UnitSession::refuse(const QString& reasonCode, const QString& reason)
 
 void UnitSession::sendExchange()
 {
+    if (current >= readsBefore)
+        readBeforeDone = true;
     if (current >= exchanges.size()) {
         finishWithAnswers();
         return;
@@ -216,6 +234,11 @@ void UnitSession::answered(bool ok, const std::string& value)
     const Exchange& exchange = exchanges[current];
     const QString key = QString::fromStdString(exchange.key);
     switch (exchange.kind) {
+    case Exchange::ReadBefore:
+        // Not read is "unknown" in the changes; the read-back afterwards is what proves.
+        if (ok)
+            outcome.rates[QString::fromStdString(exchange.name)] = QString::fromStdString(value);
+        break;
     case Exchange::Set:
         if (ok)
             outcome.applied << textOf(exchange.sentence);
@@ -249,7 +272,11 @@ void UnitSession::answered(bool ok, const std::string& value)
 void UnitSession::unanswered()
 {
     // A read-back without answer proves nothing either way: silence, not a difference.
-    outcome.unanswered << QString::fromStdString(exchanges[current].key);
+    const Exchange& exchange = exchanges[current];
+    if (exchange.kind != Exchange::ReadBefore)
+        outcome.unanswered << UnitResult::Unanswered{
+            exchange.kind == Exchange::Set ? QStringLiteral("SET") : QStringLiteral("GET"),
+            QString::fromStdString(exchange.key)};
     advance();
 }
 
@@ -262,6 +289,10 @@ void UnitSession::lineLost(LinkError kind, const QString& text)
 bool UnitSession::write(const std::string& sentence)
 {
     outcome.sent << textOf(sentence);
+    // Sent is enough: a SET the answer of which was lost may still have taken effect.
+    if (phase == Phase::Exchanging && current < exchanges.size() &&
+        exchanges[current].kind == Exchange::Set)
+        setSent = true;
     if (line.write(QByteArray::fromStdString(sentence)))
         return true;
     if (phase != Phase::Done) {
@@ -273,28 +304,46 @@ bool UnitSession::write(const std::string& sentence)
 
 void UnitSession::finishWithAnswers()
 {
+    if (observedFrom < 0) {
+        // Only rates read back equal count: silence or a refusal verifies nothing. Known now,
+        // so a stop while the stream is measured keeps it.
+        const auto readBacks =
+            std::count_if(exchanges.begin(), exchanges.end(),
+                          [](const Exchange& e) { return e.kind == Exchange::ReadBack; });
+        outcome.verified = job.verify && !job.readRates && !job.check && readBacks > 0 &&
+                           readBackEqual == readBacks;
+    }
     // What the unit says it does is known now; what it does is measured next.
     if (job.observeSeconds > 0 && observedFrom < 0) {
         observedFrom = meter.now();
         observing.start(static_cast<int>(job.observeSeconds * 1000));
         return;
     }
-    // Only rates read back equal count: silence or a refusal verifies nothing.
-    const auto readBacks = std::count_if(exchanges.begin(), exchanges.end(), [](const Exchange& e) {
-        return e.kind == Exchange::ReadBack;
-    });
-    outcome.verified =
-        job.verify && !job.readRates && !job.check && readBacks > 0 && readBackEqual == readBacks;
-    if (job.check)
+    if (job.check) {
         outcome.changes = PlannedChanges::of(job.sets, job.wanted, outcome.rates);
+        outcome.wouldChange = PlannedChanges::changeUnit(outcome.changes);
+    }
+    // A profile made from this unit would have to leave these out or change them.
+    QStringList unlistedShown;
+    if (job.ratesForProfile)
+        for (const auto& [name, rate] : outcome.rates)
+            if (!SettingsKeys::isRate(rate.toStdString())) {
+                outcome.unlistedRates << name + QLatin1Char('=') + rate;
+                unlistedShown << name + QLatin1Char('=') + shownBytes(rate.toUtf8());
+            }
     UnitResult::Outcome worst = UnitResult::Outcome::Ok;
+    QString error;
+    if (!outcome.unlistedRates.isEmpty()) {
+        worst = UnitResult::Outcome::Mismatch;
+        error = CliTexts::ratesNotInList(unlistedShown);
+    }
     if (!outcome.mismatches.isEmpty())
         worst = worseOf(worst, UnitResult::Outcome::Mismatch);
     if (!outcome.unanswered.isEmpty())
         worst = worseOf(worst, UnitResult::Outcome::Unanswered);
     if (!outcome.rejected.isEmpty())
         worst = worseOf(worst, UnitResult::Outcome::Rejected);
-    finish(worst);
+    finish(worst, error);
 }
 
 void UnitSession::observed()
@@ -309,6 +358,15 @@ void UnitSession::interrupt()
         finish(UnitResult::Outcome::Interrupted, CliTexts::interrupted());
 }
 
+void UnitSession::tellChanges()
+{
+    if (!job.readBefore || job.check || !readBeforeDone)
+        return;
+    outcome.readBefore = true;
+    outcome.changes = PlannedChanges::of(job.sets, job.wanted, outcome.rates);
+    outcome.changed = setSent && PlannedChanges::changeUnit(outcome.changes);
+}
+
 void UnitSession::finish(UnitResult::Outcome result, const QString& error)
 {
     if (phase == Phase::Done)
@@ -319,6 +377,7 @@ void UnitSession::finish(UnitResult::Outcome result, const QString& error)
     line.close();
     outcome.outcome = result;
     outcome.error = error;
+    tellChanges();
     outcome.seconds = clock.isValid() ? clock.nsecsElapsed() / 1e9 : 0;
     if (!outcome.started.isValid())
         outcome.started = QDateTime::currentDateTimeUtc();

@@ -55,6 +55,7 @@ private:
         std::string name; // GGA … HDT for a rate read
         enum Kind
         {
+            ReadBefore, // apply: the rate as it was, to tell what changes
             Set,
             ReadBack,
             Query
@@ -75,6 +76,8 @@ private:
     bool write(const std::string& sentence);
     void finish(UnitResult::Outcome result, const QString& error = {});
     void finishWithAnswers();
+    // apply: what the profile changes, from the rates read before; for every way a unit ends.
+    void tellChanges();
     void observed();
 
     UnitJob job;
@@ -94,4 +97,7 @@ private:
     qint64 observedFrom = -1;
     bool holding = false;
     bool held = false;
+    std::size_t readsBefore = 0; // the first exchanges, ReadBefore
+    bool readBeforeDone = false;
+    bool setSent = false;
 };
