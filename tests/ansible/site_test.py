@@ -316,6 +316,17 @@ class SiteTest(unittest.TestCase):
             for unit in range(UNITS_PER_STATION):
                 self.assertEqual(after[(station, unit)], before[(station, unit)])
 
+    def test_7_swapped_cables_fail_their_station_and_set_nothing(self):
+        swapped = {self.site.port("station-2", 0): serial_of("station-2", 1),
+                   self.site.port("station-2", 1): serial_of("station-2", 0)}
+        before = self.all_commands()
+        play = self.play("a", "--limit", "station-2", "-e", json.dumps({"zr415_serials": swapped}))
+        self.assertNotEqual(play.status, 0, play.output)
+        self.assertHosts(play, {"station-2": (0, 1)})
+        self.assertEqual([unit["result"] for unit in play.results["station-2"]["units"]],
+                         ["unexpected-serial"] * UNITS_PER_STATION)
+        self.assertEqual(self.new_sets(before), dict((key, []) for key in before))
+
 
 def main():
     global ARGS
