@@ -212,6 +212,15 @@ def unit_ok(unit):
     return unit.get("result") == "ok"
 
 
+def unit_recorded(unit):
+    return unit.get("recorded") is not False
+
+
+def unit_failed(unit):
+    """Not ok, or applied without its audit record: a change with no true record."""
+    return not unit_ok(unit) or not unit_recorded(unit)
+
+
 def describe_failure(unit):
     """One unit not ok, as an operator reads it in the task's message."""
     text = "%s (%s): %s" % (unit.get("port", "?"), unit.get("serial") or "no serial number",
@@ -219,6 +228,8 @@ def describe_failure(unit):
     if unit.get("reason_code") and unit.get("reason_code") != unit.get("result"):
         text += " [%s]" % unit["reason_code"]
     details = [unit["error"]] if unit.get("error") else []
+    if not unit_recorded(unit):
+        details.append("its audit record could not be written")
     for field, label in (("rejected", "refused"), ("unanswered", "unanswered"),
                          ("mismatches", "differs")):
         items = unit.get(field) or []
@@ -299,9 +310,9 @@ def main():
     result = dict(changed=False, check_run=check_run, run=check_run, units=checked,
                   applied_ports=[], summary=check_summary)
 
-    failed = [unit for unit in checked if not unit_ok(unit)]
+    failed = [unit for unit in checked if unit_failed(unit)]
     to_apply = [unit for unit in checked
-                if unit_ok(unit) and (params["force"] or would_change(unit))]
+                if isinstance(unit.get("port"), str) and unit_ok(unit) and (params["force"] or would_change(unit))]
 
     if module.check_mode:
         result["changed"] = any(would_change(unit) for unit in checked if unit_ok(unit))
@@ -322,7 +333,7 @@ def main():
             units=units, applied_ports=applied_ports, summary=apply_summary,
             run=(apply_summary or {}).get("run", check_run),
             changed=any(unit_changed(unit, check_of.get(unit.get("port"))) for unit in applied))
-        failed += [unit for unit in applied if not unit_ok(unit)]
+        failed += [unit for unit in applied if unit_failed(unit)]
         missing = [port for port in applied_ports if port not in applied_of]
         if missing:
             ctl.fail("zr415ctl gave no result for %s" % ", ".join(missing), **result)

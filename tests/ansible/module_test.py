@@ -70,6 +70,21 @@ class UnitChanged(unittest.TestCase):
             self.assertEqual(module.unit_changed(applied, checked), expected, (applied, checked))
 
 
+class UnitFailed(unittest.TestCase):
+    def test_rows(self):
+        rows = [
+            ({"result": "ok"}, False),
+            ({"result": "ok", "recorded": True}, False),
+            # Changed, but the audit file does not say so.
+            ({"result": "ok", "recorded": False}, True),
+            ({"result": "rejected", "recorded": True}, True),
+            ({"result": "no-device"}, True),
+            ({}, True),
+        ]
+        for unit, expected in rows:
+            self.assertEqual(module.unit_failed(unit), expected, unit)
+
+
 class DescribeFailure(unittest.TestCase):
     def test_names_port_serial_result_and_keys(self):
         text = module.describe_failure({
@@ -83,6 +98,11 @@ class DescribeFailure(unittest.TestCase):
         text = module.describe_failure({"port": "/dev/a", "serial": None, "result": "no-device",
                                         "reason_code": "no-answer", "error": "no answer"})
         self.assertEqual(text, "/dev/a (no serial number): no-device [no-answer] - no answer")
+
+    def test_a_unit_without_its_record(self):
+        text = module.describe_failure({"port": "/dev/a", "serial": "SN-1", "result": "ok",
+                                        "reason_code": None, "recorded": False})
+        self.assertEqual(text, "/dev/a (SN-1): ok - its audit record could not be written")
 
 
 def main():
