@@ -254,15 +254,16 @@ class Zr415Ctl(object):
             args, expand_user_and_vars=False, errors="surrogate_or_replace")
         if err:
             self.stderr.append(err)
+        units, summary, skipped = parse_json_lines(out)
+        if skipped:
+            self.stderr.append("zr415ctl wrote %d line(s) that are not JSON objects\n" % skipped)
+        # A usage or profile error sends nothing; a signal may have stopped units part-way.
         if rc == USAGE_ERROR or rc >= 128 or rc < 0:
             self.fail("zr415ctl stopped with status %d: %s" % (rc, err.strip() or out.strip()),
-                      rc=rc, cmd=args)
-        units, summary, skipped = parse_json_lines(out)
+                      rc=rc, cmd=args, units=units, summary=summary)
         if not units:
             self.fail("zr415ctl wrote no unit result (status %d): %s"
                       % (rc, err.strip() or out.strip()), rc=rc, cmd=args)
-        if skipped:
-            self.stderr.append("zr415ctl wrote %d line(s) that are not JSON objects\n" % skipped)
         return units, summary
 
     def fail(self, msg, **extra):
@@ -312,7 +313,8 @@ def main():
 
     failed = [unit for unit in checked if unit_failed(unit)]
     to_apply = [unit for unit in checked
-                if isinstance(unit.get("port"), str) and unit_ok(unit) and (params["force"] or would_change(unit))]
+                if isinstance(unit.get("port"), str) and unit_ok(unit)
+                and (params["force"] or would_change(unit))]
 
     if module.check_mode:
         result["changed"] = any(would_change(unit) for unit in checked if unit_ok(unit))
