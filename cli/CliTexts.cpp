@@ -46,6 +46,10 @@ QString noBaudToTry()
 {
     return QStringLiteral("no baud rate to try");
 }
+QString unusableSerial(const QString& shown)
+{
+    return QStringLiteral("the serial number answered is no receiver's: \"%1\"").arg(shown);
+}
 QString noIdentityAtAnySpeed()
 {
     return QStringLiteral("no answer to the serial-number query at any speed");
@@ -337,8 +341,8 @@ QString environmentHelp()
         "that cannot be written to standard output makes the status 1 at least.\n"
         "reason_code (JSON, null when ok): busy no-permission stale-lock no-such-device\n"
         "not-serial unplugged too-many-files baud-unsupported write-failed no-answer\n"
-        "refused read-back-differs observed-differs unlisted-rate unexpected-serial\n"
-        "audit-unwritable interrupted other.\n");
+        "bad-checksum refused read-back-differs observed-differs unlisted-rate\n"
+        "unexpected-serial audit-unwritable interrupted other.\n");
 }
 QString usageHeader()
 {
@@ -661,6 +665,10 @@ QString refusedSettings(const QStringList& settings)
 QString unansweredSettings(const QStringList& settings)
 {
     return QStringLiteral("no answer: ") + settings.join(QStringLiteral(", "));
+}
+QString wrongChecksums(int count)
+{
+    return QStringLiteral("%1 answer(s) with a wrong checksum ignored").arg(count);
 }
 QString ackOnlySettings(const QStringList& settings)
 {

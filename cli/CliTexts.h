@@ -18,6 +18,8 @@ QString cannotWrite(const QString& reason);
 QString noBaudToTry();
 QString noIdentityAtAnySpeed();
 QString noIdentityAt(unsigned baud);
+// The serial number answered (escaped) is no receiver's: empty, blank or with control bytes.
+QString unusableSerial(const QString& shown);
 QString interrupted();
 QString unexpectedSerial();
 QString notBoundSerial(const QString& serial);
@@ -128,6 +130,8 @@ QString appliedSettings(const QStringList& settings);
 QString refusedSettings(const QStringList& settings);
 QString unansweredSettings(const QStringList& settings);
 QString ackOnlySettings(const QStringList& settings);
+// Answers not believed because their checksum did not match.
+QString wrongChecksums(int count);
 // got is the value read back, already escaped; none when nothing was.
 QString readBack(const QString& key, const QString& want, const std::optional<QString>& got);
 QString outcomeCount(qsizetype count, const QString& outcome);

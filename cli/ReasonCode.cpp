@@ -50,7 +50,9 @@ QString of(const UnitResult& result)
                                               : QStringLiteral("unlisted-rate");
     case Outcome::Unanswered:
     case Outcome::NoDevice:
-        return QStringLiteral("no-answer");
+        // Silence after answers that were dropped for their checksum is a noisy line.
+        return result.badChecksums > 0 ? QStringLiteral("bad-checksum")
+                                       : QStringLiteral("no-answer");
     case Outcome::Rejected:
         return QStringLiteral("refused");
     case Outcome::UnexpectedSerial:
@@ -78,6 +80,7 @@ const QStringList& all()
         QStringLiteral("baud-unsupported"),
         QStringLiteral("write-failed"),
         QStringLiteral("no-answer"),
+        QStringLiteral("bad-checksum"),
         QStringLiteral("refused"),
         QStringLiteral("read-back-differs"),
         QStringLiteral("observed-differs"),

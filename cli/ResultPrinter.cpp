@@ -79,6 +79,8 @@ QString ResultPrinter::humanLine(const UnitResult& result)
                                                           : std::nullopt));
     if (!result.ackOnly.isEmpty())
         details << CliTexts::ackOnlySettings(result.ackOnly);
+    if (result.badChecksums > 0)
+        details << CliTexts::wrongChecksums(result.badChecksums);
     if (!result.error.isEmpty() && result.outcome != UnitResult::Outcome::Ok)
         details << result.error;
     QString line = parts.join(QStringLiteral("  "));

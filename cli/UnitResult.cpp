@@ -68,6 +68,7 @@ QJsonObject UnitResult::toJson() const
         {QStringLiteral("mismatches"), mismatchList},
         {QStringLiteral("ack_only"), QJsonArray::fromStringList(ackOnly)},
         {QStringLiteral("verified"), verified},
+        {QStringLiteral("bad_checksums"), badChecksums},
         {QStringLiteral("error"), error.isEmpty() ? QJsonValue() : QJsonValue(error)},
         {QStringLiteral("reason_code"), code.isEmpty() ? QJsonValue() : QJsonValue(code)},
         // Milliseconds are all a person or a script can use.

@@ -52,6 +52,7 @@ struct UnitResult
     QList<Unanswered> unanswered;
     QList<Mismatch> mismatches;
     QStringList ackOnly;   // set and acknowledged, but the command set has no read-back for it
+    int badChecksums = 0;  // answers dropped because their checksum did not match
     bool verified = false; // every rate set was read back equal
     std::map<QString, QString> rates; // query: sentence name -> output rate
     bool check = false;               // apply --check: nothing was sent, changes says what would be

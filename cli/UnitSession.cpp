@@ -23,6 +23,24 @@ QString textOf(const std::string& sentence)
 {
     return QString::fromStdString(sentence.substr(0, sentence.find_first_of("\r\n")));
 }
+
+QString deviceText(const std::string& value)
+{
+    return keptDeviceText(QByteArrayView(value.data(), static_cast<qsizetype>(value.size())));
+}
+
+// A serial number that names something: not empty, not blank, no NUL or other control byte.
+bool namesAReceiver(const std::string& serial)
+{
+    bool blank = true;
+    for (const char c : serial) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f)
+            return false;
+        blank = blank && byte == ' ';
+    }
+    return !blank;
+}
 } // namespace
 
 UnitSession::UnitSession(UnitJob chosen, QObject* parent)
@@ -34,6 +52,7 @@ UnitSession::UnitSession(UnitJob chosen, QObject* parent)
     outcome.ignoredKeys = job.ignoredKeys;
     outcome.baudSearched = job.searchBaud && job.bauds.size() > 1;
     line.setMatchAnswers(true);
+    line.setVerifyChecksums(true);
     asking.setCollector([this] { line.readPending(); });
     connect(&line, &ReceiverLink::answersReceived, &asking, &OneAtATime::acknowledge);
     connect(&line, &ReceiverLink::lost, this, &UnitSession::lineLost);
@@ -151,6 +170,11 @@ void UnitSession::tryNextSpeed()
         probe();
         return;
     }
+    if (unusableSerial) {
+        finish(UnitResult::Outcome::NoDevice,
+               CliTexts::unusableSerial(shownBytes(QByteArray::fromStdString(*unusableSerial))));
+        return;
+    }
     finish(UnitResult::Outcome::NoDevice, job.searchBaud
                                               ? CliTexts::noIdentityAtAnySpeed()
                                               : CliTexts::noIdentityAt(job.bauds.front()));
@@ -158,8 +182,14 @@ void UnitSession::tryNextSpeed()
 
 void UnitSession::identified(bool ok, const std::string& serial)
 {
-    // An empty serial number tells nothing of who answered: no receiver to set anything on.
-    if (!ok || serial.empty()) {
+    if (!ok) {
+        tryNextSpeed();
+        return;
+    }
+    // An empty or blank serial number, or one with control bytes, tells nothing of who
+    // answered: no receiver to set anything on.
+    if (!namesAReceiver(serial)) {
+        unusableSerial = serial;
         tryNextSpeed();
         return;
     }
@@ -173,7 +203,7 @@ void UnitSession::identified(bool ok, const std::string& serial)
         askIdentity(job.ackMs, 1);
         return;
     }
-    outcome.serial = QString::fromStdString(serial);
+    outcome.serial = deviceText(serial);
     outcome.baud = job.bauds[speedIndex];
     // A serial number bound to the port is the only one taken there; the list is for the rest.
     if (!job.boundSerial.isEmpty() && outcome.serial != job.boundSerial) {
@@ -237,7 +267,7 @@ void UnitSession::answered(bool ok, const std::string& value)
     case Exchange::ReadBefore:
         // Not read is "unknown" in the changes; the read-back afterwards is what proves.
         if (ok)
-            outcome.rates[QString::fromStdString(exchange.name)] = QString::fromStdString(value);
+            outcome.rates[QString::fromStdString(exchange.name)] = deviceText(value);
         break;
     case Exchange::Set:
         if (ok)
@@ -253,15 +283,14 @@ void UnitSession::answered(bool ok, const std::string& value)
             outcome.rejected << key;
         else if (value != job.wanted.at(exchange.name))
             outcome.mismatches << UnitResult::Mismatch{
-                key, QString::fromStdString(job.wanted.at(exchange.name)),
-                QString::fromStdString(value)};
+                key, QString::fromStdString(job.wanted.at(exchange.name)), deviceText(value)};
         else
             ++readBackEqual;
         break;
     }
     case Exchange::Query:
         if (ok)
-            outcome.rates[QString::fromStdString(exchange.name)] = QString::fromStdString(value);
+            outcome.rates[QString::fromStdString(exchange.name)] = deviceText(value);
         else
             outcome.rejected << key;
         break;
@@ -374,6 +403,7 @@ void UnitSession::finish(UnitResult::Outcome result, const QString& error)
     phase = Phase::Done;
     observing.stop();
     asking.cancel();
+    outcome.badChecksums = line.wrongChecksums();
     line.close();
     outcome.outcome = result;
     outcome.error = error;

@@ -10,6 +10,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <optional>
+#include <string>
 #include <vector>
 
 // One receiver from open to close, driven by the event loop: find its speed, make sure it is a
@@ -92,6 +94,7 @@ private:
     std::vector<Exchange> exchanges;
     std::size_t current = 0;
     std::ptrdiff_t readBackEqual = 0;
+    std::optional<std::string> unusableSerial; // the last serial number that named no receiver
     RateMeter meter;
     QTimer observing;
     qint64 observedFrom = -1;

@@ -114,6 +114,7 @@ bool ReceiverLink::open(const QString& portName, qint32 baud)
         return false;
     }
     extractor.reset();
+    wrongChecksumCount = 0;
     return true;
 }
 
@@ -176,7 +177,10 @@ void ReceiverLink::received()
         return;
     extractor.feed(bytes.constData(), static_cast<int>(bytes.size()));
     std::vector<ReplyAcknowledgement> answers;
-    ReplyReader::drain(extractor, &answers);
+    if (verifyChecksums)
+        answers = ReplyReader::drainChecked(extractor, &wrongChecksumCount);
+    else
+        ReplyReader::drain(extractor, &answers);
     if (!answers.empty())
         emit answersReceived(answers);
 }

@@ -35,6 +35,12 @@ public:
     void readPending();
     // When on, received bytes are cut into "@" answers, reported by answersReceived.
     void setMatchAnswers(bool on) { matchAnswers = on; }
+    // When on, an answer whose "*hh" does not match is not believed: it is dropped and counted,
+    // and the answers kept carry their value whole, as received. Off, the window's way: values
+    // are cut at "*" whatever follows it.
+    void setVerifyChecksums(bool on) { verifyChecksums = on; }
+    // Answers dropped for their checksum since the line was opened.
+    int wrongChecksums() const { return wrongChecksumCount; }
 
     LinkError errorKind() const { return errorKindValue; }
     const QString& errorText() const { return errorTextValue; }
@@ -61,6 +67,8 @@ private:
     QString name;
     StreamExtractor extractor{'@', ',', '\r'};
     bool matchAnswers = false;
+    bool verifyChecksums = false;
+    int wrongChecksumCount = 0;
     // Errors raised while opening or setting the line belong to that call, not to a lost line.
     bool configuring = false;
     LinkError errorKindValue = LinkError::None;

@@ -1,5 +1,6 @@
 #include "ReplyReader.h"
 
+#include "AnswerChecksum.h"
 #include "IStreamExtractor.h"
 #include "NmeaList.h"
 #include "TextFunctions.h"
@@ -65,4 +66,41 @@ std::vector<ReplyValue> ReplyReader::drain(IStreamExtractor& extractor,
         extractor.next_sentence();
     }
     return values;
+}
+
+std::vector<ReplyAcknowledgement> ReplyReader::drainChecked(IStreamExtractor& extractor,
+                                                            int* wrongChecksums)
+{
+    std::vector<ReplyAcknowledgement> answers;
+    for (; extractor.has_sentence(); extractor.next_sentence()) {
+        // The sentence as it came, its fields joined again by the separator they were cut at.
+        std::string sentence;
+        for (int i = 0; i < extractor.field_count(); ++i) {
+            int length = 0;
+            const char* bytes = extractor.field(0, i, &length);
+            if (i > 0)
+                sentence += ',';
+            if (bytes && length > 0)
+                sentence.append(bytes, static_cast<std::size_t>(length));
+        }
+        if (AnswerChecksum::of(sentence) == AnswerChecksum::Verdict::Wrong) {
+            if (wrongChecksums)
+                ++*wrongChecksums;
+            continue;
+        }
+        std::vector<std::string> fields;
+        const std::string_view body = AnswerChecksum::withoutChecksum(sentence);
+        std::size_t start = 0;
+        for (std::size_t comma = body.find(','); comma != std::string_view::npos;
+             comma = body.find(',', start)) {
+            fields.emplace_back(body.substr(start, comma - start));
+            start = comma + 1;
+        }
+        fields.emplace_back(body.substr(start));
+        if (fields.size() < 5 || (fields[4] != "OK" && fields[4] != "ERR"))
+            continue;
+        answers.push_back({fields[2], fields[3], fields[4] == "OK",
+                           fields.size() > 5 ? fields[5] : std::string()});
+    }
+    return answers;
 }

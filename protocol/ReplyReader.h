@@ -33,6 +33,12 @@ public:
     drain(IStreamExtractor& extractor,
           std::vector<ReplyAcknowledgement>* acknowledgements = nullptr);
 
+    // zr415ctl's reading: an answer whose "*hh" does not match is dropped and counted in
+    // wrongChecksums; the others keep their status and value whole, bytes as received (a NUL,
+    // a "*" or more than 63 of them included), for the caller to judge.
+    static std::vector<ReplyAcknowledgement> drainChecked(IStreamExtractor& extractor,
+                                                          int* wrongChecksums);
+
     // Field index of the current sentence as a C string: empty when missing, empty or 1024
     // bytes or longer.
     static std::string copyField(const IStreamExtractor& extractor, int index);

@@ -1,5 +1,7 @@
 #include "ShownBytes.h"
 
+#include <QStringDecoder>
+
 QString shownBytes(QByteArrayView bytes)
 {
     static const char hex[] = "0123456789ABCDEF";
@@ -24,4 +26,17 @@ QString shownDeviceText(QByteArrayView bytes, qsizetype maxBytes)
     if (bytes.size() <= maxBytes)
         return shownBytes(bytes);
     return shownBytes(bytes.first(maxBytes)) + QChar(0x2026);
+}
+
+QString keptDeviceText(QByteArrayView bytes)
+{
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f)
+            return shownBytes(bytes);
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? shownBytes(bytes) : text;
 }

@@ -11,3 +11,7 @@ QString shownBytes(QByteArrayView bytes);
 // Text from the device for a widget: shown as above and cut after maxBytes of it, marked "…",
 // so a runaway field cannot push everything else out of view.
 QString shownDeviceText(QByteArrayView bytes, qsizetype maxBytes = 40);
+
+// Device bytes for a record: as they are when they are UTF-8 without control bytes, else all of
+// them as shownBytes shows them, so that no byte is replaced or lost on the way.
+QString keptDeviceText(QByteArrayView bytes);

@@ -501,16 +501,16 @@ void CliTest::readBackFollowsTheLastWordOnEachRate()
 void CliTest::oddValuesSendWhatThePageSends_data()
 {
     QTest::addColumn<QByteArray>("settings");
-    QTest::newRow("tick-two-negative-huge")
-        << QByteArray("setGGA=2\nsetCommandGGA=1\nsetRMC=-3\nsetCommandRMC=0.5\n"
-                      "setGSV=99999999999\nsetCommandGSV=5\n");
+    QTest::newRow("tick-signed-and-padded")
+        << QByteArray("setGGA=+1\nsetCommandGGA=1\nsetRMC=-0\nsetCommandRMC=0.5\n"
+                      "setGSV=000\nsetCommandGSV=5\n");
     QTest::newRow("signed-switches")
-        << QByteArray("sbas=+7\nclean=-1\nsetZDA=+1\nsetCommandZDA=OFF\n");
+        << QByteArray("sbas=+1\nclean=-0\nsetZDA=+1\nsetCommandZDA=OFF\n");
     QTest::newRow("zero-padded-switches")
         << QByteArray("sbas=01\nclean=00\nsetHDT=0001\nsetCommandHDT=60\n");
     QTest::newRow("unticked-without-rate")
         << QByteArray("setGSA=0\nsetNMEA=1\nsetCommandNMEA=0.02\n");
-    QTest::newRow("talker-ticked-by-five") << QByteArray("useHdtPrefix=5\nhdtPrefix=02\n");
+    QTest::newRow("talker-ticked-by-plus-one") << QByteArray("useHdtPrefix=+1\nhdtPrefix=02\n");
     QTest::newRow("talker-unused-out-of-range") << QByteArray("useHdtPrefix=0\nhdtPrefix=9\n");
 }
 
@@ -584,7 +584,7 @@ void CliTest::unitReceivesExactlyThePagesBytes_data()
     QTest::addColumn<QStringList>("command"); // how zr415ctl is told the same settings
     QTest::newRow("field-profile") << fieldProfile << QStringList{"apply", "PROFILE"};
     QTest::newRow("every-option")
-        << QByteArray("setGGA=2\nsetCommandGGA=0.02\nsetHDT=1\nsetCommandHDT=60\n"
+        << QByteArray("setGGA=+1\nsetCommandGGA=0.02\nsetHDT=1\nsetCommandHDT=60\n"
                       "setNMEA=1\nsetCommandNMEA=10\nsbas=1\nclean=1\nuseHdtPrefix=1\n"
                       "hdtPrefix=2\n")
         << QStringList{"apply", "PROFILE"};
@@ -717,7 +717,7 @@ void CliTest::everyResultClassInOneRun_data()
                               << "GNSS.NMEA.RMC" << false;
     QTest::newRow("unanswered") << "unanswered"
                                 << "unanswered" << 115200 << "unanswered"
-                                << "GNSS.SATELLITE.UNTRACK.SBAS" << true;
+                                << "SET GNSS.SATELLITE.UNTRACK.SBAS" << true;
     QTest::newRow("mismatch") << "mismatch"
                               << "mismatch" << 115200 << "mismatches"
                               << "GNSS.NMEA.GGA want 1 got OFF" << false;
@@ -768,8 +768,9 @@ void CliTest::everyResultClassInOneRun()
     for (const QJsonValue& sentence : got["sent"].toArray())
         if (sentence.toString().startsWith(QLatin1String("#KVT,,SET,")))
             sets << sentence.toString();
-    const QStringList failed =
-        got["rejected"].toVariant().toStringList() + got["unanswered"].toVariant().toStringList();
+    QStringList failed = got["rejected"].toVariant().toStringList();
+    for (const QJsonValue& command : got["unanswered"].toArray())
+        failed << command["key"].toString();
     const QStringList applied = got["applied"].toVariant().toStringList();
     for (const QString& sentence : applied)
         QVERIFY2(sets.contains(sentence) && !failed.contains(sentence.section(',', 3, 3)),
@@ -780,10 +781,12 @@ void CliTest::everyResultClassInOneRun()
     if (!detailKey.isEmpty()) {
         QStringList items;
         for (const QJsonValue& item : got[detailKey].toArray())
-            items << (item.isObject() ? QStringLiteral("%1 want %2 got %3")
-                                            .arg(item["key"].toString(), item["want"].toString(),
-                                                 item["got"].toString())
-                                      : item.toString());
+            items << (item["verb"].isString()
+                          ? item["verb"].toString() + QLatin1Char(' ') + item["key"].toString()
+                      : item.isObject() ? QStringLiteral("%1 want %2 got %3")
+                                              .arg(item["key"].toString(), item["want"].toString(),
+                                                   item["got"].toString())
+                                        : item.toString());
         QVERIFY2(items.contains(detail), qPrintable(items.join(", ")));
     }
     if (unit == QLatin1String("wrong-baud"))
@@ -878,7 +881,9 @@ void CliTest::silenceIsUnansweredNotMismatch()
     const QList<QJsonObject> results = unitLines(program.readAllStandardOutput());
     QCOMPARE(results.size(), 1);
     QCOMPARE(results[0]["result"].toString(), QStringLiteral("unanswered"));
-    QCOMPARE(results[0]["unanswered"].toArray(), QJsonArray{QStringLiteral("GNSS.NMEA.GGA")});
+    const QString verb = ignored.contains(",SET,") ? QStringLiteral("SET") : QStringLiteral("GET");
+    const QJsonArray expected{QJsonObject{{"verb", verb}, {"key", "GNSS.NMEA.GGA"}}};
+    QCOMPARE(results[0]["unanswered"].toArray(), expected);
     const QJsonArray differences = results[0]["mismatches"].toArray();
     QCOMPARE(differences.size(), mismatches);
     for (const QJsonValue& difference : differences)
@@ -1202,14 +1207,14 @@ void CliTest::checkListsWhatWouldChangeAndSendsNoSet_data()
         << QByteArray("setGGA=1\nsetCommandGGA=1\nsetRMC=1\nsetCommandRMC=0.5\n")
         << QStringList{sbas} << 0;
     QTest::newRow("rate-differs") << QByteArray("setGGA=1\nsetCommandGGA=5\n")
-                                  << QStringList{"GNSS.NMEA.GGA 1 5", sbas} << 1;
+                                  << QStringList{"GNSS.NMEA.GGA 1 5", sbas} << 3;
     QTest::newRow("all-decides-every-rate")
         << QByteArray("setNMEA=1\nsetCommandNMEA=OFF\n")
-        << QStringList{"GNSS.NMEA.GGA 1 OFF", "GNSS.NMEA.RMC 0.5 OFF", sbas} << 1;
+        << QStringList{"GNSS.NMEA.GGA 1 OFF", "GNSS.NMEA.RMC 0.5 OFF", sbas} << 3;
     QTest::newRow("clear-and-talker-unknown")
         << QByteArray("setGGA=1\nsetCommandGGA=1\nclean=1\nuseHdtPrefix=1\nhdtPrefix=2\n")
         << QStringList{sbas, "GNSS.CLEAN_SATELLITE unknown ", "GNSS.NMEATALKER.HDT unknown GN"}
-        << 0;
+        << 3;
 }
 
 void CliTest::checkListsWhatWouldChangeAndSendsNoSet()

@@ -82,8 +82,8 @@ QString writeFile(const QTemporaryDir& folder, const QString& name, const QByteA
 
 // Answers on the controlling side until the program ends: GETs from the table (a key missing
 // from it gets no answer), SETs with OK unless they start with one of silent.
-void serve(PseudoTerminal& line, QProcess& program, const std::map<std::string, std::string>& values,
-           const QList<QByteArray>& silent = {})
+void serve(PseudoTerminal& line, QProcess& program,
+           const std::map<std::string, std::string>& values, const QList<QByteArray>& silent = {})
 {
     QByteArray pending;
     while (program.state() != QProcess::NotRunning) {
@@ -97,7 +97,8 @@ void serve(PseudoTerminal& line, QProcess& program, const std::map<std::string, 
             const QList<QByteArray> fields = command.split(',');
             const std::string key = fields.value(3).toStdString();
             if (fields.value(2) == "SET") {
-                line.write(QByteArray::fromStdString(ReceiverState::reply("KVT,,SET," + key + ",OK")));
+                line.write(
+                    QByteArray::fromStdString(ReceiverState::reply("KVT,,SET," + key + ",OK")));
             } else if (const auto found = values.find(key); found != values.end()) {
                 line.write(QByteArray::fromStdString(
                     ReceiverState::reply("KVT,,GET," + key + ",OK," + found->second)));
@@ -147,16 +148,22 @@ void OrchestrationTest::reasonCodeTellsHowEachUnitEnded_data()
     QTest::addColumn<QStringList>("simulator"); // empty: no simulator, see port
     QTest::addColumn<QString>("port");          // "file": a plain file; else a missing path
     QTest::addColumn<QString>("code");          // empty: null
-    QTest::newRow("ok") << QStringList{} << "" << "";
-    QTest::newRow("refused") << QStringList{"--reject", "RMC"} << "" << "refused";
-    QTest::newRow("unanswered") << QStringList{"--no-ack"} << "" << "no-answer";
+    QTest::newRow("ok") << QStringList{} << ""
+                        << "";
+    QTest::newRow("refused") << QStringList{"--reject", "RMC"} << ""
+                             << "refused";
+    QTest::newRow("unanswered") << QStringList{"--no-ack"} << ""
+                                << "no-answer";
     QTest::newRow("read-back-differs") << QStringList{"--sticky", "GGA"} << ""
                                        << "read-back-differs";
-    QTest::newRow("silent") << QStringList{"--silent"} << "" << "no-answer";
+    QTest::newRow("silent") << QStringList{"--silent"} << ""
+                            << "no-answer";
     QTest::newRow("stranger") << QStringList{"--serial", "SN-STRANGER"} << ""
                               << "unexpected-serial";
-    QTest::newRow("missing") << QStringList() << "missing" << "no-such-device";
-    QTest::newRow("plain-file") << QStringList() << "file" << "not-serial";
+    QTest::newRow("missing") << QStringList() << "missing"
+                             << "no-such-device";
+    QTest::newRow("plain-file") << QStringList() << "file"
+                                << "not-serial";
 }
 
 void OrchestrationTest::reasonCodeTellsHowEachUnitEnded()
@@ -169,10 +176,10 @@ void OrchestrationTest::reasonCodeTellsHowEachUnitEnded()
     if (port == QLatin1String("file"))
         path = writeFile(scratch, QStringLiteral("plain"), "not a line");
     if (port.isEmpty()) {
-        unit = std::make_unique<SimulatorProcess>(
-            simulator.contains(QStringLiteral("--serial"))
-                ? simulator
-                : simulator + QStringList{"--serial", "SN-EXPECTED"});
+        unit = std::make_unique<SimulatorProcess>(simulator.contains(QStringLiteral("--serial"))
+                                                      ? simulator
+                                                      : simulator +
+                                                            QStringList{"--serial", "SN-EXPECTED"});
         path = unit->devicePath();
     }
     const QString audit = scratch.filePath(QStringLiteral("codes.jsonl"));
@@ -215,9 +222,8 @@ void OrchestrationTest::applyTellsWhatItChanged_data()
                            << false << QStringList{};
     QTest::newRow("rate-differs") << QByteArray("setGGA=1\nsetCommandGGA=5\n") << true
                                   << QStringList{"GNSS.NMEA.GGA 1 5"};
-    QTest::newRow("clear-acts-every-time")
-        << QByteArray("setGGA=1\nsetCommandGGA=1\nclean=1\n") << true
-        << QStringList{"GNSS.CLEAN_SATELLITE unknown "};
+    QTest::newRow("clear-acts-every-time") << QByteArray("setGGA=1\nsetCommandGGA=1\nclean=1\n")
+                                           << true << QStringList{"GNSS.CLEAN_SATELLITE unknown "};
     QTest::newRow("sbas-and-talker-never-count")
         << QByteArray("setGGA=1\nsetCommandGGA=1\nsbas=1\nuseHdtPrefix=1\nhdtPrefix=2\n") << false
         << QStringList{};
@@ -239,13 +245,15 @@ void OrchestrationTest::applyTellsWhatItChanged()
     for (const QJsonValue& change : result[QStringLiteral("changes")].toArray()) {
         const QString key = change[QStringLiteral("key")].toString();
         if (!key.contains(QLatin1String("SBAS")) && !key.contains(QLatin1String("NMEATALKER")))
-            got << QStringLiteral("%1 %2 %3").arg(key, change[QStringLiteral("from")].toString(),
-                                                  change[QStringLiteral("to")].toString());
+            got << QStringLiteral("%1 %2 %3")
+                       .arg(key, change[QStringLiteral("from")].toString(),
+                            change[QStringLiteral("to")].toString());
     }
     QCOMPARE(got, counted);
     // The summary counts the units that changed.
-    const QJsonObject summary =
-        QJsonDocument::fromJson(run.out.trimmed().split('\n').last()).object()["summary"].toObject();
+    const QJsonObject summary = QJsonDocument::fromJson(run.out.trimmed().split('\n').last())
+                                    .object()["summary"]
+                                    .toObject();
     QCOMPARE(summary[QStringLiteral("changed")].toInt(), changed ? 1 : 0);
     // Everything the submit button sends still goes, changed or not.
     QVERIFY(!setsSent(result).isEmpty());
@@ -260,8 +268,8 @@ void OrchestrationTest::checkExitsThreeWhenSomethingWouldChange_data()
     QTest::newRow("nothing-would-change")
         << QByteArray("setGGA=1\nsetCommandGGA=1\nsbas=1\n") << false << 0;
     QTest::newRow("rate-would-change") << QByteArray("setGGA=1\nsetCommandGGA=5\n") << false << 3;
-    QTest::newRow("clear-would-act") << QByteArray("setGGA=1\nsetCommandGGA=1\nclean=1\n")
-                                     << false << 3;
+    QTest::newRow("clear-would-act")
+        << QByteArray("setGGA=1\nsetCommandGGA=1\nclean=1\n") << false << 3;
     QTest::newRow("failed-unit-outranks-change")
         << QByteArray("setGGA=1\nsetCommandGGA=5\n") << true << 1;
 }
@@ -279,8 +287,8 @@ void OrchestrationTest::checkExitsThreeWhenSomethingWouldChange()
     const CtlRun run = runCtl(arguments);
     QCOMPARE(run.exitCode, exitCode);
     const QJsonObject result = unitsByPort(run.out).value(unit.devicePath());
-    QCOMPARE(result[QStringLiteral("would_change")].toBool(), profile.contains("5") ||
-                                                                  profile.contains("clean"));
+    QCOMPARE(result[QStringLiteral("would_change")].toBool(),
+             profile.contains("5") || profile.contains("clean"));
     QCOMPARE(result[QStringLiteral("changed")].toBool(), false);
 }
 
@@ -291,23 +299,29 @@ void OrchestrationTest::boundSerialMustMatchItsPort_data()
     QTest::addColumn<QString>("resultB");
     QTest::newRow("bound-right") << QStringList{"--expect-serial", "PORT_A=SN-A", "--expect-serial",
                                                 "PORT_B=SN-B"}
-                                 << "ok" << "ok";
-    QTest::newRow("cables-swapped") << QStringList{"--expect-serial", "PORT_A=SN-B",
-                                                   "--expect-serial", "PORT_B=SN-A"}
-                                    << "unexpected-serial" << "unexpected-serial";
+                                 << "ok"
+                                 << "ok";
+    QTest::newRow("cables-swapped")
+        << QStringList{"--expect-serial", "PORT_A=SN-B", "--expect-serial", "PORT_B=SN-A"}
+        << "unexpected-serial"
+        << "unexpected-serial";
     // Both serial numbers are in the list: only the binding tells the swap.
     QTest::newRow("binding-wins-over-list")
         << QStringList{"--expect-serial", "SN-A,SN-B", "--expect-serial", "PORT_A=SN-B"}
-        << "unexpected-serial" << "ok";
+        << "unexpected-serial"
+        << "ok";
     QTest::newRow("list-for-the-unbound-port")
         << QStringList{"--expect-serial", "SN-X", "--expect-serial", "PORT_A=SN-A"} << "ok"
         << "unexpected-serial";
     QTest::newRow("bound-under-another-name")
-        << QStringList{"--expect-serial", "LINK_A=SN-B"} << "unexpected-serial" << "ok";
+        << QStringList{"--expect-serial", "LINK_A=SN-B"} << "unexpected-serial"
+        << "ok";
     QTest::newRow("file-swapped") << QStringList{"--serials", "FILE:PORT_A SN-B\nPORT_B SN-A"}
-                                  << "unexpected-serial" << "unexpected-serial";
+                                  << "unexpected-serial"
+                                  << "unexpected-serial";
     QTest::newRow("file-with-comments")
-        << QStringList{"--serials", "FILE:# station 7\n\n  PORT_A\tSN-A  \nPORT_B SN-B # spare\n"} << "ok"
+        << QStringList{"--serials", "FILE:# station 7\n\n  PORT_A\tSN-A  \nPORT_B SN-B # spare\n"}
+        << "ok"
         << "ok";
 }
 
@@ -328,13 +342,13 @@ void OrchestrationTest::boundSerialMustMatchItsPort()
         if (option.startsWith(QLatin1String("FILE:")))
             option = writeFile(scratch, QStringLiteral("serials.txt"), option.mid(5).toUtf8());
     }
-    const CtlRun run = runCtl(QStringList{"set", unitA.devicePath(), unitB.devicePath(), "--json",
-                                          "--no-audit"} +
-                              options + QStringList{"--", "GGA=5"});
+    const CtlRun run =
+        runCtl(QStringList{"set", unitA.devicePath(), unitB.devicePath(), "--json", "--no-audit"} +
+               options + QStringList{"--", "GGA=5"});
     const QMap<QString, QJsonObject> units = unitsByPort(run.out);
     QCOMPARE(units.size(), 2);
-    for (const auto& [port, want] : {std::pair(unitA.devicePath(), resultA),
-                                     std::pair(unitB.devicePath(), resultB)}) {
+    for (const auto& [port, want] :
+         {std::pair(unitA.devicePath(), resultA), std::pair(unitB.devicePath(), resultB)}) {
         const QJsonObject unit = units.value(port);
         QCOMPARE(unit[QStringLiteral("result")].toString(), want);
         QCOMPARE(setsSent(unit).isEmpty(), want != QLatin1String("ok"));
@@ -383,9 +397,8 @@ void OrchestrationTest::unansweredNamesSetAndGet()
     QProcessEnvironment environment = quickEnvironment();
     environment.insert(QStringLiteral("ZR415CTL_ACK_MS"), QStringLiteral("200"));
     program.setProcessEnvironment(environment);
-    program.start(QStringLiteral(ZR415CTL_BINARY),
-                  {"set", line.devicePath(), "GGA=5", "RMC=1", "--baud", "115200", "--json",
-                   "--no-audit"});
+    program.start(QStringLiteral(ZR415CTL_BINARY), {"set", line.devicePath(), "GGA=5", "RMC=1",
+                                                    "--baud", "115200", "--json", "--no-audit"});
     QVERIFY(program.waitForStarted(5000));
     serve(line, program, {{"DEVICE.INFO.SN", "SN-QUIET"}, {"GNSS.NMEA.RMC", "1"}},
           {"#KVT,,SET,GNSS.NMEA.GGA"});
@@ -397,8 +410,8 @@ void OrchestrationTest::unansweredNamesSetAndGet()
     // In English too.
     QProcess again;
     again.setProcessEnvironment(environment);
-    again.start(QStringLiteral(ZR415CTL_BINARY), {"set", line.devicePath(), "GGA=5", "--baud",
-                                                  "115200", "--no-audit"});
+    again.start(QStringLiteral(ZR415CTL_BINARY),
+                {"set", line.devicePath(), "GGA=5", "--baud", "115200", "--no-audit"});
     QVERIFY(again.waitForStarted(5000));
     serve(line, again, {{"DEVICE.INFO.SN", "SN-QUIET"}}, {"#KVT,,SET,GNSS.NMEA.GGA"});
     const QByteArray text = again.readAllStandardOutput();
@@ -439,8 +452,8 @@ void OrchestrationTest::queryProfileNamesEveryRateItCannotHold()
     const QString profile = scratch.filePath(QStringLiteral("odd.ini"));
     QProcess program;
     program.setProcessEnvironment(quickEnvironment());
-    program.start(QStringLiteral(ZR415CTL_BINARY), {"query", line.devicePath(), "--baud",
-                                                    "115200", "--json", "--profile", profile});
+    program.start(QStringLiteral(ZR415CTL_BINARY),
+                  {"query", line.devicePath(), "--baud", "115200", "--json", "--profile", profile});
     QVERIFY(program.waitForStarted(5000));
     serve(line, program, values);
     QCOMPARE(program.exitCode(), 1);
@@ -489,8 +502,8 @@ void OrchestrationTest::baudMustBeARateOfTheList_data()
                                 << false;
     QTest::newRow("monitor-1234") << QStringList{"monitor", "ttyUSB0", "--baud", "1234"} << false;
     QTest::newRow("query-9600") << QStringList{"query", "ttyUSB0", "--baud", "9600"} << true;
-    QTest::newRow("monitor-256000") << QStringList{"monitor", "ttyUSB0", "--baud", "256000"}
-                                    << true;
+    QTest::newRow("monitor-256000")
+        << QStringList{"monitor", "ttyUSB0", "--baud", "256000"} << true;
 }
 
 void OrchestrationTest::baudMustBeARateOfTheList()
