@@ -205,19 +205,18 @@ bool plantedAt(const QString& path)
 bool AuditLog::openDefault(QString& error, QString& warning)
 {
     const QString shared = sharedPath();
-    QString why;
-    if (shared.isEmpty()) {
-        why = CliTexts::noLogFolder();
-    } else if (plantedAt(shared)) {
-        error = CliTexts::auditNotPlainFile(shared);
-        return false;
-    } else if (const QString folder = QFileInfo(shared).absolutePath(); !writableFolder(folder)) {
-        why = CliTexts::logFolderNotWritable(folder, systemError());
-    } else if (open(shared, why)) {
-        return true;
-    } else if (plantedAt(shared)) {
-        error = CliTexts::auditNotPlainFile(shared);
-        return false;
+    QString why = CliTexts::noLogFolder();
+    if (!shared.isEmpty()) {
+        const QString folder = QFileInfo(shared).absolutePath();
+        if (!writableFolder(folder))
+            why = CliTexts::logFolderNotWritable(folder, systemError());
+        else if (open(shared, why))
+            return true;
+        // Looked at after the open, so that a link planted in between is seen too.
+        if (plantedAt(shared)) {
+            error = CliTexts::auditNotPlainFile(shared);
+            return false;
+        }
     }
     // The state folder is made only now, when the record goes there.
     const QString fallback = stateFolder();

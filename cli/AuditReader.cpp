@@ -39,9 +39,6 @@ QList<AuditReader::Unit> AuditReader::unitsOf(const QString& run) const
         }
         const bool started =
             record.value(QStringLiteral("phase")).toString() == QLatin1String("started");
-        // A started record never hides the finished one, whatever the order the lines came in.
-        if (started && unit->state != unfinished())
-            continue;
         unit->last = record;
         unit->state = started ? unfinished() : record.value(QStringLiteral("result")).toString();
     }

@@ -118,6 +118,8 @@ QList<QJsonObject> recordsOnErrorStream(const QByteArray& err)
     return kept;
 }
 
+QString twoRuns(const QString& folder);
+
 const QByteArray profileText = "setGGA=1\nsetCommandGGA=5\nsetRMC=1\nsetCommandRMC=0.5\n";
 } // namespace
 
@@ -549,6 +551,7 @@ void AuditTest::resultsLostOnStandardOutputFailTheRun_data()
     QTest::newRow("set-json") << QStringList{"set",    "PORT",   "GGA=1",     "--baud",
                                              "115200", "--json", "--no-audit"};
     QTest::newRow("ports") << QStringList{"ports"};
+    QTest::newRow("audit") << QStringList{"audit", "AUDIT"};
 }
 
 void AuditTest::resultsLostOnStandardOutputFailTheRun()
@@ -556,6 +559,7 @@ void AuditTest::resultsLostOnStandardOutputFailTheRun()
     QFETCH(QStringList, arguments);
     SimulatorProcess unit({"--serial", "SN-FULL-OUT"});
     arguments.replaceInStrings(QStringLiteral("PORT"), unit.devicePath());
+    arguments.replaceInStrings(QStringLiteral("AUDIT"), twoRuns(scratch.path()));
     QProcessEnvironment environment = quickEnvironment();
     environment.insert(QStringLiteral("ZR415_EXTRA_PORTS"), unit.devicePath());
     const CtlRun run = runCtl(arguments, environment, QStringLiteral(ZR415CTL_BINARY),
