@@ -13,7 +13,7 @@ if [[ "${1:-}" == "--sanitize" ]]; then
     cmake_options=(-DCMAKE_BUILD_TYPE=Debug -DZR415_SANITIZE=ON)
 fi
 
-tools/ensure-packages.sh "${build_packages[@]}"
+tools/ensure-packages.sh "${build_packages[@]}" "${test_packages[@]}"
 [[ "$build_dir" == build ]] && tools/ensure-packages.sh "${fuzz_packages[@]}"
 cmake -S . -B "$build_dir" "${cmake_options[@]}" >/dev/null
 cmake --build "$build_dir" -j "$(nproc)"
