@@ -214,6 +214,14 @@
         <source>打开的文件过多</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 %2 已重新连接（未能确认机身号）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>另一台接收机（机身号 %1）接入了 %2，已断开，请确认后重新连接</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>OutputView</name>
