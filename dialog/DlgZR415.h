@@ -44,6 +44,10 @@ public:
 
     int log(const char* text) override;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+public:
     const std::map<std::string, SetWidget*>& outputRows() const { return setRows; }
     const std::map<std::string, QueryWidget*>& queryRowMap() const { return queryRows; }
     // What became of the commands of the last submit, query or factory reset.

@@ -16,6 +16,7 @@
 #include "TextFunctions.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -279,7 +280,6 @@ void DlgZR415::linkLost(const QString& reason)
     returnCheck->cancel();
     // Enter must not connect whatever port the box shows and end the wait.
     connectButton->setAutoDefault(false);
-    connectButton->setDefault(false);
     waitingForReturn = true;
     showLinkState();
     if (portCombo->findText(openPortText, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
@@ -299,6 +299,19 @@ void DlgZR415::linkLost(const QString& reason)
     QTimer::singleShot(0, this, [this, message, statusText] {
         warnOperator(message, waitingForReturn ? statusText : QString());
     });
+}
+
+void DlgZR415::keyPressEvent(QKeyEvent* event)
+{
+    // A window shown makes 连接 its default button, and the window presses the default on
+    // Enter: while the lost receiver is waited for, Enter must not connect some other port and
+    // end the wait, so it stops here.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (waitingForReturn && enter) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void DlgZR415::warnOperator(const QString& message)

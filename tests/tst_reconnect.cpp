@@ -297,7 +297,8 @@ void ReconnectTest::waitedPortStaysShownAndEnterDoesNotConnect()
     Bench bench(&window);
     layout->addWidget(bench.page);
     window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
     bench.connect(true);
     QVERIFY(bench.lose());
 
@@ -306,10 +307,15 @@ void ReconnectTest::waitedPortStaysShownAndEnterDoesNotConnect()
     QCOMPARE(ports->currentIndex(), -1);
     QCOMPARE(ports->placeholderText(), bench.port);
     QVERIFY(bench.port.endsWith(ports->shownText().mid(1)));
-    // Enter, on 连接 or on the window, must not connect another port.
+    // Enter, on 连接 or on the window, presses nothing: no connection tried, nothing told.
+    QTRY_COMPARE(prompts.shown.size(), 1);
+    const QString waiting = status(*bench.page);
     QTest::keyClick(part<QPushButton>(*bench.page, "connectButton"), Qt::Key_Return);
-    QTest::keyClick(&window, Qt::Key_Return);
+    ports->setFocus();
+    QTest::keyClick(ports, Qt::Key_Return);
     QVERIFY(linkShownWaiting(*bench.page));
+    QCOMPARE(prompts.shown.size(), 1);
+    QCOMPARE(status(*bench.page), waiting);
     QVERIFY(!bench.events.contains(QStringLiteral("opened /dev/null 115200 by-hand")));
     bench.bringBack({"--serial", firstSerial});
     QTRY_VERIFY_WITH_TIMEOUT(linkShownOpen(*bench.page), 5000);
