@@ -150,8 +150,9 @@ private:
     bool waitingForReturn = false;
     QString lossMessage; // the warning shown while waiting
     bool connectWasAutoDefault = false;
-    // The receiver's serial number as this link learned it, and that of the lost link, which a
-    // receiver coming back must repeat.
+    // The receiver's serial number as this link learned it, and the one a receiver coming back
+    // must repeat: the lost link's, or, where that link never learned one because it took the
+    // receiver back unconfirmed, the one before.
     QByteArray knownSerial;
     QByteArray awaitedSerial;
     SerialNumberCheck* returnCheck = nullptr;

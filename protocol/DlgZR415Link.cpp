@@ -113,8 +113,10 @@ bool DlgZR415::openLink(int index, const QString& baud, bool reopening)
     openBaud = baud;
     // Who the device is, to know it again when it comes back under another name.
     openPort = PortDetails::of({name}).value(0);
-    // Nothing is known yet of the receiver on this link.
+    // Nothing is known yet of the receiver on this link; one connected by hand is not waited for.
     knownSerial.clear();
+    if (!reopening)
+        awaitedSerial.clear();
     showLinkState();
     emit trafficTap->linkOpened(openPortText, openBaud, reopening);
     return true;
@@ -273,8 +275,9 @@ void DlgZR415::linkLost(const QString& reason)
     abandonOutcomes();
     linkOpen = false;
     emit trafficTap->linkClosed(LinkTraffic::End::Lost);
-    // Lost again before it said who it is: the receiver to wait for is still the first one.
-    if (!checkingReturn)
+    // Lost before it said who it is (or taken back unconfirmed): the receiver to wait for is
+    // still the one last known.
+    if (!knownSerial.isEmpty())
         awaitedSerial = knownSerial;
     checkingReturn = false;
     returnCheck->cancel();

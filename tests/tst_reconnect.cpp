@@ -135,6 +135,7 @@ private slots:
     void returningReceiverIsJudgedByItsSerialNumber();
     void garbledSerialAnswerCountsAsNone_data();
     void garbledSerialAnswerCountsAsNone();
+    void receiverTakenBackUnconfirmedIsStillTheOneWaitedFor();
     void tabsAreToldWhereEachLinkBeginsAndEnds();
     void lossWarningClosesItselfWhenTheReceiverIsBack();
     void waitedPortStaysShownAndEnterDoesNotConnect();
@@ -228,6 +229,20 @@ void ReconnectTest::garbledSerialAnswerCountsAsNone()
     // The field shows the answer whatever follows "*", as for every answer.
     QCOMPARE(part<QLineEdit>(*bench.page, "bodyNumEdit")->text(), QStringLiteral("ZR415-0002"));
     QCOMPARE(bench.sinceReturn().contains(QStringLiteral("serial ZR415-0002")), trusted);
+}
+
+void ReconnectTest::receiverTakenBackUnconfirmedIsStillTheOneWaitedFor()
+{
+    PromptRecorder prompts;
+    Bench bench;
+    bench.connect(true);
+    QVERIFY(bench.lose());
+    bench.bringBack({"--silent"});
+    QTRY_VERIFY_WITH_TIMEOUT(status(*bench.page).endsWith(QStringLiteral("（未能确认机身号）")),
+                             5000);
+    QVERIFY(bench.lose());
+    bench.bringBack({"--serial", "ZR415-0002"});
+    QTRY_COMPARE_WITH_TIMEOUT(status(*bench.page), refusal("ZR415-0002", bench.port), 5000);
 }
 
 void ReconnectTest::tabsAreToldWhereEachLinkBeginsAndEnds()
