@@ -6,7 +6,9 @@
 #include "PortComboBox.h"
 #include "PromptRecorder.h"
 #include "PseudoTerminal.h"
+#include "ReplyReader.h"
 #include "SimulatorProcess.h"
+#include "StreamExtractor.h"
 #include "TempSettings.h"
 
 #include <QtTest>
@@ -133,6 +135,8 @@ class ReconnectTest : public QObject
 private slots:
     void returningReceiverIsJudgedByItsSerialNumber_data();
     void returningReceiverIsJudgedByItsSerialNumber();
+    void checksumOfAnAnswer_data();
+    void checksumOfAnAnswer();
     void garbledSerialAnswerCountsAsNone_data();
     void garbledSerialAnswerCountsAsNone();
     void receiverTakenBackUnconfirmedIsStillTheOneWaitedFor();
@@ -198,6 +202,33 @@ void ReconnectTest::returningReceiverIsJudgedByItsSerialNumber()
     }
 }
 
+void ReconnectTest::checksumOfAnAnswer_data()
+{
+    QTest::addColumn<QByteArray>("sentence");
+    QTest::addColumn<bool>("holds");
+    // X,,GET,DEVICE.INFO.SN,OK,AB gives 0x2E; …,ZR415-0001 gives 0x39.
+    QTest::newRow("upper-case") << QByteArray("@X,,GET,DEVICE.INFO.SN,OK,AB*2E\r") << true;
+    QTest::newRow("lower-case") << QByteArray("@X,,GET,DEVICE.INFO.SN,OK,AB*2e\r") << true;
+    QTest::newRow("digits") << QByteArray("@X,,GET,DEVICE.INFO.SN,OK,ZR415-0001*39\r") << true;
+    QTest::newRow("one-bit-off") << QByteArray("@X,,GET,DEVICE.INFO.SN,OK,AB*2F\r") << false;
+    QTest::newRow("not-hex") << QByteArray("@X,,GET,DEVICE.INFO.SN,OK,AB*2G\r") << false;
+    QTest::newRow("one-digit") << QByteArray("@X,,GET,DEVICE.INFO.SN,OK,AB*2\r") << false;
+    QTest::newRow("three-digits") << QByteArray("@X,,GET,DEVICE.INFO.SN,OK,AB*2E0\r") << false;
+    QTest::newRow("none") << QByteArray("@X,,GET,DEVICE.INFO.SN,OK,AB\r") << false;
+    // The "*" in the value is a byte like any other; the last one starts the checksum.
+    QTest::newRow("star-in-value") << withChecksum("X,,GET,DEVICE.INFO.SN,OK,A*B") << true;
+}
+
+void ReconnectTest::checksumOfAnAnswer()
+{
+    QFETCH(QByteArray, sentence);
+    QFETCH(bool, holds);
+    StreamExtractor extractor('@', ',', '\r');
+    extractor.feed(sentence.constData(), static_cast<int>(sentence.size()));
+    QVERIFY(extractor.has_sentence());
+    QCOMPARE(ReplyReader::checksumHolds(extractor), holds);
+}
+
 void ReconnectTest::garbledSerialAnswerCountsAsNone_data()
 {
     QTest::addColumn<QByteArray>("answer");
@@ -220,6 +251,9 @@ void ReconnectTest::garbledSerialAnswerCountsAsNone()
     PseudoTerminal line;
     relink(bench.port, line.devicePath());
     QCOMPARE(QString::fromLatin1(line.readCount(getSerial.size(), 5000)), getSerial);
+    // Until it has answered, nothing else reaches it.
+    click(*bench.page, "submitButton");
+    QCOMPARE(bench.sinceReturn().filter(QStringLiteral("sent ")), QStringList{"sent " + getSerial});
     line.write(answer);
 
     const QString verdict =
@@ -322,6 +356,7 @@ void ReconnectTest::waitedPortStaysShownAndEnterDoesNotConnect()
     QCOMPARE(ports->currentIndex(), -1);
     QCOMPARE(ports->placeholderText(), bench.port);
     QVERIFY(bench.port.endsWith(ports->shownText().mid(1)));
+    QCOMPARE(ports->toolTip(), bench.port);
     // Enter, on 连接 or on the window, presses nothing: no connection tried, nothing told.
     QTRY_COMPARE(prompts.shown.size(), 1);
     const QString waiting = status(*bench.page);
@@ -332,6 +367,9 @@ void ReconnectTest::waitedPortStaysShownAndEnterDoesNotConnect()
     QCOMPARE(prompts.shown.size(), 1);
     QCOMPARE(status(*bench.page), waiting);
     QVERIFY(!bench.events.contains(QStringLiteral("opened /dev/null 115200 by-hand")));
+    // Escape still closes the window.
+    QTest::keyClick(ports, Qt::Key_Escape);
+    QVERIFY(!window.isVisible());
     bench.bringBack({"--serial", firstSerial});
     QTRY_VERIFY_WITH_TIMEOUT(linkShownOpen(*bench.page), 5000);
     QCOMPARE(ports->currentText(), bench.port);
