@@ -206,9 +206,11 @@ void ReconnectTest::checksumOfAnAnswer_data()
 {
     QTest::addColumn<QByteArray>("sentence");
     QTest::addColumn<bool>("holds");
-    // X,,GET,DEVICE.INFO.SN,OK,AB gives 0x2E; …,ZR415-0001 gives 0x39.
+    // X,,GET,DEVICE.INFO.SN,OK,AB gives 0x2E; …,AF 0x2A; …,ZR415-0001 0x39.
     QTest::newRow("upper-case") << QByteArray("@X,,GET,DEVICE.INFO.SN,OK,AB*2E\r") << true;
     QTest::newRow("lower-case") << QByteArray("@X,,GET,DEVICE.INFO.SN,OK,AB*2e\r") << true;
+    QTest::newRow("upper-a") << QByteArray("@X,,GET,DEVICE.INFO.SN,OK,AF*2A\r") << true;
+    QTest::newRow("lower-a") << QByteArray("@X,,GET,DEVICE.INFO.SN,OK,AF*2a\r") << true;
     QTest::newRow("digits") << QByteArray("@X,,GET,DEVICE.INFO.SN,OK,ZR415-0001*39\r") << true;
     QTest::newRow("one-bit-off") << QByteArray("@X,,GET,DEVICE.INFO.SN,OK,AB*2F\r") << false;
     QTest::newRow("not-hex") << QByteArray("@X,,GET,DEVICE.INFO.SN,OK,AB*2G\r") << false;
@@ -373,6 +375,10 @@ void ReconnectTest::waitedPortStaysShownAndEnterDoesNotConnect()
     bench.bringBack({"--serial", firstSerial});
     QTRY_VERIFY_WITH_TIMEOUT(linkShownOpen(*bench.page), 5000);
     QCOMPARE(ports->currentText(), bench.port);
+    // Back, the box shows its entries as before, the first one too.
+    ports->setCurrentIndex(0);
+    const QString shown = ports->shownText().remove(QChar(0x2026));
+    QVERIFY(!shown.isEmpty() && ports->itemText(0).endsWith(shown));
 }
 
 void ReconnectTest::portConnectedByHandEndsTheWait()
