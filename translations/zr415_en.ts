@@ -224,21 +224,6 @@
     </message>
 </context>
 <context>
-    <name>LinkBanner</name>
-    <message>
-        <source>未连接</source>
-        <translation type="unfinished">Not connected</translation>
-    </message>
-    <message>
-        <source>机身号 %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>已断开</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
     <name>OutputView</name>
     <message>
         <source>语句</source>
