@@ -10,6 +10,7 @@
 #include "PortComboBox.h"
 #include "PortWatcher.h"
 #include "QueryWidget.h"
+#include "SerialNumberCheck.h"
 #include "SetWidget.h"
 #include "ValueField.h"
 
@@ -74,6 +75,7 @@ void DlgZR415::buildWidgets()
     breakButton->setCheckable(false);
     breakButton->setMaximumWidth(80);
     connect(breakButton, &QPushButton::clicked, this, &DlgZR415::_break);
+    connectWasAutoDefault = connectButton->autoDefault();
     breakButton->setEnabled(false);
 
     settingGroup = named(new QGroupBox(tr("设置"), this), "settingGroup");
@@ -111,10 +113,19 @@ void DlgZR415::buildWidgets()
 
     statusLabel = named(new ElidedLabel(this), "statusLabel");
     trafficTap = new LinkTraffic(this);
-    exchange =
-        new AllAtOnce([this](const std::string& sentence) { return writeSentence(sentence); },
-                      answerWaitMs, this);
+    // Until a receiver that came back has said who it is, nothing but that question reaches it.
+    exchange = new AllAtOnce(
+        [this](const std::string& sentence) { return !checkingReturn && writeSentence(sentence); },
+        answerWaitMs, this);
     connect(exchange, &AllAtOnce::settled, this, &DlgZR415::reportOutcomes);
+    returnCheck = new SerialNumberCheck(
+        [this](const std::string& sentence) { return writeSentence(sentence); }, answerWaitMs,
+        this);
+    // Told from the event loop, not from inside the sink: the verdict may close the port.
+    connect(returnCheck, &SerialNumberCheck::answered, this, &DlgZR415::returnedAs,
+            Qt::QueuedConnection);
+    connect(returnCheck, &SerialNumberCheck::unconfirmed, this, &DlgZR415::returnedUnconfirmed,
+            Qt::QueuedConnection);
 }
 
 // Grid cells of the rows, as the operator reads them: HDT stands before GRS.

@@ -16,6 +16,7 @@ class IDictionary;
 class LinkTraffic;
 class PortComboBox;
 class PortWatcher;
+class SerialNumberCheck;
 class IReaderWriter;
 class IStreamExtractor;
 class QCheckBox;
@@ -43,6 +44,10 @@ public:
 
     int log(const char* text) override;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+public:
     const std::map<std::string, SetWidget*>& outputRows() const { return setRows; }
     const std::map<std::string, QueryWidget*>& queryRowMap() const { return queryRows; }
     // What became of the commands of the last submit, query or factory reset.
@@ -81,11 +86,20 @@ private:
     void showPorts(const std::vector<std::string>& present);
     // Opens the port of the list entry at index at baud; false (the link closed) when it could
     // not be opened.
-    bool openLink(int index, const QString& baud);
+    bool openLink(int index, const QString& baud, bool reopening = false);
     // The ports changed: the list follows, and a receiver waited for is connected again.
     void followPorts();
     void reconnect();
+    // What the receiver that came back said of its serial number.
+    void returnedAs(const QByteArray& serial);
+    void returnedUnconfirmed();
+    // The wait for a lost receiver is over: its warning goes, 连接 may be the default again.
+    void endWait();
+    // Every serial number answer of this link, whatever asked for it.
+    void serialNumberAnswered(const QByteArray& serial);
     void showLinkState();
+    // While a lost receiver is waited for and its port is gone, the box shows that port.
+    void showWaitedPort();
     void linkLost(const QString& reason);
     void writeFailed();
     void abandonOutcomes();
@@ -134,4 +148,13 @@ private:
     PortDetails openPort;
     QString openBaud;
     bool waitingForReturn = false;
+    QString lossMessage; // the warning shown while waiting
+    bool connectWasAutoDefault = false;
+    // The receiver's serial number as this link learned it, and the one a receiver coming back
+    // must repeat: the lost link's, or, where that link never learned one because it took the
+    // receiver back unconfirmed, the one before.
+    QByteArray knownSerial;
+    QByteArray awaitedSerial;
+    SerialNumberCheck* returnCheck = nullptr;
+    bool checkingReturn = false; // reopened, and its serial number not yet settled
 };

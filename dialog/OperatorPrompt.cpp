@@ -38,6 +38,17 @@ int OperatorPrompt::withButtons(QWidget* parent, QMessageBox::Icon icon, const Q
     return pressed >= 0 ? pressed : escapeButton;
 }
 
+void OperatorPrompt::closeShown(QWidget* parent, const QString& text)
+{
+    if (!parent)
+        return;
+    const QList<QMessageBox*> boxes =
+        parent->findChildren<QMessageBox*>(QString(), Qt::FindDirectChildrenOnly);
+    for (QMessageBox* box : boxes)
+        if (box->isVisible() && box->text() == text)
+            box->done(QDialog::Rejected);
+}
+
 QMessageBox::StandardButton
 OperatorPrompt::withStandardButtons(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                                     const QString& text, QMessageBox::StandardButtons buttons,

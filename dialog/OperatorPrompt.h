@@ -30,6 +30,10 @@ public:
                         const QString& text, QMessageBox::StandardButtons buttons,
                         QMessageBox::StandardButton defaultButton);
 
+    // Closes the box of parent showing text, if one is up, as if Escape were pressed: a notice
+    // that no longer holds (the receiver it waited for is back) goes by itself.
+    static void closeShown(QWidget* parent, const QString& text);
+
     // A responder answers instead of the operator: a button index or a StandardButton value.
     using Responder = std::function<int(const PromptRequest&)>;
     static void setResponder(Responder responder);

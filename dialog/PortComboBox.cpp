@@ -29,6 +29,13 @@ void PortComboBox::describe(const QList<PortDetails>& ports)
     showChosenHoverText();
 }
 
+void PortComboBox::setAbsentPort(const QString& name)
+{
+    setPlaceholderText(name);
+    showChosenHoverText();
+    update();
+}
+
 QString PortComboBox::hoverText(const PortDetails& port) const
 {
     QStringList lines{port.name};
@@ -50,13 +57,15 @@ QString PortComboBox::hoverText(const PortDetails& port) const
 void PortComboBox::showChosenHoverText()
 {
     const QString text = currentData(Qt::ToolTipRole).toString();
-    setToolTip(text.isEmpty() ? currentText() : text);
+    setToolTip(!text.isEmpty() ? text : currentIndex() >= 0 ? currentText() : placeholderText());
 }
 
 QString PortComboBox::shownText() const
 {
     QStyleOptionComboBox option;
     initStyleOption(&option);
+    if (currentIndex() < 0)
+        option.currentText = placeholderText();
     const QRect field =
         style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
     return fontMetrics().elidedText(option.currentText, Qt::ElideLeft, field.width());
@@ -69,5 +78,7 @@ void PortComboBox::paintEvent(QPaintEvent*)
     initStyleOption(&option);
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
     option.currentText = shownText();
+    if (currentIndex() < 0)
+        option.palette.setBrush(QPalette::ButtonText, option.palette.placeholderText());
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }

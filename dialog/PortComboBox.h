@@ -17,6 +17,9 @@ public:
     // Hover texts for the entries, one port each, in list order; the open list is as wide as
     // its longest entry.
     void describe(const QList<PortDetails>& ports);
+    // Shows name, greyed, while no entry is chosen: the port of a lost receiver, gone from the
+    // list while it is waited for. Empty: nothing is shown then.
+    void setAbsentPort(const QString& name);
     // What the box shows of the chosen entry.
     QString shownText() const;
 

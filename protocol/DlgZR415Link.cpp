@@ -7,13 +7,16 @@
 #include "ILogger.h"
 #include "IReaderWriter.h"
 #include "IStreamExtractor.h"
+#include "LinkTraffic.h"
 #include "OperatorMessages.h"
 #include "OperatorPrompt.h"
 #include "PortComboBox.h"
 #include "PortWatcher.h"
+#include "SerialNumberCheck.h"
 #include "TextFunctions.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -66,7 +69,7 @@ void DlgZR415::_connect()
         return;
     }
     // A port chosen by hand ends the wait for the lost one.
-    waitingForReturn = false;
+    endWait();
     if (!openLink(index, baudCombo->currentText())) {
         showLinkState();
         warnOperator(OperatorMessages::openFailed(
@@ -78,7 +81,7 @@ void DlgZR415::_connect()
     showStatus(OperatorMessages::linkOpen(openPortText, openBaud), false);
 }
 
-bool DlgZR415::openLink(int index, const QString& baud)
+bool DlgZR415::openLink(int index, const QString& baud, bool reopening)
 {
     const std::string& name = portNames[static_cast<std::size_t>(index)];
     const std::string portText = portCombo->itemText(index).toStdString();
@@ -110,17 +113,27 @@ bool DlgZR415::openLink(int index, const QString& baud)
     openBaud = baud;
     // Who the device is, to know it again when it comes back under another name.
     openPort = PortDetails::of({name}).value(0);
+    // Nothing is known yet of the receiver on this link; one connected by hand is not waited for.
+    knownSerial.clear();
+    if (!reopening)
+        awaitedSerial.clear();
     showLinkState();
+    emit trafficTap->linkOpened(openPortText, openBaud, reopening);
     return true;
 }
 
 void DlgZR415::_break()
 {
-    waitingForReturn = false;
+    endWait();
+    checkingReturn = false;
+    returnCheck->cancel();
     readerWriter->set_link_lost_handler(nullptr);
     readerWriter->set_write_failed_handler(nullptr);
     readerWriter->close(linkDictionary, this);
     abandonOutcomes();
+    // Lost before, the link already ended then.
+    if (linkOpen)
+        emit trafficTap->linkClosed(LinkTraffic::End::Disconnected);
     linkOpen = false;
     showLinkState();
     showStatus(OperatorMessages::linkClosed(), false);
@@ -144,10 +157,20 @@ void DlgZR415::showPorts(const std::vector<std::string>& present)
     portCombo->clear();
     for (const std::string& name : portNames)
         portCombo->addItem(tr(name.c_str()));
-    // The chosen entry stays chosen while it is there; otherwise the first one is.
+    // The chosen entry stays chosen while it is there; otherwise the first one is, unless a
+    // lost receiver is waited for: Enter must not connect some other port instead.
     const int index = portCombo->findText(chosen, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    portCombo->setCurrentIndex(index >= 0 ? index : (portNames.empty() ? -1 : 0));
+    portCombo->setCurrentIndex(index >= 0 ? index : waitingForReturn || portNames.empty() ? -1 : 0);
     portCombo->describe(PortDetails::of(portNames));
+    showWaitedPort();
+}
+
+void DlgZR415::showWaitedPort()
+{
+    if (!waitingForReturn || portCombo->currentIndex() >= 0 ||
+        portCombo->findText(openPortText, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0)
+        return;
+    portCombo->setAbsentPort(openPortText);
 }
 
 void DlgZR415::followPorts()
@@ -164,17 +187,71 @@ void DlgZR415::reconnect()
         if (!present[i].sameDeviceAs(openPort))
             continue;
         // Not yet usable (udev still setting its group, say): the next change tries again.
-        if (!openLink(i, openBaud)) {
+        if (!openLink(i, openBaud, true)) {
             log_entry("reopening %s failed: %s", portNames[static_cast<std::size_t>(i)].c_str(),
                       readerWriter->last_error());
             return;
         }
         waitingForReturn = false;
         portCombo->setCurrentIndex(i);
-        showStatus(OperatorMessages::reconnected(openPortText, openBaud), false);
-        log_entry("%s", OperatorMessages::reconnected(openPortText, openBaud).toUtf8().constData());
+        // Another receiver may have been plugged in under the same name: it must say who it is
+        // before anything else is sent, or the next 提交 would configure it unasked.
+        checkingReturn = true;
+        returnCheck->start();
         return;
     }
+}
+
+void DlgZR415::returnedAs(const QByteArray& serial)
+{
+    if (!checkingReturn)
+        return;
+    checkingReturn = false;
+    serialNumberAnswered(serial);
+    if (awaitedSerial.isEmpty() || serial == awaitedSerial) {
+        endWait();
+        const QString text = OperatorMessages::reconnected(openPortText, openBaud);
+        showStatus(text, false);
+        log_entry("%s", text.toUtf8().constData());
+        return;
+    }
+    readerWriter->set_link_lost_handler(nullptr);
+    readerWriter->set_write_failed_handler(nullptr);
+    readerWriter->close(linkDictionary, this);
+    linkOpen = false;
+    emit trafficTap->linkClosed(LinkTraffic::End::Disconnected);
+    endWait();
+    showLinkState();
+    warnOperator(OperatorMessages::otherReceiver(serial, openPortText));
+}
+
+void DlgZR415::returnedUnconfirmed()
+{
+    if (!checkingReturn)
+        return;
+    checkingReturn = false;
+    endWait();
+    const QString text = OperatorMessages::reconnectedUnconfirmed(openPortText, openBaud);
+    showStatus(text, false);
+    log_entry("%s", text.toUtf8().constData());
+}
+
+void DlgZR415::serialNumberAnswered(const QByteArray& serial)
+{
+    knownSerial = serial;
+    emit trafficTap->serialNumberKnown(QString::fromUtf8(serial));
+}
+
+void DlgZR415::endWait()
+{
+    waitingForReturn = false;
+    connectButton->setAutoDefault(connectWasAutoDefault);
+    portCombo->setAbsentPort({});
+    if (portCombo->currentIndex() < 0 && !portNames.empty())
+        portCombo->setCurrentIndex(0);
+    if (!lossMessage.isEmpty())
+        OperatorPrompt::closeShown(this, lossMessage);
+    lossMessage.clear();
 }
 
 void DlgZR415::showLinkState()
@@ -197,8 +274,20 @@ void DlgZR415::linkLost(const QString& reason)
     const bool cutOff = !lastOutcomes().settled();
     abandonOutcomes();
     linkOpen = false;
+    emit trafficTap->linkClosed(LinkTraffic::End::Lost);
+    // Lost before it said who it is (or taken back unconfirmed): the receiver to wait for is
+    // still the one last known.
+    if (!knownSerial.isEmpty())
+        awaitedSerial = knownSerial;
+    checkingReturn = false;
+    returnCheck->cancel();
+    // Enter must not connect whatever port the box shows and end the wait.
+    connectButton->setAutoDefault(false);
     waitingForReturn = true;
     showLinkState();
+    if (portCombo->findText(openPortText, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
+        portCombo->setCurrentIndex(-1);
+    showWaitedPort();
     const QString message = OperatorMessages::linkLost(
         openPortText, OperatorMessages::linkReason(readerWriter->last_error_kind(), reason));
     QStringList statusParts{message};
@@ -207,11 +296,25 @@ void DlgZR415::linkLost(const QString& reason)
     statusParts << OperatorMessages::waitingForReceiver();
     const QString statusText = OperatorMessages::joined(statusParts);
     showStatus(statusText, true);
+    lossMessage = message;
     // Told from the event loop, not from inside the port's own error signal. The box is modal,
     // but its loop goes on following the ports: the device may come back while it is up.
     QTimer::singleShot(0, this, [this, message, statusText] {
         warnOperator(message, waitingForReturn ? statusText : QString());
     });
+}
+
+void DlgZR415::keyPressEvent(QKeyEvent* event)
+{
+    // A window shown makes 连接 its default button, and the window presses the default on
+    // Enter: while the lost receiver is waited for, Enter must not connect some other port and
+    // end the wait, so it stops here.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (waitingForReturn && enter) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void DlgZR415::warnOperator(const QString& message)

@@ -6,6 +6,7 @@
 #include "LinkTraffic.h"
 #include "QueryWidget.h"
 #include "ReplyReader.h"
+#include "SerialNumberCheck.h"
 #include "SinkMessage.h"
 #include "ThrowLoggedError.h"
 
@@ -33,11 +34,16 @@ int DlgZR415::log(const char* text)
     }
     for (const ReplyValue& reply : values) {
         const QString value = QString::fromUtf8(reply.value.c_str());
-        if (reply.serialNumber)
+        if (reply.serialNumber) {
             bodyNumEdit->setText(value);
-        else
+            // The check of a receiver that came back settles its own answer.
+            if (linkOpen && !checkingReturn && !reply.value.empty())
+                serialNumberAnswered(QByteArray::fromStdString(reply.value));
+        } else
             queryRows.at(reply.sentence)->setText(value);
     }
     acknowledge(answers);
+    if (checkingReturn)
+        returnCheck->acknowledge(answers);
     return 0;
 }

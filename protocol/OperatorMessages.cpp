@@ -2,6 +2,7 @@
 
 #include "CommandOutcomes.h"
 #include "StaleLockFile.h"
+#include "ShownBytes.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -46,6 +47,19 @@ QString waitingForReceiver()
 QString reconnected(const QString& port, const QString& baud)
 {
     return translated(QT_TRANSLATE_NOOP("DlgZR415", "%1 %2 已重新连接")).arg(port, baud);
+}
+QString reconnectedUnconfirmed(const QString& port, const QString& baud)
+{
+    return translated(QT_TRANSLATE_NOOP("DlgZR415", "%1 %2 已重新连接（未能确认机身号）"))
+        .arg(port, baud);
+}
+QString otherReceiver(const QByteArray& serial, const QString& port)
+{
+    // The whole path: a port cut short could be mistaken for its neighbour.
+    return translated(
+               QT_TRANSLATE_NOOP("DlgZR415",
+                                 "另一台接收机（机身号 %1）接入了 %2，已断开，请确认后重新连接"))
+        .arg(shownDeviceText(serial), shownDeviceText(port.toUtf8(), port.toUtf8().size()));
 }
 QString joined(const QStringList& parts)
 {

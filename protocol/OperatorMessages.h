@@ -3,6 +3,7 @@
 #include "IIniParameter.h"
 #include "IReaderWriter.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +19,11 @@ QString noPort();
 QString linkLost(const QString& port, const QString& reason);
 QString waitingForReceiver(); // after a loss, until the device comes back
 QString reconnected(const QString& port, const QString& baud);
+// Back, but it did not say (or garbled) its serial number.
+QString reconnectedUnconfirmed(const QString& port, const QString& baud);
+// A receiver with another serial number came back in place of the lost one. Both texts come
+// from the device and are shown escaped.
+QString otherReceiver(const QByteArray& serial, const QString& port);
 // Parts of one status text, in the order given.
 QString joined(const QStringList& parts);
 QString sent(int count);

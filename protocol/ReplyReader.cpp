@@ -24,6 +24,39 @@ std::string ReplyReader::cutValue(const std::string& field)
     return value;
 }
 
+bool ReplyReader::checksumHolds(const IStreamExtractor& extractor)
+{
+    // The extractor splits at every comma and keeps "@": joined again, the fields are the
+    // sentence as received, without its CR.
+    std::string text;
+    for (int i = 0; i < extractor.field_count(); ++i) {
+        int length = 0;
+        const char* bytes = extractor.field(0, i, &length);
+        if (i > 0)
+            text += ',';
+        if (bytes)
+            text.append(bytes, static_cast<std::size_t>(length));
+    }
+    const std::size_t star = text.rfind('*');
+    if (text.empty() || text[0] != '@' || star == std::string::npos || star + 3 != text.size())
+        return false;
+    unsigned char sum = 0;
+    for (std::size_t i = 1; i < star; ++i)
+        sum ^= static_cast<unsigned char>(text[i]);
+    const auto digit = [](char c) {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        return -1;
+    };
+    const int high = digit(text[star + 1]);
+    const int low = digit(text[star + 2]);
+    return high >= 0 && low >= 0 && high * 16 + low == sum;
+}
+
 // The sentence names GGA … HDT, converted once.
 static const std::vector<std::string>& sentenceNames()
 {
@@ -48,8 +81,9 @@ std::vector<ReplyValue> ReplyReader::drain(IStreamExtractor& extractor,
             // An answer without a value ends its status with the checksum: "OK*5A".
             const std::string outcome = cutValue(status);
             if (outcome == "OK" || outcome == "ERR")
-                acknowledgements->push_back(
-                    {verb, key, outcome == "OK", cutValue(copyField(extractor, 5))});
+                acknowledgements->push_back({verb, key, outcome == "OK",
+                                             cutValue(copyField(extractor, 5)),
+                                             checksumHolds(extractor)});
         }
         if (verb == "GET" && status == "OK") {
             if (key == "DEVICE.INFO.SN") {

@@ -21,6 +21,9 @@ struct ReplyAcknowledgement
     std::string key;
     bool ok = false;
     std::string value; // field 5 cut at "*": what a GET answered
+    // The sentence ends in "*hh", the XOR of the bytes between "@" and "*". The window shows
+    // answers whatever follows "*"; only the check of a receiver that came back relies on it.
+    bool checksumHolds = false;
 };
 
 // Reads the complete sentences waiting in an extractor, in arrival order, and keeps the GET
@@ -42,6 +45,9 @@ public:
     // Field index of the current sentence as a C string: empty when missing, empty or 1024
     // bytes or longer.
     static std::string copyField(const IStreamExtractor& extractor, int index);
+    // The current sentence ends in "*hh" (two hex digits) matching the XOR of its bytes after
+    // "@" up to that "*".
+    static bool checksumHolds(const IStreamExtractor& extractor);
     // The value up to its first "*", at most 63 characters.
     static std::string cutValue(const std::string& field);
 };

@@ -83,8 +83,11 @@ bool PortDetails::sameDeviceAs(const PortDetails& other) const
                          !other.serialNumber.isEmpty();
     if (!toldWho)
         return path == other.path;
-    return (!byId.isEmpty() && byId == other.byId) ||
-           (!serialNumber.isEmpty() && serialNumber == other.serialNumber);
+    // The ports of a multi-port adapter share its USB serial number: where both have a stable
+    // name, that name alone tells them apart.
+    if (!byId.isEmpty() && !other.byId.isEmpty())
+        return byId == other.byId;
+    return !serialNumber.isEmpty() && serialNumber == other.serialNumber;
 }
 
 QString PortDetails::usbIds() const

@@ -28,8 +28,8 @@ struct PortDetails
     // by-id among those of ZR415_EXTRA_PORTS.
     static QStringList stableLinkFolders();
 
-    // The same device: the same path, or the same stable link or USB serial number under
-    // another path.
+    // The same device: the same stable link where both have one, else the same USB serial
+    // number; the same path only where neither side says who it is.
     bool sameDeviceAs(const PortDetails& other) const;
     // "vvvv:pppp", or empty when the ids are unknown.
     QString usbIds() const;

@@ -5,6 +5,8 @@
 #include "FakePorts.h"
 #include "PageProbe.h"
 #include "PortComboBox.h"
+#include "PortDetails.h"
+#include "PortWatcher.h"
 #include "PromptRecorder.h"
 #include "PseudoTerminal.h"
 #include "QueryWidget.h"
@@ -16,6 +18,7 @@
 #include <QAbstractItemView>
 #include <QLineEdit>
 
+#include <algorithm>
 #include <memory>
 
 using namespace PageProbe;
@@ -46,6 +49,9 @@ class HardwareTest : public QObject
 private slots:
     void portListFollowsTheFolderWithoutBeingOpened_data();
     void portListFollowsTheFolderWithoutBeingOpened();
+    void portsOfAFolderMadeLaterAreFollowed();
+    void sameDeviceIsTheOneThatSaysSo_data();
+    void sameDeviceIsTheOneThatSaysSo();
     void returningReceiverIsReconnectedAtItsRate_data();
     void returningReceiverIsReconnectedAtItsRate();
     void longValuesShowTheirStart_data();
@@ -95,6 +101,65 @@ void HardwareTest::portListFollowsTheFolderWithoutBeingOpened()
         QCOMPARE(ports->currentIndex(), 0);
     else
         QVERIFY(ports->currentText().endsWith(stillChosen));
+}
+
+void HardwareTest::portsOfAFolderMadeLaterAreFollowed()
+{
+    PseudoTerminal line;
+    QTemporaryDir folder;
+    const QString later = folder.filePath(QStringLiteral("later"));
+    const QString early = folder.filePath(QStringLiteral("ttyEARLY"));
+    const QString port = later + QStringLiteral("/ttyLATE");
+    qputenv("ZR415_EXTRA_PORTS", (early + ":" + port).toLocal8Bit());
+    PortWatcher watcher;
+    // The folder and a port beside it at once: the change is seen, and the new folder from then.
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("later")));
+    relink(early, line.devicePath());
+    QTRY_VERIFY(std::count(watcher.ports().begin(), watcher.ports().end(), early.toStdString()));
+    relink(port, line.devicePath());
+    QTRY_VERIFY(std::count(watcher.ports().begin(), watcher.ports().end(), port.toStdString()));
+}
+
+void HardwareTest::sameDeviceIsTheOneThatSaysSo_data()
+{
+    QTest::addColumn<QStringList>("lost"); // path, by-id name, USB serial number
+    QTest::addColumn<QStringList>("back");
+    QTest::addColumn<bool>("same");
+    const QString if00 = QStringLiteral("/dev/serial/by-id/usb-FTDI_Quad_FT4ABC-if00-port0");
+    const QString if01 = QStringLiteral("/dev/serial/by-id/usb-FTDI_Quad_FT4ABC-if01-port0");
+    QTest::newRow("other-port-of-one-adapter")
+        << QStringList{"/dev/ttyUSB1", if01, "FT4ABC"}
+        << QStringList{"/dev/ttyUSB0", if00, "FT4ABC"} << false;
+    QTest::newRow("same-port-of-one-adapter-renumbered")
+        << QStringList{"/dev/ttyUSB1", if01, "FT4ABC"}
+        << QStringList{"/dev/ttyUSB0", if01, "FT4ABC"} << true;
+    QTest::newRow("same-usb-serial-no-by-id")
+        << QStringList{"/dev/ttyUSB1", "", "A1"} << QStringList{"/dev/ttyUSB0", "", "A1"} << true;
+    QTest::newRow("other-usb-serial-same-path")
+        << QStringList{"/dev/ttyUSB0", "", "A1"} << QStringList{"/dev/ttyUSB0", "", "B2"} << false;
+    QTest::newRow("nameless-device-under-the-lost-path")
+        << QStringList{"/dev/ttyUSB0", if00, ""} << QStringList{"/dev/ttyUSB0", "", ""} << false;
+    QTest::newRow("named-device-under-a-nameless-lost-path")
+        << QStringList{"/dev/ttyUSB0", "", ""} << QStringList{"/dev/ttyUSB0", if00, ""} << false;
+    QTest::newRow("neither-says-same-path")
+        << QStringList{"/dev/ttyS0", "", ""} << QStringList{"/dev/ttyS0", "", ""} << true;
+    QTest::newRow("neither-says-other-path")
+        << QStringList{"/dev/ttyS0", "", ""} << QStringList{"/dev/ttyS1", "", ""} << false;
+}
+
+void HardwareTest::sameDeviceIsTheOneThatSaysSo()
+{
+    QFETCH(QStringList, lost);
+    QFETCH(QStringList, back);
+    QFETCH(bool, same);
+    const auto port = [](const QStringList& fields) {
+        PortDetails details;
+        details.path = fields[0];
+        details.byId = fields[1];
+        details.serialNumber = fields[2];
+        return details;
+    };
+    QCOMPARE(port(back).sameDeviceAs(port(lost)), same);
 }
 
 void HardwareTest::returningReceiverIsReconnectedAtItsRate_data()
@@ -170,7 +235,8 @@ void HardwareTest::returningReceiverIsReconnectedAtItsRate()
         return;
     }
     QVERIFY2(reconnectMs >= 0 && reconnectMs < 1000, qPrintable(QString::number(reconnectMs)));
-    QCOMPARE(status(page), moved + QStringLiteral(" 115200 已重新连接"));
+    // It is told once the receiver has said who it is.
+    QTRY_COMPARE_WITH_TIMEOUT(status(page), moved + QStringLiteral(" 115200 已重新连接"), 3000);
     QCOMPARE(part<QComboBox>(page, "portCombo")->currentText(), moved);
     // The new receiver answers at 115200 only.
     click(page, "queryButton");

@@ -233,6 +233,14 @@
         <source>打开的文件过多</source>
         <translation>too many open files</translation>
     </message>
+    <message>
+        <source>%1 %2 已重新连接（未能确认机身号）</source>
+        <translation>%1 at %2 baud: Reconnected (serial number not confirmed)</translation>
+    </message>
+    <message>
+        <source>另一台接收机（机身号 %1）接入了 %2，已断开，请确认后重新连接</source>
+        <translation>Another receiver (serial %1) is on %2; disconnected – check it and connect again</translation>
+    </message>
 </context>
 <context>
     <name>LinkBanner</name>
