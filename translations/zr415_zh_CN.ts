@@ -233,6 +233,14 @@
         <source>串口锁文件 %1 已失效（用户 %2 的进程 %3 已结束），当前用户无法删除；请以 root 身份删除：%4，或重启计算机</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 %2 已重新连接（未能确认机身号）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>另一台接收机（机身号 %1）接入了 %2，已断开，请确认后重新连接</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>LinkBanner</name>
