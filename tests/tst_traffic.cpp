@@ -668,9 +668,12 @@ void TrafficTest::queryShowsCommandsAndRepliesInTheTab()
     QVERIFY(PageProbe::linkShownOpen(page));
     window.tabs()->setCurrentWidget(&view);
 
-    // NMEA first; then only commands and replies, so the query's lines stand out.
+    // The link's marker, NMEA after it; then only commands and replies, so the query's lines
+    // stand out.
     QTRY_VERIFY_WITH_TIMEOUT(shownLines(view).size() > 3, 10000);
-    QVERIFY(shownLines(view).first().startsWith(QStringLiteral("← $GN")));
+    QCOMPARE(shownLines(view).first(),
+             QStringLiteral("—— 已连接 %1 256000 ——").arg(simulator.devicePath()));
+    QVERIFY(shownLines(view).at(1).startsWith(QStringLiteral("← $G")));
     PageProbe::part<QCheckBox>(view, "onlyCommandsCheck")->setChecked(true);
     click(page, "queryButton");
     QStringList expected;
@@ -680,6 +683,8 @@ void TrafficTest::queryShowsCommandsAndRepliesInTheTab()
         expected << "→ #KVT,,GET," + key << "← [OK] @KVT,,GET," + key + ",OK,";
     }
     QCOMPARE(expected.size(), 22);
+    // The filter keeps the link's marker with the commands and replies.
+    expected.prepend(QStringLiteral("—— 已连接 %1 256000 ——").arg(simulator.devicePath()));
     auto exactlyTheQueryShown = [&view, &expected] {
         QStringList lines = shownLines(view);
         for (QString& line : lines)
