@@ -37,24 +37,8 @@ bool ReplyReader::checksumHolds(const IStreamExtractor& extractor)
         if (bytes)
             text.append(bytes, static_cast<std::size_t>(length));
     }
-    const std::size_t star = text.rfind('*');
-    if (text.empty() || text[0] != '@' || star == std::string::npos || star + 3 != text.size())
-        return false;
-    unsigned char sum = 0;
-    for (std::size_t i = 1; i < star; ++i)
-        sum ^= static_cast<unsigned char>(text[i]);
-    const auto digit = [](char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        return -1;
-    };
-    const int high = digit(text[star + 1]);
-    const int low = digit(text[star + 2]);
-    return high >= 0 && low >= 0 && high * 16 + low == sum;
+    return !text.empty() && text[0] == '@' &&
+           AnswerChecksum::of(text) == AnswerChecksum::Verdict::Good;
 }
 
 // The sentence names GGA … HDT, converted once.
