@@ -13,7 +13,7 @@ if [ -e /tmp/lab ]; then
 fi
 mkdir -p build/bin build/log docs
 cp "$ZR415_BUILD/bin/zr415ctl" "$ZR415_BUILD/bin/zr415-sim" build/bin/
-cp -r "$TESTDIR/../../docs/examples" docs/
+cp -r "${ZR415_SOURCE:-$TESTDIR/../..}/docs/examples" docs/
 cd build || exit 1
 
 lab_stop() {
