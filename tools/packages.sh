@@ -7,6 +7,7 @@ build_packages=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-to
     qt6-l10n-tools qt6-translations-l10n libgl-dev fonts-wqy-microhei libbenchmark-dev
     dpkg-dev file fakeroot groff-base desktop-file-utils)
 fuzz_packages=(clang libclang-rt-14-dev)
-# The Ansible module's test plays the site playbook with Debian's ansible-core.
-test_packages=(ansible-core python3)
+# The Ansible module's test plays the site playbook with Debian's ansible-core; the docs' transcripts
+# run under cram and read the audit file with jq, as the README does.
+test_packages=(ansible-core python3 python3-cram jq)
 desktop_packages=(xvfb xauth imagemagick)
