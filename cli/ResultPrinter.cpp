@@ -47,9 +47,10 @@ QString ResultPrinter::humanLine(const UnitResult& result)
         // SBAS and the talker cannot be read: sent, never a change.
         for (const UnitResult::Change& change : result.changes)
             if (PlannedChanges::counts(change))
-                made << (!change.to.isEmpty() ? CliTexts::plannedChange(
-                                                    change.key, fromDevice(change.from), change.to)
-                                              : change.key);
+                made << (!change.to.isEmpty()
+                             ? CliTexts::plannedChange(change.key, shownKeptText(change.from),
+                                                       change.to)
+                             : change.key);
         details << CliTexts::changesMade(made);
     } else if (!result.rates.empty()) {
         QStringList rates;

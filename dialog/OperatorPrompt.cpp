@@ -26,6 +26,8 @@ int OperatorPrompt::withButtons(QWidget* parent, QMessageBox::Icon icon, const Q
     if (responder())
         return responder()({parent, icon, title, text, shown, QMessageBox::NoButton});
     QMessageBox box(icon, title, text, QMessageBox::NoButton, parent);
+    // What the device sent (a serial number) can be part of the text: never markup.
+    box.setTextFormat(Qt::PlainText);
     QList<QPushButton*> buttons;
     for (const QString& caption : shown)
         buttons << box.addButton(caption, QMessageBox::AcceptRole);
@@ -58,6 +60,7 @@ OperatorPrompt::withStandardButtons(QWidget* parent, QMessageBox::Icon icon, con
         return static_cast<QMessageBox::StandardButton>(
             responder()({parent, icon, title, text, {}, buttons}));
     QMessageBox box(icon, title, text, buttons, parent);
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(defaultButton);
     const int answer = box.exec();
     return box.clickedButton() ? static_cast<QMessageBox::StandardButton>(answer)

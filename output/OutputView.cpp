@@ -84,7 +84,7 @@ void OutputView::fixColumnWidths()
                                 QStringLiteral("60 s · 0.0167 Hz"),
                                 QStringLiteral("0.333 s · 3.33 Hz"),
                                 QStringLiteral("999999"),
-                                tr("未输出"),
+                                widestState(table->fontMetrics()),
                                 QStringLiteral("10.000 s"),
                                 QStringLiteral("10.000 s"),
                                 QStringLiteral("99999")};
@@ -112,6 +112,18 @@ void OutputView::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     refreshTimer->stop();
+}
+
+QString OutputView::widestState(const QFontMetrics& metrics)
+{
+    QString widest = tr("未知");
+    for (RateCheck::State state : {RateCheck::State::Normal, RateCheck::State::Deviating,
+                                   RateCheck::State::Silent, RateCheck::State::ChecksumErrors}) {
+        const QString text = stateText(state);
+        if (metrics.horizontalAdvance(text) > metrics.horizontalAdvance(widest))
+            widest = text;
+    }
+    return widest;
 }
 
 QString OutputView::stateText(RateCheck::State state)

@@ -8,6 +8,7 @@
 
 class LinkBanner;
 class LinkTraffic;
+class QFontMetrics;
 class QLabel;
 class QPushButton;
 class QTableWidget;
@@ -29,6 +30,8 @@ public:
     void refresh();
     const RateMeter& meter() const { return rateMeter; }
     static QString stateText(RateCheck::State state);
+    // The longest text the 状态 column shows, in the language of the moment.
+    static QString widestState(const QFontMetrics& metrics);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -13,6 +13,7 @@
 #include "PortComboBox.h"
 #include "PortWatcher.h"
 #include "SerialNumberCheck.h"
+#include "ShownBytes.h"
 #include "TextFunctions.h"
 
 #include <QComboBox>
@@ -335,6 +336,6 @@ void DlgZR415::showStatus(const QString& text, bool problem)
 {
     statusLabel->setText(text);
     // Elided where the row is too narrow: the whole text shows on hover.
-    statusLabel->setToolTip(text);
+    statusLabel->setToolTip(plainToolTip(text));
     statusLabel->setStyleSheet(problem ? QStringLiteral("color: #b00000;") : QString());
 }

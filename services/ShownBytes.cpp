@@ -46,3 +46,11 @@ QString shownKeptText(const QString& kept)
 {
     return kept.contains(QLatin1Char('\\')) ? kept : shownBytes(kept.toUtf8());
 }
+
+QString plainToolTip(const QString& text)
+{
+    if (text.isEmpty())
+        return text;
+    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + text.toHtmlEscaped() +
+           QStringLiteral("</p>");
+}

@@ -19,3 +19,7 @@ QString keptDeviceText(QByteArrayView bytes);
 // A text keptDeviceText made, as shownBytes shows the bytes it came from: one with a backslash
 // is escaped already.
 QString shownKeptText(const QString& kept);
+
+// Text for a tooltip, shown as it is: a tooltip takes text that looks like markup (a serial
+// number "<font size=7>…") for rich text, so it is handed over escaped, line breaks kept.
+QString plainToolTip(const QString& text);
