@@ -37,8 +37,9 @@ bool ReplyReader::checksumHolds(const IStreamExtractor& extractor)
         if (bytes)
             text.append(bytes, static_cast<std::size_t>(length));
     }
+    // As zr415ctl: an answer without "*hh" is taken; one whose "*hh" does not match is not.
     return !text.empty() && text[0] == '@' &&
-           AnswerChecksum::of(text) == AnswerChecksum::Verdict::Good;
+           AnswerChecksum::of(text) != AnswerChecksum::Verdict::Wrong;
 }
 
 // The sentence names GGA … HDT, converted once.

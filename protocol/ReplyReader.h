@@ -45,8 +45,8 @@ public:
     // Field index of the current sentence as a C string: empty when missing, empty or 1024
     // bytes or longer.
     static std::string copyField(const IStreamExtractor& extractor, int index);
-    // The current sentence ends in "*hh" (two hex digits) matching the XOR of its bytes after
-    // "@" up to that "*".
+    // Nothing in the current sentence contradicts it: it has no "*hh", or one matching the XOR
+    // of its bytes after "@" up to that "*".
     static bool checksumHolds(const IStreamExtractor& extractor);
     // The value up to its first "*", at most 63 characters.
     static std::string cutValue(const std::string& field);
