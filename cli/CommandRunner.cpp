@@ -27,6 +27,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <vector>
 
 CommandRunner::CommandRunner(std::FILE* toOut, std::FILE* toErr) : out(toOut), err(toErr) {}
 
@@ -257,7 +258,8 @@ int CommandRunner::runUnits(const Invocation& invocation)
     QEventLoop loop;
     bool allOk = true;
     bool wouldChange = false;
-    std::optional<UnitResult> queried; // query --profile: the one unit, once it is read
+    std::optional<UnitResult> queried;             // query --profile: the one unit, once it is read
+    std::vector<std::pair<UnitResult, bool>> held; // --json: each result and its record written
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &run, &ProvisionRun::interrupt);
     QObject::connect(&run, &ProvisionRun::allFinished, &loop, &QEventLoop::quit);
     QObject::connect(&run, &ProvisionRun::unitFinished, &loop, [&](const UnitResult& result) {
@@ -268,7 +270,11 @@ int CommandRunner::runUnits(const Invocation& invocation)
         std::optional<bool> recorded;
         if (recorder)
             recorded = recorder->finished(result);
-        printer.unit(result, recorded);
+        // A JSON line says "recorded" only once the disk has the record: held until the end.
+        if (invocation.json && recorder)
+            held.push_back({result, *recorded});
+        else
+            printer.unit(result, recorded);
         printer.progress(run.done(), run.total());
     });
     printer.progress(0, run.total());
@@ -276,6 +282,8 @@ int CommandRunner::runUnits(const Invocation& invocation)
     if (run.done() < run.total())
         loop.exec();
     const int recorded = recorder ? recorder->flush() : 0;
+    for (const auto& [result, written] : held)
+        printer.unit(result, written && recorder->keptOnDisk());
     const int unrecorded = recorder ? recorder->unrecorded() : 0;
     printer.summary(audit.runId(), invocation.name, recorded);
     printer.finish(unrecorded, audit.path(), auditDeclined);

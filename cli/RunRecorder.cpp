@@ -119,5 +119,6 @@ int RunRecorder::flush()
     for (const QJsonObject& record : finishedOnDisk)
         notWritten(record, error);
     recordedCount = 0;
+    syncLost = true;
     return 0;
 }

@@ -35,6 +35,8 @@ public:
     // ones it may have lost go to the error stream. Returns how many finished records are on it.
     int flush();
     int unrecorded() const { return finishedCount - recordedCount; }
+    // False once a sync failed: then no record written so far is known to be on the disk.
+    bool keptOnDisk() const { return !syncLost; }
 
 private:
     struct Waiting
@@ -57,4 +59,5 @@ private:
     QList<QJsonObject> finishedOnDisk; // written, not yet known to be on the disk
     int finishedCount = 0;
     int recordedCount = 0;
+    bool syncLost = false;
 };

@@ -330,6 +330,11 @@ void AuditTest::failedSyncLeavesTheRunNotRecorded()
     for (const QJsonObject& record : recordsOnErrorStream(run.err))
         phases << record["phase"].toString();
     QCOMPARE(phases, onErrorStream);
+    // The unit's JSON line says so too, also when only the last sync failed.
+    const CtlRun json = runCtl({"set", unit.devicePath(), "GGA=5", "--baud", "115200", "--json",
+                                "--audit", QString(audit).replace(".jsonl", "-json.jsonl")},
+                               faultyDisk("ZR415_FAULT_SYNCS_AFTER", syncsAllowed));
+    QVERIFY2(jsonLines(json.out).value(0)["recorded"] == QJsonValue(false), json.out.constData());
     const CtlRun query = runCtl({"query", unit.devicePath(), "--baud", "115200", "--json"});
     QCOMPARE(jsonLines(query.out).value(0)["rates"].toObject()["GGA"].toString() ==
                  QLatin1String("5"),
