@@ -16,9 +16,9 @@ LinkBanner::LinkBanner(LinkTraffic* source, QWidget* parent) : QLabel(parent)
     connect(source, &LinkTraffic::linkClosed, this, [this](LinkTraffic::End) { closed(); });
     connect(source, &LinkTraffic::serialNumberKnown, this, [this](const QString& number) {
         serial = number;
-        show();
+        showLink();
     });
-    show();
+    showLink();
 }
 
 void LinkBanner::opened(const QString& openedPort, const QString& openedBaud)
@@ -27,16 +27,16 @@ void LinkBanner::opened(const QString& openedPort, const QString& openedBaud)
     baud = openedBaud;
     serial.clear();
     ended = false;
-    show();
+    showLink();
 }
 
 void LinkBanner::closed()
 {
     ended = true;
-    show();
+    showLink();
 }
 
-void LinkBanner::show()
+void LinkBanner::showLink()
 {
     if (port.isEmpty()) {
         setText(tr("未连接"));

@@ -22,7 +22,7 @@ public:
 private:
     void opened(const QString& port, const QString& baud);
     void closed();
-    void show();
+    void showLink();
 
     QString port;
     QString baud;
