@@ -133,6 +133,8 @@ private slots:
     void badBindingsAreRefusedBeforeAnythingIsSent();
     void unansweredNamesSetAndGet();
     void stopWhileObservingKeepsTheReadBack();
+    void refusalOfAUnitNoLongerHeldChangesNothing_data();
+    void refusalOfAUnitNoLongerHeldChangesNothing();
     void queryProfileNamesEveryRateItCannotHold();
     void switchesTakeOnlyZeroOrOne_data();
     void switchesTakeOnlyZeroOrOne();
@@ -440,6 +442,46 @@ void OrchestrationTest::stopWhileObservingKeepsTheReadBack()
     QCOMPARE(session.result().outcome, UnitResult::Outcome::Interrupted);
     QVERIFY(session.result().verified);
     QCOMPARE(session.result().toJson()[QStringLiteral("verified")].toBool(), true);
+}
+
+void OrchestrationTest::refusalOfAUnitNoLongerHeldChangesNothing_data()
+{
+    QTest::addColumn<bool>("stopped"); // stopped while held, else let go
+    QTest::addColumn<UnitResult::Outcome>("outcome");
+    QTest::addColumn<QString>("reasonCode");
+    // A failed sync is told after the stop: the unit ended for the stop.
+    QTest::newRow("stopped-while-held")
+        << true << UnitResult::Outcome::Interrupted << QStringLiteral("interrupted");
+    QTest::newRow("let-go") << false << UnitResult::Outcome::Ok << QString();
+}
+
+void OrchestrationTest::refusalOfAUnitNoLongerHeldChangesNothing()
+{
+    QFETCH(bool, stopped);
+    QFETCH(UnitResult::Outcome, outcome);
+    QFETCH(QString, reasonCode);
+    SimulatorProcess receiver({"--serial", "SN-HELD"});
+    UnitJob job;
+    job.command = QStringLiteral("set");
+    job.port = receiver.devicePath();
+    job.bauds = {115200};
+    job.searchBaud = false;
+    job.sets = {CommandSentences::setOutput("GGA", "1")};
+    job.wanted = {{"GGA", "1"}};
+    UnitSession session(job);
+    session.holdBeforeChanges();
+    bool held = false;
+    connect(&session, &UnitSession::readyToChange, this, [&] { held = true; });
+    session.start();
+    QVERIFY(QTest::qWaitFor([&] { return held; }, 15000));
+    if (stopped)
+        session.interrupt();
+    else
+        session.proceed();
+    session.refuse(ReasonCode::auditUnwritable, CliTexts::auditUnwritable());
+    QVERIFY(QTest::qWaitFor([&] { return session.isFinished(); }, 15000));
+    QCOMPARE(session.result().outcome, outcome);
+    QCOMPARE(session.result().toJson()[QStringLiteral("reason_code")].toString(), reasonCode);
 }
 
 void OrchestrationTest::queryProfileNamesEveryRateItCannotHold()

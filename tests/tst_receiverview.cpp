@@ -15,7 +15,10 @@
 
 #include <QtTest>
 
+#include <QApplication>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
 
@@ -95,6 +98,7 @@ private slots:
     void refreshesOnlyWhileShown();
     void skyPlotPutsNorthUpAndFillsUsedSatellites();
     void snrBarsScaleColourAndGroupBySystem();
+    void neitherPlotCanBeDraggedAway();
     void windowKeepsItsSizeWithTheTab();
     void tabFilledFromTheSimulator();
 };
@@ -349,6 +353,31 @@ void ReceiverViewTest::snrBarsScaleColourAndGroupBySystem()
     QCOMPARE(drawn.pixelColor(QPoint(int(full.left()) + 1, int(full.center().y()))), ink);
     QCOMPARE(drawn.pixelColor(QPoint(int(weak.left()) + 1, int(weak.center().y()))),
              SnrBars::colourOf(15));
+}
+
+void ReceiverViewTest::neitherPlotCanBeDraggedAway()
+{
+    Tab tab;
+    tab.view.resize(900, 700);
+    tab.view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tab.view));
+    auto* sky = part<QSplitter>(tab.view, "skySplitter");
+    auto* plot = tab.view.findChild<SkyPlot*>();
+    auto* bars = tab.view.findChild<SnrBars*>();
+    // The divider dragged past either edge leaves both plots on the tab.
+    for (const int to : {-2000, 4000}) {
+        QSplitterHandle* handle = sky->handle(1);
+        const QPoint from = handle->rect().center();
+        QTest::mousePress(handle, Qt::LeftButton, {}, from);
+        const QPoint target = handle->mapToGlobal(from + QPoint(to, 0));
+        QMouseEvent drag(QEvent::MouseMove, handle->mapFromGlobal(target), target, Qt::LeftButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(handle, &drag);
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, handle->mapFromGlobal(target));
+        QVERIFY2(plot->width() >= plot->minimumSizeHint().width() &&
+                     bars->width() >= bars->minimumSizeHint().width(),
+                 qPrintable(QStringLiteral("%1 %2").arg(plot->width()).arg(bars->width())));
+    }
 }
 
 void ReceiverViewTest::windowKeepsItsSizeWithTheTab()

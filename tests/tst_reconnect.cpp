@@ -144,6 +144,7 @@ private slots:
     void lossWarningClosesItselfWhenTheReceiverIsBack();
     void waitedPortStaysShownAndEnterDoesNotConnect();
     void portConnectedByHandEndsTheWait();
+    void portChosenWhileWaitingStaysChosen();
 };
 
 void ReconnectTest::returningReceiverIsJudgedByItsSerialNumber_data()
@@ -402,6 +403,25 @@ void ReconnectTest::portConnectedByHandEndsTheWait()
     QCOMPARE(ports->currentText(), bench.other);
     QCOMPARE(status(*bench.page), bench.other + QStringLiteral(" 9600 已连接"));
     QCOMPARE(bench.sinceReturn(), QStringList{});
+}
+
+void ReconnectTest::portChosenWhileWaitingStaysChosen()
+{
+    PromptRecorder prompts;
+    Bench bench;
+    bench.connect(true);
+    QVERIFY(bench.lose());
+    auto* ports = part<QComboBox>(*bench.page, "portCombo");
+    QTRY_COMPARE(ports->findText(bench.port), -1);
+    // The operator picks the first entry; another device plugged in meanwhile leaves it chosen.
+    ports->setCurrentIndex(0);
+    const QString chosen = ports->currentText();
+    QVERIFY(!chosen.isEmpty());
+    relink(bench.other, QStringLiteral("/dev/null"));
+    QTRY_VERIFY(ports->findText(bench.other) >= 0);
+    QCOMPARE(ports->findText(chosen), 0);
+    QCOMPARE(ports->currentText(), chosen);
+    QVERIFY(linkShownWaiting(*bench.page));
 }
 
 QTEST_MAIN(ReconnectTest)

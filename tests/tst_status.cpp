@@ -277,6 +277,10 @@ void TestStatus::sky_data()
                   "GNGSA,A,3,01,,,,,,,,,,,,1.8,1.0,1.5,1", "GNGSA,A,3,70,,,,,,,,,,,,1.8,1.0,1.5,2",
                   "GNGSA,A,3,,,,,,,,,,,,,1.8,1.0,1.5,2"})
         << QStringList{"G1/0 e40 a83 s46 used", "R70/0 e40 a83 s46"} << false;
+    // The field after the twelve satellites is PDOP, even written as a whole number.
+    QTest::newRow("GSA whole-number PDOP is no satellite")
+        << lines({"GPGSV,1,1,02,01,40,083,46,02,17,308,41", "GPGSA,A,3,01,,,,,,,,,,,,2,1,1"})
+        << QStringList{"G1/0 e40 a83 s46 used", "G2/0 e17 a308 s41"} << false;
     QTest::newRow("empty fields of a satellite")
         << lines({"GPGSV,1,1,01,07,,,"}) << QStringList{"G7/0"} << false;
     QTest::newRow("GSV of an unknown talker")
