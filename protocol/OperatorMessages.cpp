@@ -1,8 +1,8 @@
 #include "OperatorMessages.h"
 
 #include "CommandOutcomes.h"
-#include "StaleLockFile.h"
 #include "ShownBytes.h"
+#include "StaleLockFile.h"
 
 #include <QCoreApplication>
 #include <QStringList>
