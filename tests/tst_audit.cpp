@@ -1,6 +1,7 @@
 // zr415ctl's audit record: written ahead of each change, no change without it, the shared file
 // or a clear stop, the run's totals, and zr415ctl audit reading it back.
 #include "AuditLog.h"
+#include "CtlProcess.h"
 #include "SimulatorProcess.h"
 
 #include <QtTest>
@@ -18,25 +19,10 @@
 #include <unistd.h>
 
 namespace {
-struct CtlRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-QProcessEnvironment quickEnvironment()
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("ZR415CTL_ACK_MS"));
-    environment.insert(QStringLiteral("ZR415CTL_PROBE_MS"), QStringLiteral("400"));
-    return environment;
-}
-
 // With the audit file's writes or syncs failing after so many (see support/AuditFaults.cpp).
 QProcessEnvironment faultyDisk(const char* variable, int allowed)
 {
-    QProcessEnvironment environment = quickEnvironment();
+    QProcessEnvironment environment = quickCtlEnvironment();
     environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(ZR415_AUDIT_FAULTS));
     // On the sanitizer build the shim is loaded ahead of the sanitizer's runtime, which would
     // refuse to start; its interceptors work all the same.
@@ -46,37 +32,6 @@ QProcessEnvironment faultyDisk(const char* variable, int allowed)
                            QStringLiteral("verify_asan_link_order=0"));
     environment.insert(QLatin1String(variable), QString::number(allowed));
     return environment;
-}
-
-CtlRun runCtl(const QStringList& arguments,
-              const QProcessEnvironment& environment = quickEnvironment(),
-              const QString& program = QStringLiteral(ZR415CTL_BINARY),
-              const QString& outputFile = {})
-{
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    if (!outputFile.isEmpty())
-        process.setStandardOutputFile(outputFile);
-    process.start(program, arguments);
-    CtlRun run;
-    if (!process.waitForStarted(5000))
-        return run;
-    if (!process.waitForFinished(60000))
-        process.kill();
-    process.waitForFinished(5000);
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
-
-QList<QJsonObject> jsonLines(const QByteArray& text)
-{
-    QList<QJsonObject> objects;
-    for (const QByteArray& line : text.split('\n'))
-        if (!line.isEmpty())
-            objects << QJsonDocument::fromJson(line).object();
-    return objects;
 }
 
 QByteArray fileContent(const QString& path)
@@ -220,7 +175,7 @@ void AuditTest::killedRunLeavesAStartedRecordForEveryUnitChanged()
     }
     const QString audit = scratch.filePath(QStringLiteral("killed.jsonl"));
     QProcess program;
-    program.setProcessEnvironment(quickEnvironment());
+    program.setProcessEnvironment(quickCtlEnvironment());
     program.start(
         QStringLiteral(ZR415CTL_BINARY),
         QStringList{"apply", profile(), "--baud", "115200", "--parallel", "2", "--audit", audit} +
@@ -448,7 +403,7 @@ void AuditTest::sharedFileOrAClearStop()
         QVERIFY(QFile::link(victim, shared));
     if (planted == QLatin1String("folder"))
         QVERIFY(QDir().mkpath(shared));
-    QProcessEnvironment environment = quickEnvironment();
+    QProcessEnvironment environment = quickCtlEnvironment();
     const QString state = root + QStringLiteral("/state");
     environment.insert(QStringLiteral("XDG_STATE_HOME"), state);
     const QString fallback = state + QStringLiteral("/zr415/provision.jsonl");
@@ -607,7 +562,7 @@ void AuditTest::resultsLostOnStandardOutputFailTheRun()
     SimulatorProcess unit({"--serial", "SN-FULL-OUT"});
     arguments.replaceInStrings(QStringLiteral("PORT"), unit.devicePath());
     arguments.replaceInStrings(QStringLiteral("AUDIT"), twoRuns(scratch.path()));
-    QProcessEnvironment environment = quickEnvironment();
+    QProcessEnvironment environment = quickCtlEnvironment();
     environment.insert(QStringLiteral("ZR415_EXTRA_PORTS"), unit.devicePath());
     const CtlRun run = runCtl(arguments, environment, QStringLiteral(ZR415CTL_BINARY),
                               QStringLiteral("/dev/full"));

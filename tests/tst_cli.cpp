@@ -3,6 +3,7 @@
 #include "AuditLog.h"
 #include "CommandLine.h"
 #include "CommandRunner.h"
+#include "CtlProcess.h"
 #include "DlgZR415.h"
 #include "LineMonitor.h"
 #include "PageProbe.h"
@@ -32,58 +33,12 @@
 #include <unistd.h>
 
 namespace {
-struct CtlRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-// The default wait for answers, so a busy machine cannot fake a missing one; a shorter search
-// at each speed, which only a device that never answers waits out in full.
-QProcessEnvironment quickEnvironment()
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("ZR415CTL_ACK_MS"));
-    environment.insert(QStringLiteral("ZR415CTL_PROBE_MS"), QStringLiteral("400"));
-    return environment;
-}
-
 void startCtl(QProcess& process, const QStringList& arguments,
-              const QProcessEnvironment& environment = quickEnvironment())
+              const QProcessEnvironment& environment = quickCtlEnvironment())
 {
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(ZR415CTL_BINARY), arguments);
     QVERIFY(process.waitForStarted(5000));
-}
-
-CtlRun runCtl(const QStringList& arguments,
-              const QProcessEnvironment& environment = quickEnvironment())
-{
-    QProcess process;
-    startCtl(process, arguments, environment);
-    CtlRun run;
-    if (!process.waitForFinished(60000))
-        process.kill();
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
-
-QList<QJsonObject> jsonLines(const QByteArray& text)
-{
-    QList<QJsonObject> objects;
-    for (const QByteArray& line : text.split('\n')) {
-        if (line.isEmpty())
-            continue;
-        QJsonParseError error{};
-        const QJsonDocument document = QJsonDocument::fromJson(line, &error);
-        if (error.error != QJsonParseError::NoError || !document.isObject())
-            qWarning("not a JSON object: %s", line.constData());
-        objects << document.object();
-    }
-    return objects;
 }
 
 // The unit lines of --json output, without the summary object that ends them.
@@ -686,7 +641,7 @@ const CliTest::MixedRun& CliTest::mixedRun()
     ports << mixed->portByName["open-failed"];
     const QString profile = writeFile(scratch, "field.ini", fieldProfile);
     const QString audit = scratch.filePath(QStringLiteral("mixed.jsonl"));
-    QProcessEnvironment environment = quickEnvironment();
+    QProcessEnvironment environment = quickCtlEnvironment();
     // Shorter waits for the acknowledgements the unanswered unit never gets.
     environment.insert(QStringLiteral("ZR415CTL_ACK_MS"), QStringLiteral("700"));
     const CtlRun run =
@@ -869,7 +824,7 @@ void CliTest::silenceIsUnansweredNotMismatch()
     QFETCH(QByteArray, ignored);
     QFETCH(int, mismatches);
     PseudoTerminal line;
-    QProcessEnvironment environment = quickEnvironment();
+    QProcessEnvironment environment = quickCtlEnvironment();
     environment.insert(QStringLiteral("ZR415CTL_ACK_MS"), QStringLiteral("300"));
     QProcess program;
     startCtl(program,
@@ -902,7 +857,7 @@ void CliTest::searchFindsAReceiverThatAnswersLate()
 {
     QFETCH(QString, speed);
     SimulatorProcess receiver({"--serial", "SN-LATE", "--delay", "100", "--baud", speed});
-    QProcessEnvironment environment = quickEnvironment();
+    QProcessEnvironment environment = quickCtlEnvironment();
     environment.insert(QStringLiteral("ZR415CTL_PROBE_MS"), QStringLiteral("30"));
     environment.insert(QStringLiteral("ZR415CTL_ACK_MS"), QStringLiteral("600"));
     const CtlRun run = runCtl({"query", receiver.devicePath(), "--json"}, environment);
@@ -940,7 +895,7 @@ void CliTest::stopSignalLeavesAConsistentAuditFile()
     startCtl(program,
              {"apply", profile, quick.devicePath(), slowA.devicePath(), slowB.devicePath(),
               waiting.devicePath(), "--parallel", "2", "--json", "--audit", audit},
-             quickEnvironment());
+             quickCtlEnvironment());
     // Two at a time: once the quick unit is done both slow ones hold the places, and the last
     // unit waits for one.
     QTRY_VERIFY_WITH_TIMEOUT(finishedRecords(fileContent(audit)).size() == 1, 10000);
@@ -1006,7 +961,7 @@ void CliTest::portsListsTheExtraPathsThatExist()
     QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("by-id")));
     const QString stable = folder.filePath(QStringLiteral("by-id/usb-Corvane_ZR415-if00"));
     QVERIFY(QFile::link(line.devicePath(), stable));
-    QProcessEnvironment environment = quickEnvironment();
+    QProcessEnvironment environment = quickCtlEnvironment();
     environment.insert(QStringLiteral("ZR415_EXTRA_PORTS"),
                        line.devicePath() + QStringLiteral(":/no/such/port:") + stable);
     const CtlRun run = runCtl({"ports", "--json"}, environment);
@@ -1253,7 +1208,7 @@ void CliTest::noAuditIsSaidAndLeavesNoRecord()
     QFETCH(QStringList, command);
     const QString serial = QStringLiteral("SN-UNRECORDED-") + QTest::currentDataTag();
     SimulatorProcess unit({"--serial", serial});
-    QProcessEnvironment environment = quickEnvironment();
+    QProcessEnvironment environment = quickCtlEnvironment();
     const QString state = scratch.filePath(QStringLiteral("unrecorded-state"));
     environment.insert(QStringLiteral("XDG_STATE_HOME"), state);
     QStringList arguments = command;

@@ -1,6 +1,7 @@
 // zr415ctl monitor --status: its arguments, gpsd's objects made from recorded lines, and whole
 // runs against the simulated receiver.
 #include "CommandLine.h"
+#include "CtlProcess.h"
 #include "Invocation.h"
 #include "PseudoTerminal.h"
 #include "ReceiverStatus.h"
@@ -22,26 +23,6 @@ QByteArray nmea(const QByteArray& body)
     for (char c : body)
         sum ^= static_cast<unsigned char>(c);
     return '$' + body + '*' + QByteArray::number(sum, 16).toUpper().rightJustified(2, '0') + "\r\n";
-}
-
-struct CtlRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-CtlRun runCtl(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(ZR415CTL_BINARY), arguments);
-    CtlRun run;
-    if (!process.waitForFinished(60000))
-        process.kill();
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
 }
 
 // An object's value by a path: "SKY.satellites.0.PRN"; "absent" when it is not there.

@@ -3,6 +3,7 @@
 #include "CliTexts.h"
 #include "CommandLine.h"
 #include "CommandSentences.h"
+#include "CtlProcess.h"
 #include "Profile.h"
 #include "PseudoTerminal.h"
 #include "ReasonCode.h"
@@ -20,36 +21,6 @@
 #include <csignal>
 
 namespace {
-struct CtlRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-QProcessEnvironment quickEnvironment()
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("ZR415CTL_ACK_MS"));
-    environment.insert(QStringLiteral("ZR415CTL_PROBE_MS"), QStringLiteral("400"));
-    return environment;
-}
-
-CtlRun runCtl(const QStringList& arguments,
-              const QProcessEnvironment& environment = quickEnvironment())
-{
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(ZR415CTL_BINARY), arguments);
-    CtlRun run;
-    if (!process.waitForFinished(60000))
-        process.kill();
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
-
 // The unit lines, by port, without the summary.
 QMap<QString, QJsonObject> unitsByPort(const QByteArray& text)
 {
@@ -188,7 +159,7 @@ void OrchestrationTest::reasonCodeTellsHowEachUnitEnded()
     }
     const QString audit = scratch.filePath(QStringLiteral("codes.jsonl"));
     QFile::remove(audit);
-    QProcessEnvironment environment = quickEnvironment();
+    QProcessEnvironment environment = quickCtlEnvironment();
     environment.insert(QStringLiteral("ZR415CTL_ACK_MS"), QStringLiteral("300"));
     const CtlRun run = runCtl({"set", path, "GGA=5", "RMC=1", "--json", "--audit", audit,
                                "--expect-serial", "SN-EXPECTED"},
@@ -398,7 +369,7 @@ void OrchestrationTest::unansweredNamesSetAndGet()
     PseudoTerminal line;
     QVERIFY(line.isValid());
     QProcess program;
-    QProcessEnvironment environment = quickEnvironment();
+    QProcessEnvironment environment = quickCtlEnvironment();
     environment.insert(QStringLiteral("ZR415CTL_ACK_MS"), QStringLiteral("200"));
     program.setProcessEnvironment(environment);
     program.start(QStringLiteral(ZR415CTL_BINARY), {"set", line.devicePath(), "GGA=5", "RMC=1",
@@ -495,7 +466,7 @@ void OrchestrationTest::queryProfileNamesEveryRateItCannotHold()
     values["GNSS.NMEA.HDT"] = "0.3";
     const QString profile = scratch.filePath(QStringLiteral("odd.ini"));
     QProcess program;
-    program.setProcessEnvironment(quickEnvironment());
+    program.setProcessEnvironment(quickCtlEnvironment());
     program.start(QStringLiteral(ZR415CTL_BINARY),
                   {"query", line.devicePath(), "--baud", "115200", "--json", "--profile", profile});
     QVERIFY(program.waitForStarted(5000));
