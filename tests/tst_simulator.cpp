@@ -9,6 +9,11 @@
 
 #include <QtTest>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 class SimulatorTest : public QObject
 {
     Q_OBJECT
@@ -26,7 +31,43 @@ private slots:
     void satellitesInViewComeInConsistentGroups();
     void optionsSetTheFixAndLogEveryCommand();
     void linkedDeviceAnswersAnyLineEndAndGoesAwayOnStop();
+    void exclusiveModeEndsWithTheLastUser_data();
+    void exclusiveModeEndsWithTheLastUser();
 };
+
+namespace {
+int openDevice(const QString& path)
+{
+    return ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+}
+
+bool exclusive(int fd)
+{
+    int set = 0;
+    return ::ioctl(fd, TIOCGEXCL, &set) == 0 && set != 0;
+}
+
+// Asks the serial number through fd and waits for the answer: by then the simulator has also
+// seen every open and close made before the question.
+bool answered(int fd)
+{
+    const QByteArray question = "#KVT,,GET,DEVICE.INFO.SN\r\n";
+    if (::write(fd, question.constData(), size_t(question.size())) != question.size())
+        return false;
+    QByteArray got;
+    QElapsedTimer clock;
+    clock.start();
+    while (!got.contains("@KVT") && clock.elapsed() < 5000) {
+        pollfd wait{fd, POLLIN, 0};
+        ::poll(&wait, 1, 100);
+        char buffer[256];
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0)
+            got.append(buffer, n);
+    }
+    return got.contains("@KVT");
+}
+} // namespace
 
 void SimulatorTest::commandsGetTheirReplies_data()
 {
@@ -332,6 +373,50 @@ void SimulatorTest::optionsSetTheFixAndLogEveryCommand()
                 refused.process().waitForFinished(5000));
         QVERIFY(refused.process().exitCode() != 0);
     }
+}
+
+void SimulatorTest::exclusiveModeEndsWithTheLastUser_data()
+{
+    QTest::addColumn<bool>("holderStays");
+    QTest::addColumn<bool>("otherStays");
+    QTest::addColumn<bool>("exclusiveAfter");
+    // A holder that ends without clearing the mode (killed) closes its descriptor all the same.
+    QTest::newRow("last-user-gone") << false << false << false;
+    QTest::newRow("holder-still-open") << true << false << true;
+    QTest::newRow("other-user-still-open") << false << true << true;
+}
+
+void SimulatorTest::exclusiveModeEndsWithTheLastUser()
+{
+    QFETCH(bool, holderStays);
+    QFETCH(bool, otherStays);
+    QFETCH(bool, exclusiveAfter);
+    SimulatorProcess simulator;
+    QVERIFY(simulator.isRunning());
+    const int other = openDevice(simulator.devicePath());
+    const int holder = openDevice(simulator.devicePath());
+    QVERIFY(other >= 0 && holder >= 0);
+    QCOMPARE(::ioctl(holder, TIOCEXCL), 0);
+    if (!otherStays)
+        ::close(other);
+    if (!holderStays)
+        ::close(holder);
+    const int staying = holderStays ? holder : otherStays ? other : -1;
+    if (staying >= 0) {
+        QVERIFY(answered(staying));
+        QCOMPARE(exclusive(staying), exclusiveAfter);
+        ::close(staying);
+        return;
+    }
+    // Only root may open a device in exclusive mode; the next user's open is the test.
+    const auto reopenedFree = [&simulator] {
+        const int next = openDevice(simulator.devicePath());
+        const bool free = next >= 0 && !exclusive(next);
+        if (next >= 0)
+            ::close(next);
+        return free;
+    };
+    QTRY_VERIFY(reopenedFree());
 }
 
 QTEST_GUILESS_MAIN(SimulatorTest)

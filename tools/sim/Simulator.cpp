@@ -7,10 +7,14 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -77,6 +81,8 @@ Simulator::~Simulator()
         std::fclose(log);
     if (!options.linkPath.empty())
         unlink(options.linkPath.c_str());
+    if (closeWatch >= 0)
+        close(closeWatch);
     if (controller >= 0)
         close(controller);
     if (device >= 0)
@@ -96,6 +102,11 @@ bool Simulator::open(std::string& error)
     tcsetattr(device, TCSANOW, &mode);
     fcntl(controller, F_SETFL, fcntl(controller, F_GETFL) | O_NONBLOCK);
     path = name;
+    closeWatch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (closeWatch < 0 || inotify_add_watch(closeWatch, name, IN_CLOSE) < 0) {
+        error = std::string("watching ") + name + ": " + std::strerror(errno);
+        return false;
+    }
     if (!options.logPath.empty()) {
         log = std::fopen(options.logPath.c_str(), "a");
         if (!log) {
@@ -272,6 +283,62 @@ void Simulator::floodDue(double now)
     }
 }
 
+// After a close: when nobody else holds the device and it is still in exclusive mode, its holder
+// ended without clearing it, and the next user would find the port busy.
+void Simulator::clearExclusiveModeLeftBehind()
+{
+    // The closes themselves do not matter (the kernel merges events still unread), only that
+    // one happened.
+    alignas(inotify_event) char events[4096];
+    while (read(closeWatch, events, sizeof events) > 0) {
+    }
+    int exclusive = 0;
+    if (ioctl(device, TIOCGEXCL, &exclusive) != 0 || !exclusive || othersHoldTheDevice())
+        return;
+    ioctl(device, TIOCNXCL);
+    std::fprintf(stderr, "zr415-sim: the last user of %s ended in exclusive mode; cleared\n",
+                 path.c_str());
+}
+
+// Looks through every process's open files, as fuser does. The files of another user's processes
+// cannot be read, but the device is this user's (mode 620), so only root's could hold it, and
+// exclusive mode never kept root out anyway.
+bool Simulator::othersHoldTheDevice() const
+{
+    const std::string self = std::to_string(getpid());
+    DIR* processes = opendir("/proc");
+    if (!processes)
+        return true;
+    bool held = false;
+    while (!held) {
+        const dirent* process = readdir(processes);
+        if (!process)
+            break;
+        if (process->d_name[0] < '0' || process->d_name[0] > '9')
+            continue;
+        const std::string folder = std::string("/proc/") + process->d_name + "/fd";
+        DIR* files = opendir(folder.c_str());
+        if (!files)
+            continue;
+        while (const dirent* file = readdir(files)) {
+            if (file->d_name[0] == '.' ||
+                (self == process->d_name && std::atoi(file->d_name) == device))
+                continue;
+            char target[256];
+            const ssize_t length =
+                readlink((folder + "/" + file->d_name).c_str(), target, sizeof target - 1);
+            if (length > 0 &&
+                path.compare(0, std::string::npos, target, static_cast<std::size_t>(length)) == 0) {
+                held = true;
+                break;
+            }
+        }
+        closedir(files);
+    }
+    closedir(processes);
+    return held;
+}
+
 void Simulator::run(const volatile std::sig_atomic_t& stop)
 {
     const double start = monotonicSeconds();
@@ -300,10 +367,13 @@ void Simulator::run(const volatile std::sig_atomic_t& stop)
             wait = std::min(wait, delayed.front().due - now);
         if (options.floodRate > 0)
             wait = std::min(wait, 0.002);
-        pollfd line{controller, static_cast<short>(POLLIN | (pendingOutput.empty() ? 0 : POLLOUT)),
-                    0};
-        poll(&line, 1, std::max(0, static_cast<int>(std::ceil(wait * 1000))));
-        if (line.revents & POLLIN)
+        pollfd waits[2] = {
+            {controller, static_cast<short>(POLLIN | (pendingOutput.empty() ? 0 : POLLOUT)), 0},
+            {closeWatch, POLLIN, 0}};
+        poll(waits, 2, std::max(0, static_cast<int>(std::ceil(wait * 1000))));
+        if (waits[0].revents & POLLIN)
             readCommands();
+        if (waits[1].revents & POLLIN)
+            clearExclusiveModeLeftBehind();
     }
 }

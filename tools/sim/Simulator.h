@@ -53,6 +53,8 @@ private:
     bool atLineSpeed() const;
     std::string garbage(std::size_t length);
     void floodDue(double now);
+    void clearExclusiveModeLeftBehind();
+    bool othersHoldTheDevice() const;
 
     SimulatorOptions options;
     ReceiverState state;
@@ -61,6 +63,10 @@ private:
     std::FILE* log = nullptr;
     int controller = -1;
     int device = -1;
+    // Closes of the device by others, so a holder of exclusive mode that ended without clearing
+    // it (killed) does not leave the port busy for good: the simulator keeps the device open, so
+    // the kernel never drops the flag as it does at a real port's last close.
+    int closeWatch = -1;
     std::string path;
     std::string received;
     std::deque<std::string> pendingOutput;

@@ -44,7 +44,8 @@ void usage(std::FILE* to)
         "                     where the receiver stands: degrees north and east (negative\n"
         "                     south and west), metres above mean sea level\n"
         "                     (default 31.2304,121.4737,12.345)\n"
-        "  --log FILE         append every command line received to FILE\n",
+        "  --log FILE         append every command line received to FILE\n"
+        "  --version          print the version and stop\n",
         to);
 }
 
@@ -80,6 +81,9 @@ int main(int argc, char* argv[])
         const bool hasValue = i + 1 < argc;
         if (option == "--help" || option == "-h") {
             usage(stdout);
+            return 0;
+        } else if (option == "--version" || option == "-V") {
+            std::printf("zr415-sim %s\n", ZR415_VERSION);
             return 0;
         } else if (option == "--chunked") {
             options.chunked = true;
