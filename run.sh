@@ -8,11 +8,21 @@ source tools/packages.sh
 
 tools/ensure-packages.sh "${build_packages[@]}"
 [[ -n "${DISPLAY:-}" ]] || tools/ensure-packages.sh "${desktop_packages[@]}"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+# The tool needs none of the tests' tools; a tree ./test.sh configured keeps its tests.
+options=(-DCMAKE_BUILD_TYPE=Release)
+[[ -f build/CMakeCache.txt ]] || options+=(-DZR415_TESTS=OFF)
+tools/configure.sh build "${options[@]}"
 cmake --build build -j "$(nproc)" --target zr415 zr415-sim
 
 children=()
-cleanup() { for pid in "${children[@]}"; do kill "$pid" 2>/dev/null || true; done; wait 2>/dev/null || true; }
+# Newest first, each gone before the next: the window before the display it is drawn on.
+cleanup() {
+    local i
+    for ((i = ${#children[@]} - 1; i >= 0; i--)); do
+        kill "${children[i]}" 2>/dev/null || true
+        wait "${children[i]}" 2>/dev/null || true
+    done
+}
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
@@ -23,7 +33,7 @@ build/bin/zr415-sim --link "$sim_port" --serial ZR415-DEMO-0001 --fix rtk-fixed 
 children+=($!)
 for _ in $(seq 50); do [[ -e "$sim_port" ]] && break; sleep 0.1; done
 export ZR415_EXTRA_PORTS="$sim_port${ZR415_EXTRA_PORTS:+:$ZR415_EXTRA_PORTS}"
-echo "Simulated receiver on $sim_port: pick it in the port list (串口号) and press 连接."
+echo "Simulated receiver on $sim_port: pick it in the port list (串口号 / Port) and press 连接 (Connect)."
 
 if [[ -z "${DISPLAY:-}" ]]; then
     display=:$((90 + RANDOM % 100))

@@ -7,23 +7,26 @@ cd "$(dirname "$0")"
 source tools/packages.sh
 
 build_dir=build
-cmake_options=(-DCMAKE_BUILD_TYPE=Release)
+cmake_options=(-DCMAKE_BUILD_TYPE=Release -DZR415_TESTS=ON)
 if [[ "${1:-}" == "--sanitize" ]]; then
     build_dir=build-sanitize
-    cmake_options=(-DCMAKE_BUILD_TYPE=Debug -DZR415_SANITIZE=ON)
+    cmake_options=(-DCMAKE_BUILD_TYPE=Debug -DZR415_SANITIZE=ON -DZR415_TESTS=ON)
 fi
 
 tools/ensure-packages.sh "${build_packages[@]}" "${test_packages[@]}"
 [[ "$build_dir" == build ]] && tools/ensure-packages.sh "${fuzz_packages[@]}"
-cmake -S . -B "$build_dir" "${cmake_options[@]}" >/dev/null
+tools/configure.sh "$build_dir" "${cmake_options[@]}"
 cmake --build "$build_dir" -j "$(nproc)"
 # GUI tests run on the offscreen platform: no display needed.
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"
+# A failed test does not keep the fuzzers from running; the run fails at the end.
+failed=0
+ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" || failed=1
 
 if [[ "$build_dir" == build ]]; then
-    CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZR415_FUZZ=ON \
-        -DZR415_FUZZ_SECONDS="${FUZZ_SECONDS:-30}" >/dev/null
+    CC=clang CXX=clang++ tools/configure.sh build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZR415_FUZZ=ON \
+        -DZR415_FUZZ_SECONDS="${FUZZ_SECONDS:-30}"
     cmake --build build-fuzz -j "$(nproc)" --target fuzz_reply_path fuzz_ini fuzz_text fuzz_profile fuzz_answer_matching fuzz_status
     ctest --test-dir build-fuzz --output-on-failure -j "$(nproc)"
 fi
+exit $failed

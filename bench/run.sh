@@ -4,8 +4,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
-tools/ensure-packages.sh "${build_packages[@]}"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+tools/ensure-packages.sh "${build_packages[@]}" "${bench_packages[@]}"
+# The benchmarks need none of the tests' tools; a tree ./test.sh configured keeps its tests.
+options=(-DCMAKE_BUILD_TYPE=Release -DZR415_BENCH=ON)
+[[ -f build/CMakeCache.txt ]] || options+=(-DZR415_TESTS=OFF)
+tools/configure.sh build "${options[@]}"
 cmake --build build -j "$(nproc)" --target bench_reply_path bench_startup bench_flood bench_provision bench_idle_ports bench_status zr415-sim zr415ctl
 export QT_QPA_PLATFORM=offscreen
 echo "== reply path"; build/bin/bench_reply_path 2>/dev/null
