@@ -12,13 +12,14 @@ done
 
 echo "Installing missing packages: ${missing[*]}"
 if [[ $(id -u) -eq 0 ]]; then
-    as_root=()
+    as_root=(env)
 elif command -v sudo >/dev/null; then
     as_root=(sudo)
 else
     echo "These packages are missing and there is no sudo to install them: ${missing[*]}" >&2
     exit 1
 fi
-export DEBIAN_FRONTEND=noninteractive
-"${as_root[@]}" apt-get update -qq
-"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# On the command line, as sudo keeps no environment.
+"${as_root[@]}" DEBIAN_FRONTEND=noninteractive apt-get update -qq
+"${as_root[@]}" DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
