@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 namespace {
 void requireSendable(const std::optional<Profile>& profile, const QString& error)
@@ -28,16 +27,13 @@ void requireSendable(const std::optional<Profile>& profile, const QString& error
             std::abort();
 }
 
+// In the fuzzer's own temporary folder (ctest gives each its own): libFuzzer ends with _Exit when
+// its time is up, so nothing run at exit can remove the file.
 const std::string& scratchPath()
 {
     static const std::string path = [] {
-        char name[] = "/tmp/fuzz_profile.XXXXXX";
-        const int fd = ::mkstemp(name);
-        if (fd < 0)
-            std::abort();
-        ::close(fd);
-        std::atexit([] { std::remove(scratchPath().c_str()); });
-        return std::string(name);
+        const char* folder = std::getenv("TMPDIR");
+        return std::string(folder && *folder ? folder : "/tmp") + "/fuzz_profile.ini";
     }();
     return path;
 }
