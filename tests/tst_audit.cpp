@@ -3,6 +3,7 @@
 #include "AuditLog.h"
 #include "CtlProcess.h"
 #include "SimulatorProcess.h"
+#include "StaleLockFile.h"
 
 #include <QtTest>
 
@@ -202,6 +203,9 @@ void AuditTest::killedRunLeavesAStartedRecordForEveryUnitChanged()
         QVERIFY2(started.contains(port), qPrintable(port));
     }
     QVERIFY(changed > 0);
+    // The next user of each port took over the lock file the killed run left and removed it.
+    for (const QString& port : ports)
+        QVERIFY2(!QFile::exists(StaleLockFile::pathFor(port)), qPrintable(port));
     // And zr415ctl audit shows the cut-off units as unfinished.
     const CtlRun unfinished = runCtl({"audit", audit, "--unfinished", "--ports"});
     QCOMPARE(unfinished.exitCode, 0);
