@@ -33,9 +33,21 @@ function(zr415_system_link name)
 endfunction()
 
 # Manual pages and the changelog are shipped compressed, without a name or time stamp inside, so
-# the package is the same from one build to the next.
+# the package is the same from one build to the next. A manual page's source names a version of
+# its own, so that `man -l` reads it as it is; the shipped page names the project's.
 function(zr415_compressed source output)
-  configure_file(${source} ${ZR415_PACKAGE_FILES}/${output} @ONLY)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${source})
+  file(READ ${CMAKE_SOURCE_DIR}/${source} text)
+  string(REGEX REPLACE "^(\\.TH [^\"\n]*\"[^\"\n]*\" \"ZR415 )[^\"]*\""
+         "\\1${ZR415_PACKAGE_VERSION}\"" text "${text}")
+  string(CONFIGURE "${text}" text @ONLY)
+  set(shipped)
+  if(EXISTS ${ZR415_PACKAGE_FILES}/${output})
+    file(READ ${ZR415_PACKAGE_FILES}/${output} shipped)
+  endif()
+  if(NOT shipped STREQUAL text) # unchanged, it is not compressed again
+    file(WRITE ${ZR415_PACKAGE_FILES}/${output} "${text}")
+  endif()
   add_custom_command(OUTPUT ${ZR415_PACKAGE_FILES}/${output}.gz
     COMMAND gzip -9nkf ${output}
     WORKING_DIRECTORY ${ZR415_PACKAGE_FILES}

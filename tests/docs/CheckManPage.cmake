@@ -11,4 +11,13 @@ if(broken)
   list(JOIN broken "\n---\n" listed)
   message(FATAL_ERROR "${PAGE} hyphenates at 80 columns:\n${listed}")
 endif()
-message(STATUS "${PAGE}: no word broken at 80 columns")
+# `man -l` of the source and the shipped page both name the project's version in their header,
+# and the build changes nothing else of it.
+file(STRINGS ${PAGE} header LIMIT_COUNT 1)
+file(STRINGS ${SHIPPED} shipped_header LIMIT_COUNT 1)
+if(NOT header MATCHES "^\\.TH [^\"]*\"[^\"]*\" \"ZR415 ${VERSION}\"" OR
+   NOT shipped_header STREQUAL header)
+  message(FATAL_ERROR "${PAGE} and ${SHIPPED} must name version ${VERSION} alike:\n"
+    "${header}\n${shipped_header}")
+endif()
+message(STATUS "${PAGE}: no word broken at 80 columns, version ${VERSION}")
