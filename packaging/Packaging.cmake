@@ -81,10 +81,10 @@ foreach(script postinst postrm)
   configure_file(packaging/${script} ${ZR415_PACKAGE_FILES}/${script} COPYONLY)
 endforeach()
 
-# The command-line tool may be defined anywhere in the tree, so this waits for the whole project.
+# The command-line tool may be defined anywhere in the tree, so this waits for the whole project;
+# it installs itself beside its target.
 function(zr415_finish_package)
   if(TARGET zr415ctl)
-    install(TARGETS zr415ctl RUNTIME DESTINATION bin)
     zr415_system_link(zr415ctl)
     install(FILES ${ZR415_PACKAGE_FILES}/zr415ctl.1.gz DESTINATION /usr/share/man/man1
             COMPONENT system EXCLUDE_FROM_ALL)

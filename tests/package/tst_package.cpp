@@ -141,8 +141,10 @@ private slots:
     void manualPagesCoverTheirCommands_data();
     void manualPagesCoverTheirCommands();
     void extractedProgramFindsItsSettingsThroughALink();
-    void extractedCommandLineToolPrintsThePackagesVersion_data();
-    void extractedCommandLineToolPrintsThePackagesVersion();
+    void extractedToolsPrintThePackagesVersion_data();
+    void extractedToolsPrintThePackagesVersion();
+    void extractedProgramsNeedNoSearchPath_data();
+    void extractedProgramsNeedNoSearchPath();
     void installKeepsTheBuildLayoutInsideItsPrefix_data();
     void installKeepsTheBuildLayoutInsideItsPrefix();
     void lintianFindsNoError();
@@ -534,23 +536,50 @@ void PackageTest::extractedProgramFindsItsSettingsThroughALink()
     QVERIFY(readFile(logPath).contains("asked to stop: closing the window"));
 }
 
-void PackageTest::extractedCommandLineToolPrintsThePackagesVersion_data()
+void PackageTest::extractedToolsPrintThePackagesVersion_data()
 {
+    QTest::addColumn<QString>("program");
     QTest::addColumn<QString>("option");
-    QTest::newRow("long") << "--version";
-    QTest::newRow("short") << "-V";
+    QTest::newRow("command-line tool, long") << "zr415ctl"
+                                             << "--version";
+    QTest::newRow("command-line tool, short") << "zr415ctl"
+                                              << "-V";
+    QTest::newRow("simulator") << "zr415-sim"
+                               << "--version";
 }
 
-void PackageTest::extractedCommandLineToolPrintsThePackagesVersion()
+void PackageTest::extractedToolsPrintThePackagesVersion()
 {
+    QFETCH(QString, program);
     QFETCH(QString, option);
-    if (!haveCtl)
+    if (program == QLatin1String("zr415ctl") && !haveCtl)
         QSKIP("zr415ctl is not part of this build");
-    const Result version = run(root + prefix + QStringLiteral("/bin/zr415ctl"), {option});
-    QVERIFY2(succeeded(version),
-             describe(QStringLiteral("zr415ctl --version"), version).constData());
+    const Result version = run(root + prefix + QStringLiteral("/bin/") + program, {option});
+    QVERIFY2(succeeded(version), describe(program + u' ' + option, version).constData());
     QCOMPARE(QString::fromUtf8(version.out),
-             QStringLiteral("zr415ctl %1\n").arg(controlField(deb, QStringLiteral("Version"))));
+             QStringLiteral("%1 %2\n").arg(program, controlField(deb, QStringLiteral("Version"))));
+}
+
+void PackageTest::extractedProgramsNeedNoSearchPath_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::newRow("window") << "zr415";
+    QTest::newRow("command-line tool") << "zr415ctl";
+    QTest::newRow("simulator") << "zr415-sim";
+}
+
+// Our libraries are static and Qt is the system's: a search path could only name folders the
+// package does not have.
+void PackageTest::extractedProgramsNeedNoSearchPath()
+{
+    QFETCH(QString, program);
+    if (program == QLatin1String("zr415ctl") && !haveCtl)
+        QSKIP("zr415ctl is not part of this build");
+    const Result dynamic =
+        run(QStringLiteral("readelf"), {QStringLiteral("-d"), root + prefix + "/bin/" + program});
+    QVERIFY2(succeeded(dynamic), describe(QStringLiteral("readelf -d"), dynamic).constData());
+    QVERIFY(dynamic.out.contains("(NEEDED)"));
+    QVERIFY2(!dynamic.out.contains("PATH)"), dynamic.out.constData());
 }
 
 void PackageTest::installKeepsTheBuildLayoutInsideItsPrefix_data()
