@@ -28,7 +28,7 @@ trap 'exit 130' INT TERM
 
 # The simulated receiver, reachable under a stable name, with an RTK fix, its sky and heading.
 sim_port=$PWD/build/zr415-sim-port
-build/bin/zr415-sim --link "$sim_port" --serial ZR415-DEMO-0001 --fix rtk-fixed \
+build/bin/zr415-sim --link "$sim_port" --serial ZR415-0001 --fix rtk-fixed \
     --rates GGA=1,RMC=1,GSV=1,GSA=1,GST=1,HDT=1 >/dev/null &
 children+=($!)
 for _ in $(seq 50); do [[ -e "$sim_port" ]] && break; sleep 0.1; done
