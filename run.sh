@@ -38,7 +38,9 @@ echo "Simulated receiver on $sim_port: pick it in the port list (串口号 / Por
 if [[ -z "${DISPLAY:-}" ]]; then
     display=:$((90 + RANDOM % 100))
     echo "No display found: running on the virtual display $display (Xvfb)."
-    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    # In a session of its own: an X server stops on the terminal's Ctrl-C at once, and the
+    # window would lose its display before it is stopped.
+    setsid Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     children+=($!)
     export DISPLAY=$display
     sleep 1
