@@ -28,6 +28,7 @@ class LinkTest : public QObject
 
 private slots:
     void initTestCase();
+    void cleanupTestCase();
     void connectDescribesTheLinkAndSwitchesTheButtons();
     void reconnectRewritesTheLinkAndCloseSeesTheOldOne();
     void pageGoingAwayClosesTheLink();
@@ -47,6 +48,13 @@ void LinkTest::initTestCase()
 {
     settings = new TempSettings;
     ports = new FakePorts({"COM3", "COM12", "zr415-unplugged"});
+}
+
+// Their temporary folders go with them.
+void LinkTest::cleanupTestCase()
+{
+    delete ports;
+    delete settings;
 }
 
 void LinkTest::connectDescribesTheLinkAndSwitchesTheButtons()
