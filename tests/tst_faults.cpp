@@ -156,8 +156,10 @@ void FaultsTest::badSettingsFilesStillStartThePage()
     QFETCH(QByteArray, file);
     QFETCH(bool, sbasTicked);
     QFETCH(QString, ggaRate);
+    // Loaded once: a ten-megabyte file is parsed at the speed of the build, slow under the
+    // sanitizers.
     TempSettings settings(file);
-    QVERIFY(settings.reload());
+    QVERIFY(settings.isLoaded());
     PromptRecorder prompts;
     DlgZR415 page(nullptr);
     QCOMPARE(part<QCheckBox>(page, "sbasCheck")->isChecked(), sbasTicked);

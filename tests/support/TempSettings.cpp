@@ -10,7 +10,7 @@ TempSettings::TempSettings(const QByteArray& content)
     if (file.open(QIODevice::WriteOnly))
         file.write(content);
     file.close();
-    reload();
+    loaded = reload();
 }
 
 QByteArray TempSettings::fileContent() const

@@ -15,7 +15,10 @@ public:
     QByteArray fileContent() const;
     // Loads the file into the process settings object again, as a new start would.
     bool reload() const;
+    // Whether the constructor's load succeeded.
+    bool isLoaded() const { return loaded; }
 
 private:
     QTemporaryDir folder;
+    bool loaded = false;
 };
