@@ -9,33 +9,20 @@
 
 namespace {
 // The programs of the test and packaging packages.
-const QStringList testTools{"groff",
-                            "cram3",
-                            "python3",
-                            "ansible-playbook",
-                            "jq",
-                            "fakeroot",
-                            "desktop-file-validate",
-                            "dpkg-shlibdeps",
-                            "file"};
+const QStringList testTools = QStringLiteral("groff cram3 python3 ansible-playbook jq fakeroot "
+                                             "desktop-file-validate dpkg-shlibdeps file")
+                                  .split(u' ');
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray output;
-};
-
-Run run(const QString& program, const QStringList& arguments)
+// The exit code (-1: did not finish) and everything printed.
+std::pair<int, QByteArray> run(const QString& program, const QStringList& arguments)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
-    Run result;
     // Generous: a configure and a compile on a busy machine; nothing here measures speed.
-    if (process.waitForFinished(480000) && process.exitStatus() == QProcess::NormalExit)
-        result.exitCode = process.exitCode();
-    result.output = process.readAll();
-    return result;
+    const bool finished =
+        process.waitForFinished(480000) && process.exitStatus() == QProcess::NormalExit;
+    return {finished ? process.exitCode() : -1, process.readAll()};
 }
 } // namespace
 
@@ -87,13 +74,14 @@ void ConfigureTest::configureNeedsTheTestToolsOnlyForTheTests()
     QFETCH(QStringList, told);
     const QString build = scratch.filePath(QTest::currentDataTag());
     // No build type given: the packager's plain configure.
-    const Run configure = run(QStringLiteral(ZR415_CMAKE),
-                              {"-S", ZR415_SOURCE_DIR, "-B", build, "-DZR415_TESTS=" + tests,
-                               "-DCMAKE_CXX_COMPILER=" ZR415_CXX, "-DCMAKE_FIND_ROOT_PATH=" + root,
-                               "-DCMAKE_FIND_ROOT_PATH_MODE_PROGRAM=ONLY"});
-    QVERIFY2((configure.exitCode == 0) == configures, configure.output.constData());
+    const auto [configured, configureOutput] =
+        run(QStringLiteral(ZR415_CMAKE),
+            {"-S", ZR415_SOURCE_DIR, "-B", build, "-DZR415_TESTS=" + tests,
+             "-DCMAKE_CXX_COMPILER=" ZR415_CXX, "-DCMAKE_FIND_ROOT_PATH=" + root,
+             "-DCMAKE_FIND_ROOT_PATH_MODE_PROGRAM=ONLY"});
+    QVERIFY2((configured == 0) == configures, configureOutput.constData());
     for (const QString& words : told)
-        QVERIFY2(configure.output.contains(words.toUtf8()), qPrintable(words));
+        QVERIFY2(configureOutput.contains(words.toUtf8()), qPrintable(words));
     if (!configures)
         return;
 
@@ -103,11 +91,11 @@ void ConfigureTest::configureNeedsTheTestToolsOnlyForTheTests()
     QVERIFY(entries.contains("\nCMAKE_BUILD_TYPE:STRING=Release\n"));
     // Never even looked for: a lookup leaves its entry, found or not.
     QVERIFY2(!entries.contains("\nCRAM:"), "cram3 was looked for");
-    const Run compile =
+    const auto [compiled, compileOutput] =
         run(QStringLiteral(ZR415_CMAKE), {"--build", build, "-j", "1", "--target", "zr415-sim"});
-    QVERIFY2(compile.exitCode == 0, compile.output.constData());
-    const Run version = run(build + QStringLiteral("/bin/zr415-sim"), {"--version"});
-    QCOMPARE(version.output, QByteArray("zr415-sim " ZR415_VERSION "\n"));
+    QVERIFY2(compiled == 0, compileOutput.constData());
+    QCOMPARE(run(build + QStringLiteral("/bin/zr415-sim"), {"--version"}).second,
+             QByteArray("zr415-sim " ZR415_VERSION "\n"));
 }
 
 QTEST_GUILESS_MAIN(ConfigureTest)
