@@ -241,6 +241,18 @@
         <source>另一台接收机（机身号 %1）接入了 %2，已断开，请确认后重新连接</source>
         <translation>Another receiver (serial %1) is on %2; disconnected – check it and connect again</translation>
     </message>
+    <message>
+        <source>%1 %2 已重新连接：机身号 %3（断开前未查询机身号，请确认）</source>
+        <translation>%1 at %2 baud: Reconnected, serial %3 (not asked before the loss – please check)</translation>
+    </message>
+    <message>
+        <source>来自先前的连接 %1（机身号未查询），本次连接尚未查询</source>
+        <translation>From an earlier link on %1 (serial not asked); not yet queried on this link</translation>
+    </message>
+    <message>
+        <source>来自先前的连接 %1（机身号 %2），本次连接尚未查询</source>
+        <translation>From an earlier link on %1 (serial %2); not yet queried on this link</translation>
+    </message>
 </context>
 <context>
     <name>LinkBanner</name>

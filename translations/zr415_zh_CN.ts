@@ -241,6 +241,18 @@
         <source>另一台接收机（机身号 %1）接入了 %2，已断开，请确认后重新连接</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 %2 已重新连接：机身号 %3（断开前未查询机身号，请确认）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>来自先前的连接 %1（机身号未查询），本次连接尚未查询</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>来自先前的连接 %1（机身号 %2），本次连接尚未查询</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>LinkBanner</name>
