@@ -106,18 +106,18 @@ int StatusReport::gpsdMode() const
     const auto& mode = status.fixMode();
     if (!quality.known() && !mode.known())
         return 0;
-    if (quality.fresh(nowMs) && quality.value == ReceiverStatus::FixQuality::NoFix)
+    if (status.isCurrent(quality, nowMs) && quality.value == ReceiverStatus::FixQuality::NoFix)
         return 1;
-    if (mode.fresh(nowMs))
+    if (status.isCurrent(mode, nowMs))
         return static_cast<int>(mode.value);
-    if (quality.fresh(nowMs))
-        return status.heightMsl().fresh(nowMs) ? 3 : 2;
+    if (status.isCurrent(quality, nowMs))
+        return status.isCurrent(status.heightMsl(), nowMs) ? 3 : 2;
     return 1; // the receiver has stopped telling: no fix to trust
 }
 
 int StatusReport::satellitesUsed() const
 {
-    if (status.satellitesUsed().fresh(nowMs))
+    if (status.isCurrent(status.satellitesUsed(), nowMs))
         return status.satellitesUsed().value;
     int used = 0;
     for (const auto& count : status.systemCounts(nowMs))
@@ -129,22 +129,23 @@ QString StatusReport::toText() const
 {
     const QString unknown = QStringLiteral("-");
     QString fix = unknown;
-    if (status.fixQuality().fresh(nowMs))
+    if (status.isCurrent(status.fixQuality(), nowMs))
         fix = CliTexts::fixQuality(static_cast<int>(status.fixQuality().value));
-    if (fix != unknown && status.fixMode().fresh(nowMs) &&
+    if (fix != unknown && status.isCurrent(status.fixMode(), nowMs) &&
         status.fixMode().value != ReceiverStatus::FixMode::NoFix)
         fix += QStringLiteral(" %1D").arg(static_cast<int>(status.fixMode().value));
     const auto& where = status.position();
-    const QString position = where.fresh(nowMs)
+    const QString position = status.isCurrent(where, nowMs)
                                  ? degrees(where.value.latitude, 'N', 'S') + QStringLiteral(", ") +
                                        degrees(where.value.longitude, 'E', 'W')
                                  : unknown;
     int inView = 0;
     for (const auto& count : status.systemCounts(nowMs))
         inView += count.inView;
-    const QString hdop =
-        status.hdop().fresh(nowMs) ? QString::number(status.hdop().value, 'f', 2) : unknown;
-    const QString heading = status.heading().fresh(nowMs)
+    const QString hdop = status.isCurrent(status.hdop(), nowMs)
+                             ? QString::number(status.hdop().value, 'f', 2)
+                             : unknown;
+    const QString heading = status.isCurrent(status.heading(), nowMs)
                                 ? QString::number(status.heading().value, 'f', 2) + QChar(0xB0)
                                 : unknown;
     return CliTexts::statusLine(fix, position, satellitesUsed(), inView, hdop, heading);
@@ -158,18 +159,18 @@ QByteArray StatusReport::toJsonLines() const
     QByteArray tpv = "{\"class\":\"TPV\"";
     field(tpv, "device", deviceJson);
     field(tpv, "mode", QByteArray::number(mode));
-    if (status.fixQuality().fresh(nowMs))
+    if (status.isCurrent(status.fixQuality(), nowMs))
         field(tpv, "status", QByteArray::number(gpsdStatus(status.fixQuality().value)));
     const QDateTime utc = status.utc();
-    if (utc.isValid() && status.utcTime().fresh(nowMs))
+    if (utc.isValid() && status.isCurrent(status.utcTime(), nowMs))
         field(tpv, "time", jsonString(utc.toString(Qt::ISODateWithMs)));
-    if (mode >= 2 && status.position().fresh(nowMs)) {
+    if (mode >= 2 && status.isCurrent(status.position(), nowMs)) {
         field(tpv, "lat", fixed(status.position().value.latitude, 9));
         field(tpv, "lon", fixed(status.position().value.longitude, 9));
     }
-    if (mode == 3 && status.heightMsl().fresh(nowMs))
+    if (mode == 3 && status.isCurrent(status.heightMsl(), nowMs))
         field(tpv, "altMSL", fixed(status.heightMsl().value, 3));
-    if (status.geoidSeparation().fresh(nowMs))
+    if (status.isCurrent(status.geoidSeparation(), nowMs))
         field(tpv, "geoidSep", fixed(status.geoidSeparation().value, 3));
     tpv += "}\n";
 
@@ -197,11 +198,11 @@ QByteArray StatusReport::toJsonLines() const
     }
     QByteArray sky = "{\"class\":\"SKY\"";
     field(sky, "device", deviceJson);
-    if (status.hdop().fresh(nowMs))
+    if (status.isCurrent(status.hdop(), nowMs))
         field(sky, "hdop", fixed(status.hdop().value, 2));
-    if (status.pdop().fresh(nowMs))
+    if (status.isCurrent(status.pdop(), nowMs))
         field(sky, "pdop", fixed(status.pdop().value, 2));
-    if (status.vdop().fresh(nowMs))
+    if (status.isCurrent(status.vdop(), nowMs))
         field(sky, "vdop", fixed(status.vdop().value, 2));
     field(sky, "nSat", QByteArray::number(listed));
     field(sky, "uSat", QByteArray::number(used > 0 ? used : satellitesUsed()));

@@ -230,7 +230,7 @@ void ReceiverView::showFix(qint64 at)
               status.heightMsl().ageMs(at));
 
     const auto& time = status.utcTime();
-    const int hundredths = time.value;
+    const int hundredths = time.value / 10;
     QString utc = QStringLiteral("%1:%2:%3.%4 UTC")
                       .arg(hundredths / 360000, 2, 10, QLatin1Char('0'))
                       .arg(hundredths / 6000 % 60, 2, 10, QLatin1Char('0'))
