@@ -425,14 +425,6 @@
         <translation>Azimuth</translation>
     </message>
     <message>
-        <source>信噪比</source>
-        <translation>SNR</translation>
-    </message>
-    <message>
-        <source>参与定位</source>
-        <translation>Used</translation>
-    </message>
-    <message>
         <source>无定位</source>
         <translation>No fix</translation>
     </message>
@@ -477,14 +469,6 @@
         <translation>%1 s ago</translation>
     </message>
     <message>
-        <source>%1 m · 大地水准面差距 %2 m</source>
-        <translation>%1 m · geoid separation %2 m</translation>
-    </message>
-    <message>
-        <source>%1 m</source>
-        <translation>%1 m</translation>
-    </message>
-    <message>
         <source>无</source>
         <translation>none</translation>
     </message>
@@ -511,6 +495,66 @@
     <message>
         <source>否</source>
         <translation>No</translation>
+    </message>
+    <message>
+        <source>单独窗口</source>
+        <translation>Detach</translation>
+    </message>
+    <message>
+        <source>在单独的窗口中显示，可放大；关闭该窗口即放回本页</source>
+        <translation>Show in a window of its own that can be enlarged; closing it puts the view back here</translation>
+    </message>
+    <message>
+        <source>接收机状态显示在单独的窗口中；关闭该窗口即放回本页。</source>
+        <translation>The receiver view is shown in its own window; close that window to put it back here.</translation>
+    </message>
+    <message>
+        <source>速度</source>
+        <translation>Speed</translation>
+    </message>
+    <message>
+        <source>信噪比 dB-Hz</source>
+        <translation>SNR dB-Hz</translation>
+    </message>
+    <message>
+        <source>使用</source>
+        <translation>Used</translation>
+    </message>
+    <message>
+        <source>接收机状态</source>
+        <translation>Receiver</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 min</translation>
+    </message>
+    <message>
+        <source>%1 h</source>
+        <translation>%1 h</translation>
+    </message>
+    <message>
+        <source>海拔 %1 m</source>
+        <translation>MSL %1 m</translation>
+    </message>
+    <message>
+        <source>椭球高 %1 m</source>
+        <translation>ellipsoid %1 m</translation>
+    </message>
+    <message>
+        <source>%1 m/s</source>
+        <translation>%1 m/s</translation>
+    </message>
+    <message>
+        <source>航迹向 %1°</source>
+        <translation>course %1°</translation>
+    </message>
+    <message>
+        <source>卫星的 PRN，与 gpsd 的编号相同</source>
+        <translation>The satellite&apos;s PRN, as gpsd numbers it</translation>
     </message>
 </context>
 <context>
