@@ -414,7 +414,7 @@
     </message>
     <message>
         <source>编号</source>
-        <translation>PRN</translation>
+        <translation>SV</translation>
     </message>
     <message>
         <source>仰角</source>
