@@ -179,6 +179,11 @@ void ReceiverView::sizeColumns()
     header->setStretchLastSection(true);
 }
 
+QSize ReceiverView::sizeHint() const
+{
+    return QWidget::sizeHint().boundedTo(QSize(420, 500)).expandedTo(minimumSizeHint());
+}
+
 qint64 ReceiverView::now() const
 {
     return clock ? clock() : sinceStart.elapsed();

@@ -37,6 +37,10 @@ public:
     ReceiverView(LinkTraffic* source, QWidget* parent, Clock clock = {});
     ~ReceiverView() override;
 
+    // No more than the window's designed size leaves a tab: the plots and the table take
+    // whatever room there is, in the tab or in a window of its own.
+    QSize sizeHint() const override;
+
     // At most twice a second, and only while the view is shown.
     static constexpr int refreshMs = 500;
 

@@ -1,6 +1,7 @@
 // A receiver that comes back after a loss: it must be the same receiver before the page takes it
 // back, and the page tells the tabs where each link begins and ends.
 #include "DlgZR415.h"
+#include "LinkBanner.h"
 #include "LinkTraffic.h"
 #include "PageProbe.h"
 #include "PortComboBox.h"
@@ -11,6 +12,7 @@
 #include "SimulatorProcess.h"
 #include "StreamExtractor.h"
 #include "TempSettings.h"
+#include "TrafficView.h"
 #include "ValueField.h"
 
 #include <QtTest>
@@ -195,6 +197,8 @@ void ReconnectTest::returningReceiverIsJudgedByItsSerialNumber()
     QFETCH(bool, noted);
     PromptRecorder prompts;
     Bench bench;
+    // The traffic tab, with its banner, as the window has it.
+    TrafficView traffic(bench.page->traffic(), nullptr);
     bench.connect(askedBefore);
     QVERIFY(bench.lose());
     QTRY_COMPARE(prompts.shown.size(), 1);
@@ -216,6 +220,13 @@ void ReconnectTest::returningReceiverIsJudgedByItsSerialNumber()
     if (refused)
         expectedTold << QStringLiteral("closed");
     QCOMPARE(told, expectedTold);
+    QStringList markers;
+    for (quint64 line = traffic.log().first(); line < traffic.log().end(); ++line)
+        markers << traffic.log().at(line).text;
+    QCOMPARE(markers.contains("—— " + verdict + " ——"), noted);
+    // Taken back unasked, the banner names the unit on the line.
+    if (noted && !refused)
+        QVERIFY(part<LinkBanner>(traffic, "linkBanner")->text().endsWith("机身号 ZR415-0002"));
     // Refused: told in a warning too, and nothing but the question reached it.
     QCOMPARE(prompts.shown.size() > promptsBefore, refused);
     if (refused) {
