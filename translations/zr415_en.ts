@@ -588,7 +588,7 @@
     </message>
     <message>
         <source>只显示命令和应答</source>
-        <translation>Commands and replies only</translation>
+        <translation>Commands &amp; replies</translation>
     </message>
     <message>
         <source>继续</source>
