@@ -573,13 +573,16 @@ void ReceiverViewTest::labelsNeverOverlap()
     SkyPlot plot(nullptr);
     plot.resize(size.height(), size.height());
     QList<ShownSatellite> sky = crowd(count);
-    // One on the horizon is drawn too.
+    // One on the horizon is drawn too, its label kept inside the plot.
     sky[0].elevation = 0;
+    sky[0].azimuth = 90;
     sky[0].used = true;
     plot.setSatellites(sky);
     const QList<QPair<int, QRectF>> skyLabels = plot.labelPlaces();
     QVERIFY(!overlapping(skyLabels));
     QVERIFY(!skyLabels.isEmpty());
+    for (const auto& [index, place] : skyLabels)
+        QVERIFY(plot.rect().contains(place.toAlignedRect()));
     const QImage drawn = plot.grab().toImage();
     QCOMPARE(drawn.pixelColor(plot.placeOf(0, sky[0].azimuth).toPoint()).rgb(),
              ConstellationLook::colour(sky[0].system).rgb());
