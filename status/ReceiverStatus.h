@@ -143,6 +143,8 @@ public:
     // last kind of sentence (learnt from the epoch before) arrived, else when the next began.
     using EpochListener = std::function<void()>;
     void setEpochListener(EpochListener listener);
+    // The stream stopped: the epoch in progress is complete (its listener is called once).
+    void finishEpoch() { endEpoch(); }
     // Epochs begun so far; a Timed's epoch says which one its value came in.
     quint64 epochCount() const { return epochs; }
 
