@@ -33,22 +33,6 @@ QByteArray sky(const QByteArray& signal = {})
            nmea("GBGSV,1,1,01,201,40,083,46" + end);
 }
 
-// Each second for 'seconds' seconds, 'make' of that second's millisecond, every 'step' ms.
-Recording every(qint64 step, qint64 until, const std::function<QByteArray(qint64)>& make)
-{
-    Recording reads;
-    for (qint64 ms = 0; ms < until; ms += step)
-        reads << Read{ms, make(ms)};
-    return reads;
-}
-
-Recording merged(Recording a, const Recording& b)
-{
-    a += b;
-    std::stable_sort(a.begin(), a.end(), [](const Read& x, const Read& y) { return x.ms < y.ms; });
-    return a;
-}
-
 void play(RateMeter& meter, qint64& now, const Recording& reads)
 {
     for (const Read& read : reads) {
