@@ -250,6 +250,7 @@ private:
         std::array<qint64, 8> at{}; // the newest last, at most 8
         int count = 0;
         quint64 epoch = 0;
+        qint64 lastSentence = -1;
         double configured = 0;
         void add(qint64 nowMs);
     };

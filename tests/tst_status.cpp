@@ -432,6 +432,15 @@ void TestStatus::recordedStreams_data()
     const Recording sky15 = merged(every(1000, 31000, fixEpoch), every(15000, 31000, [](qint64) {
                                        return nmea("GPGSV,1,1,02,01,40,083,46,02,17,308,41");
                                    }));
+    // At 9600 baud an epoch's GSV parts take most of the second.
+    Recording slowLine = every(1000, 5000, fixEpoch);
+    for (qint64 second = 0; second < 5000; second += 1000)
+        for (int part = 1; part <= 8; ++part)
+            slowLine << Read{second + 100 * part,
+                             nmea(QByteArray("GPGSV,8,") + char('0' + part) + ",08,01,40,083,46")};
+    QTest::newRow("slow line: an epoch's GSVs spread over 0.8 s are one arrival")
+        << merged({}, slowLine) << "" << qint64(5000) << "gsvPeriod"
+        << "1.00";
     QTest::newRow("15 s GSV: the sky stays between groups") << sky15 << "" << qint64(44000) << "sky"
                                                             << "G1 G2";
     QTest::newRow("15 s GSV: not overdue 14 s after") << sky15 << "" << qint64(44000) << "overdue"
@@ -487,6 +496,7 @@ void TestStatus::recordedStreams()
     QMap<QString, QString> values = valuesOf(status);
     values["epochs"] = QString::number(epochs);
     values["skipped"] = QString::number(status.sentencesSkipped());
+    values["gsvPeriod"] = number(status.measuredPeriod(ReceiverStatus::Sentence::Gsv), 2);
     QStringList overdue;
     for (int kind = 0; kind < ReceiverStatus::sentenceKinds; ++kind) {
         const auto sentence = static_cast<ReceiverStatus::Sentence>(kind);
