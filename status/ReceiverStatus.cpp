@@ -356,10 +356,12 @@ void ReceiverStatus::arrived(Sentence kind, qint64 nowMs)
 {
     Arrivals& times = arrivals[static_cast<int>(kind)];
     const bool several = kind == Sentence::Gsa || kind == Sentence::Gsv;
-    const qint64 last = lastArrival(kind);
-    if (!several || times.count == 0 || times.epoch != epochs || nowMs - last > sameArrivalMs)
+    // A slow line takes long for an epoch's GSVs: the gap to the previous one tells.
+    if (!several || times.count == 0 || times.epoch != epochs ||
+        nowMs - times.lastSentence > sameArrivalMs)
         times.add(nowMs);
     times.epoch = epochs;
+    times.lastSentence = nowMs;
 }
 
 void ReceiverStatus::takeTime(int msOfDay, Sentence kind, qint64 nowMs)

@@ -143,6 +143,8 @@ public:
     // last kind of sentence (learnt from the epoch before) arrived, else when the next began.
     using EpochListener = std::function<void()>;
     void setEpochListener(EpochListener listener);
+    // The stream stopped: the epoch in progress is complete (its listener is called once).
+    void finishEpoch() { endEpoch(); }
     // Epochs begun so far; a Timed's epoch says which one its value came in.
     quint64 epochCount() const { return epochs; }
 
@@ -248,6 +250,7 @@ private:
         std::array<qint64, 8> at{}; // the newest last, at most 8
         int count = 0;
         quint64 epoch = 0;
+        qint64 lastSentence = -1;
         double configured = 0;
         void add(qint64 nowMs);
     };

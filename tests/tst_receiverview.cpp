@@ -291,8 +291,8 @@ void ReceiverViewTest::staleValueIsGreyedWithItsAge()
     QCOMPARE(item->foreground().color(), QPalette().color(QPalette::Disabled, QPalette::Text));
     QCOMPARE(item->toolTip(), QStringLiteral("5 s 前"));
     QVERIFY(part<SkyPlot>(tab.view, "skyPlot")->satellites().at(0).stale);
-    // Past the sky's overdue limit and 10 s more, they have left it.
-    tab.now = 12500;
+    // 10 s after their GSV became overdue they have left the sky.
+    tab.now = ReceiverStatus::minOverdueMs + ReceiverStatus::skyKeptMs + 500;
     tab.view.refresh();
     QCOMPARE(tab.table()->rowCount(), 0);
 }

@@ -8,6 +8,7 @@ build_packages=(cmake make g++ pkg-config qt6-base-dev qt6-serialport-dev qt6-to
     dpkg-dev file fakeroot groff-base desktop-file-utils)
 fuzz_packages=(clang libclang-rt-14-dev)
 # The Ansible module's test plays the site playbook with Debian's ansible-core; the docs' transcripts
-# run under cram and read the audit file with jq, as the README does.
-test_packages=(ansible-core python3 python3-cram jq)
+# run under cram and read the audit file with jq, as the README does; gpsd's own Python client
+# (python3-gps) reads monitor --status --json.
+test_packages=(ansible-core python3 python3-cram jq python3-gps)
 desktop_packages=(xvfb xauth imagemagick)
