@@ -16,7 +16,7 @@ struct ShownSatellite
     bool used = false;
     qint64 ageMs = 0;   // since it was last heard from
     bool stale = false; // overdue: drawn faded
-    QString label;      // the system's letter and own number: "G05", "R07"
+    QString label = {}; // the system's letter and own number: "G05", "R07"
     int prn = 0;        // the PRN gpsd gives it
 
     // Drawn the same: the age alone does not change a plot.
