@@ -36,9 +36,10 @@ void DlgTab::narrowMargins()
     for (QGroupBox* group : page->findChildren<QGroupBox*>()) {
         group->layout()->setContentsMargins(3, 3, 3, 3);
         group->layout()->setSpacing(3);
-        group->layout()->activate();
+        // Measured again, not laid out: a page not yet shown keeps its controls' sizes.
+        group->updateGeometry();
     }
-    page->layout()->activate();
+    page->updateGeometry();
 }
 
 void DlgTab::buildUi()

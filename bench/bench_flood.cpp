@@ -80,13 +80,6 @@ int run(const FloodCase& flood, int seconds)
         window.reset(tabs);
         shownPage = tabs->settingsPage();
         traffic = tabs->trafficView();
-        if (flood.shown == FloodCase::WindowOnTraffic)
-            tabs->tabs()->setCurrentWidget(traffic);
-        if (flood.shown == FloodCase::WindowOnOutput)
-            tabs->tabs()->setCurrentWidget(tabs->outputView());
-        if (flood.shown == FloodCase::WindowOnReceiver ||
-            flood.shown == FloodCase::ReceiverDetached)
-            tabs->tabs()->setCurrentWidget(tabs->receiverView());
     } else {
         shownPage = new DlgZR415(nullptr);
         window.reset(shownPage);
@@ -99,10 +92,20 @@ int run(const FloodCase& flood, int seconds)
         std::fprintf(stderr, "could not connect\n");
         return 1;
     }
-    if (flood.shown == FloodCase::ReceiverDetached) {
+    // Connected on the page, as an operator does, then the case's tab is brought forward.
+    if (flood.shown != FloodCase::PageAlone) {
         auto* tabs = static_cast<DlgTab*>(window.get());
-        PageProbe::click(*tabs->receiverView(), "detachButton");
-        tabs->receiverView()->detachedWindow()->resize(1200, 900);
+        if (flood.shown == FloodCase::WindowOnTraffic)
+            tabs->tabs()->setCurrentWidget(traffic);
+        if (flood.shown == FloodCase::WindowOnOutput)
+            tabs->tabs()->setCurrentWidget(tabs->outputView());
+        if (flood.shown == FloodCase::WindowOnReceiver ||
+            flood.shown == FloodCase::ReceiverDetached)
+            tabs->tabs()->setCurrentWidget(tabs->receiverView());
+        if (flood.shown == FloodCase::ReceiverDetached) {
+            PageProbe::click(*tabs->receiverView(), "detachButton");
+            tabs->receiverView()->detachedWindow()->resize(1200, 900);
+        }
     }
 
     std::vector<double> lateness;
