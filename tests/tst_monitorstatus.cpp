@@ -254,7 +254,9 @@ void MonitorStatusTest::humanLine()
     QCOMPARE(StatusReport(QStringLiteral("/dev/a"), status, 1000).toText(),
              QStringLiteral("fix RTK fixed, 31.2479817° S, 121.5874033° W, satellites 12/2, "
                             "HDOP 0.80, heading 87.66°"));
-    // An overdue value is no longer reported.
+    // An overdue value is no longer reported; one just in time still is.
+    const StatusReport inTime(QStringLiteral("/dev/a"), status, 500 + ReceiverStatus::minOverdueMs);
+    QVERIFY(inTime.toText().contains(QStringLiteral("HDOP 0.80")));
     const qint64 overdue = 500 + ReceiverStatus::minOverdueMs + 1;
     const StatusReport late(QStringLiteral("/dev/a"), status, overdue);
     QCOMPARE(late.toText(), QStringLiteral("fix -, -, satellites 0/2, HDOP -, heading -"));

@@ -85,9 +85,9 @@ void RatesTest::meterTimesOneArrivalPerEpoch_data()
         << eachSecond(nmea("GNGSV,1,1,02,01,40,083,46,02,17,308,41") +
                       nmea("GNGSV,1,1,02,65,40,083,46,66,17,308,41"))
         << QByteArray("GSV") << 10 << 1.0;
-    QTest::newRow("two-gngsa-a-second-with-system-ids")
+    QTest::newRow("two-gngsa-a-second-told-by-system-ids-alone")
         << eachSecond(nmea("GNGSA,A,3,01,02,03,,,,,,,,,,1.5,0.8,1.2,1") +
-                      nmea("GNGSA,A,3,65,66,,,,,,,,,,,1.5,0.8,1.2,2"))
+                      nmea("GNGSA,A,3,03,05,,,,,,,,,,,1.5,0.8,1.2,3"))
         << QByteArray("GSA") << 10 << 1.0;
     QTest::newRow("two-gngsa-a-second-by-satellite-numbers") << every(1000, 5000, [](qint64) {
         return nmea("GNGSA,A,3,01,02,03,,,,,,,,,,1.5,0.8,1.2") +
