@@ -5,16 +5,41 @@
 #include "ReceiverView.h"
 #include "TrafficView.h"
 
+#include <QGroupBox>
+#include <QLayout>
 #include <QTabWidget>
 
 DlgTab::DlgTab(QWidget* parent) : Dialog(parent)
 {
     buildUi();
     setWindowTitle(tr("ZR415"));
-    // The page was drawn for other fonts; where it needs more room than 434 x 570, the window
-    // opens large enough to show every control whole.
+    // The page was drawn for other fonts and controls; where it needs more room than 434 x 570,
+    // the margins and gaps the design leaves to the style are narrowed first, and only what
+    // still does not fit makes the window open larger, every control whole.
+    if (!fits(tabWidget->sizeHint()))
+        narrowMargins();
     const QSize needed = tabWidget->sizeHint();
-    resize(qMax(434, needed.width()), qMax(570, needed.height()));
+    resize(qMax(designedSize.width(), needed.width()),
+           qMax(designedSize.height(), needed.height()));
+}
+
+bool DlgTab::fits(const QSize& size)
+{
+    return size.width() <= designedSize.width() && size.height() <= designedSize.height();
+}
+
+void DlgTab::narrowMargins()
+{
+    // The page's own margins and those of its three groups, and the gaps between a group's rows:
+    // every gap the design gives a number keeps it.
+    page->layout()->setContentsMargins(2, 2, 2, 2);
+    for (QGroupBox* group : page->findChildren<QGroupBox*>()) {
+        group->layout()->setContentsMargins(3, 3, 3, 3);
+        group->layout()->setSpacing(3);
+        // Measured again, not laid out: a page not yet shown keeps its controls' sizes.
+        group->updateGeometry();
+    }
+    page->updateGeometry();
 }
 
 void DlgTab::buildUi()

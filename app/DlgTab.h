@@ -2,6 +2,8 @@
 
 #include "Dialog.h"
 
+#include <QSize>
+
 class QTabWidget;
 class DlgZR415;
 class OutputView;
@@ -23,8 +25,13 @@ public:
     OutputView* outputView() const { return output; }
     ReceiverView* receiverView() const { return receiver; }
 
+    // The window's size as designed.
+    static constexpr QSize designedSize{434, 570};
+
 private:
     void buildUi();
+    static bool fits(const QSize& size);
+    void narrowMargins();
 
     QTabWidget* tabWidget = nullptr;
     DlgZR415* page = nullptr;

@@ -250,8 +250,8 @@ QString commandHelp(const QString& command)
             "sentence how many arrived, their mean period, shortest and longest gap and\n"
             "checksum errors. With --status it prints once a second (10 seconds unless\n"
             "--seconds says otherwise) the fix, position, satellites used/in view, HDOP\n"
-            "and heading; with --json gpsd's TPV, SKY and, when a heading arrives, ATT\n"
-            "objects, one a line.");
+            "and heading; with --json gpsd's stream: VERSION and DEVICES, then per epoch\n"
+            "a TPV, a SKY when the sky changed and an ATT when a heading came, CR LF ended.");
     if (command == QLatin1String("audit"))
         return QStringLiteral(
             "Tells the last state of each unit of one run from an audit file (default: the\n"

@@ -32,6 +32,8 @@ LineMonitor::LineMonitor(std::FILE* toOut, QObject* parent, Mode chosen)
     connect(&statusTick, &QTimer::timeout, this, &LineMonitor::printStatus);
     connect(&line, &ReceiverLink::bytesReceived, this, &LineMonitor::received);
     connect(&line, &ReceiverLink::lost, this, &LineMonitor::lineLost);
+    if (mode == Mode::StatusJson)
+        status.setEpochListener([this] { printEpoch(); });
 }
 
 bool LineMonitor::start(const QString& port, unsigned baud, double seconds, QString& error)
@@ -46,8 +48,12 @@ bool LineMonitor::start(const QString& port, unsigned baud, double seconds, QStr
     line.clearInput();
     atLineStart = false;
     startedAt = endedAt = lastStatusAt = rates.now();
-    if (mode == Mode::Status || mode == Mode::StatusJson)
+    if (mode == Mode::Status)
         statusTick.start();
+    // As gpsd greets a client that asked to watch.
+    if (mode == Mode::StatusJson)
+        write(StatusReport::version() +
+              StatusReport::devices(portName, baud, QDateTime::currentDateTimeUtc()));
     if (seconds > 0)
         deadline.start(static_cast<int>(seconds * 1000));
     return true;
@@ -95,14 +101,26 @@ void LineMonitor::print(QByteArray text)
 void LineMonitor::printStatus()
 {
     const qint64 now = rates.now();
-    const StatusReport report(portName, status, now, lastStatusAt);
+    const StatusReport report(portName, status, now);
     lastStatusAt = now;
-    if (mode == Mode::StatusJson) {
-        write(report.toJsonLines());
-        return;
-    }
     const QByteArray stamp = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toUtf8();
     write(stamp + "  " + report.toText().toUtf8() + '\n');
+}
+
+void LineMonitor::printEpoch()
+{
+    const StatusReport report(portName, status, rates.now());
+    QByteArray objects = report.tpv();
+    if (status.skySeen() && status.skyChanges() != skyReported) {
+        skyReported = status.skyChanges();
+        objects += report.sky();
+    }
+    // A heading may come between epochs: it is reported with the next.
+    if (status.heading().at != headingReported) {
+        headingReported = status.heading().at;
+        objects += report.att();
+    }
+    write(objects);
 }
 
 void LineMonitor::write(const QByteArray& text)
@@ -134,6 +152,7 @@ void LineMonitor::end()
 void LineMonitor::lineLost(LinkError kind, const QString& text)
 {
     lostReason = CliTexts::linkReason(kind, text);
+    status.finishEpoch();
     endedAt = rates.now();
     deadline.stop();
     statusTick.stop();
@@ -149,7 +168,8 @@ void LineMonitor::stop()
     // Whatever the driver still holds belongs to this run.
     line.readPending();
     // The last second's report, when the deadline came just before its tick: N seconds give N.
-    if ((mode == Mode::Status || mode == Mode::StatusJson) && rates.now() - lastStatusAt >= 500)
+    if (mode == Mode::Status && rates.now() - lastStatusAt >= 500)
         printStatus();
+    status.finishEpoch();
     end();
 }

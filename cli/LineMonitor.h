@@ -24,7 +24,7 @@ public:
         Lines,
         Rates,
         Status,    // one line a second
-        StatusJson // gpsd's objects, one a line, once a second
+        StatusJson // gpsd's stream: its objects, one a line, once per receiver epoch
     };
 
     LineMonitor(std::FILE* out, QObject* parent = nullptr, Mode mode = Mode::Lines);
@@ -49,6 +49,7 @@ private:
     void end();
     void lineLost(LinkError kind, const QString& text);
     void printStatus();
+    void printEpoch();
     void write(const QByteArray& text);
 
     std::FILE* out;
@@ -60,6 +61,8 @@ private:
     QTimer statusTick;
     QString portName;
     qint64 lastStatusAt = -1;
+    quint64 skyReported = 0;     // the sky's changes when it was last printed
+    qint64 headingReported = -1; // the arrival of the heading last printed
     QByteArray partial;
     QString lostReason;
     int writeError = 0;

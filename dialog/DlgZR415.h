@@ -27,6 +27,7 @@ class QLineEdit;
 class QPushButton;
 class QTimer;
 class QueryWidget;
+class ValueField;
 class SetWidget;
 
 Q_DECLARE_INTERFACE(IMessanger, "IMessanger")
@@ -125,7 +126,7 @@ private:
     QPushButton* factoryButton = nullptr;
     QGroupBox* queryGroup = nullptr;
     QCheckBox* bodyNumCheck = nullptr;
-    QLineEdit* bodyNumEdit = nullptr;
+    ValueField* bodyNumEdit = nullptr;
     QPushButton* queryButton = nullptr;
     QPushButton* saveButton = nullptr;
     QCheckBox* hdtPrefixCheck = nullptr;
@@ -157,4 +158,8 @@ private:
     QByteArray awaitedSerial;
     SerialNumberCheck* returnCheck = nullptr;
     bool checkingReturn = false; // reopened, and its serial number not yet settled
+    // Links opened so far: the query fields tell this link's answers from earlier ones'.
+    int linkNumber = 0;
+    // The query fields: the serial number and each output's rate.
+    QList<ValueField*> answerFields() const;
 };

@@ -3,7 +3,7 @@
 #include <QWidget>
 
 class QCheckBox;
-class QLineEdit;
+class ValueField;
 
 // One query row: the sentence name to tick, and the output setting the receiver reported.
 class QueryWidget : public QWidget
@@ -16,8 +16,9 @@ public:
     int isChecked();
     void setChecked(int on);
     void setText(const QString& text);
+    ValueField* field() const { return valueEdit; }
 
 private:
     QCheckBox* checkBox;
-    QLineEdit* valueEdit;
+    ValueField* valueEdit;
 };

@@ -15,6 +15,7 @@
 #include "SerialNumberCheck.h"
 #include "ShownBytes.h"
 #include "TextFunctions.h"
+#include "ValueField.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -109,6 +110,11 @@ bool DlgZR415::openLink(int index, const QString& baud, bool reopening)
         readerWriter->set_write_failed_handler(nullptr);
         return false;
     }
+    // The link before this one, as its answers will name it.
+    const QString earlier = OperatorMessages::earlierAnswer(openPortText, knownSerial);
+    ++linkNumber;
+    for (ValueField* field : answerFields())
+        field->linkOpened(linkNumber, linkNumber - 1, earlier);
     linkOpen = true;
     openPortText = portCombo->itemText(index);
     openBaud = baud;
@@ -209,7 +215,16 @@ void DlgZR415::returnedAs(const QByteArray& serial)
         return;
     checkingReturn = false;
     serialNumberAnswered(serial);
-    if (awaitedSerial.isEmpty() || serial == awaitedSerial) {
+    if (awaitedSerial.isEmpty()) {
+        // Nothing to compare it with: the operator must judge whether it is the lost one.
+        endWait();
+        const QString text = OperatorMessages::reconnectedUnasked(openPortText, openBaud, serial);
+        showStatus(text, true);
+        log_entry("%s", text.toUtf8().constData());
+        emit trafficTap->linkNoted(text);
+        return;
+    }
+    if (serial == awaitedSerial) {
         endWait();
         const QString text = OperatorMessages::reconnected(openPortText, openBaud);
         showStatus(text, false);
@@ -220,10 +235,12 @@ void DlgZR415::returnedAs(const QByteArray& serial)
     readerWriter->set_write_failed_handler(nullptr);
     readerWriter->close(linkDictionary, this);
     linkOpen = false;
+    const QString reason = OperatorMessages::otherReceiver(serial, openPortText);
+    emit trafficTap->linkNoted(reason);
     emit trafficTap->linkClosed(LinkTraffic::End::Disconnected);
     endWait();
     showLinkState();
-    warnOperator(OperatorMessages::otherReceiver(serial, openPortText));
+    warnOperator(reason);
 }
 
 void DlgZR415::returnedUnconfirmed()

@@ -9,6 +9,7 @@
 #include "SerialNumberCheck.h"
 #include "SinkMessage.h"
 #include "ThrowLoggedError.h"
+#include "ValueField.h"
 
 #include <QLineEdit>
 
@@ -35,15 +36,23 @@ int DlgZR415::log(const char* text)
     for (const ReplyValue& reply : values) {
         const QString value = QString::fromUtf8(reply.value.c_str());
         if (reply.serialNumber) {
-            bodyNumEdit->setText(value);
+            bodyNumEdit->setAnswer(value, linkNumber);
             // The check of a receiver that came back settles its own answer.
             if (linkOpen && !checkingReturn && !reply.value.empty())
                 serialNumberAnswered(QByteArray::fromStdString(reply.value));
         } else
-            queryRows.at(reply.sentence)->setText(value);
+            queryRows.at(reply.sentence)->field()->setAnswer(value, linkNumber);
     }
     acknowledge(answers);
     if (checkingReturn)
         returnCheck->acknowledge(answers);
     return 0;
+}
+
+QList<ValueField*> DlgZR415::answerFields() const
+{
+    QList<ValueField*> fields{bodyNumEdit};
+    for (const auto& row : queryRows)
+        fields << row.second->field();
+    return fields;
 }

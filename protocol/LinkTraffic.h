@@ -32,4 +32,7 @@ signals:
     // The receiver's serial number as this link learned it: an answer to 查询 or to the check
     // made when a lost device comes back. Never from what the page's field still shows.
     void serialNumberKnown(const QString& serial);
+    // What the traffic log should say of the link beside its markers: why the page closed it,
+    // or that a receiver was taken back that the link had never asked who it is.
+    void linkNoted(const QString& text);
 };

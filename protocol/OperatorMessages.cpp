@@ -53,6 +53,23 @@ QString reconnectedUnconfirmed(const QString& port, const QString& baud)
     return translated(QT_TRANSLATE_NOOP("DlgZR415", "%1 %2 已重新连接（未能确认机身号）"))
         .arg(port, baud);
 }
+QString reconnectedUnasked(const QString& port, const QString& baud, const QByteArray& serial)
+{
+    return translated(QT_TRANSLATE_NOOP(
+                          "DlgZR415", "%1 %2 已重新连接：机身号 %3（断开前未查询机身号，请确认）"))
+        .arg(port, baud, shownDeviceText(serial));
+}
+QString earlierAnswer(const QString& port, const QByteArray& serial)
+{
+    const QString shownPort = shownDeviceText(port.toUtf8(), port.toUtf8().size());
+    if (serial.isEmpty())
+        return translated(QT_TRANSLATE_NOOP("DlgZR415",
+                                            "来自先前的连接 %1（机身号未查询），本次连接尚未查询"))
+            .arg(shownPort);
+    return translated(
+               QT_TRANSLATE_NOOP("DlgZR415", "来自先前的连接 %1（机身号 %2），本次连接尚未查询"))
+        .arg(shownPort, shownDeviceText(serial));
+}
 QString otherReceiver(const QByteArray& serial, const QString& port)
 {
     // The whole path: a port cut short could be mistaken for its neighbour.

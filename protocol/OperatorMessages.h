@@ -21,6 +21,12 @@ QString waitingForReceiver(); // after a loss, until the device comes back
 QString reconnected(const QString& port, const QString& baud);
 // Back, but it did not say (or garbled) its serial number.
 QString reconnectedUnconfirmed(const QString& port, const QString& baud);
+// Back, and it said its serial number, but the link it came back to had never asked it: the
+// receiver on the line may not be the one that was lost.
+QString reconnectedUnasked(const QString& port, const QString& baud, const QByteArray& serial);
+// A query field's value came from an earlier link, to port, whose receiver said serial (empty:
+// it was not asked).
+QString earlierAnswer(const QString& port, const QByteArray& serial);
 // A receiver with another serial number came back in place of the lost one. Both texts come
 // from the device and are shown escaped.
 QString otherReceiver(const QByteArray& serial, const QString& port);

@@ -57,6 +57,27 @@ int number(QByteArrayView text, int base = 10)
     return value;
 }
 
+// A time tag, hhmmss with any fraction, as milliseconds of the day: 120000 and 120000.00 are one
+// time. -1 when it is no time.
+qint64 tagMs(QByteArrayView time)
+{
+    if (time.size() < 6 || (time.size() > 6 && time[6] != '.') || time.size() > 16)
+        return -1;
+    qint64 ms = 0;
+    for (int i = 0; i < 6; ++i) {
+        if (time[i] < '0' || time[i] > '9')
+            return -1;
+        ms = ms * 10 + (time[i] - '0');
+    }
+    ms = ((ms / 10000) * 3600 + ms / 100 % 100 * 60 + ms % 100) * 1000;
+    for (qsizetype i = 7, scale = 100; i < time.size(); ++i, scale /= 10) {
+        if (time[i] < '0' || time[i] > '9')
+            return -1;
+        ms += scale * (time[i] - '0');
+    }
+    return ms;
+}
+
 bool isListed(QByteArrayView name)
 {
     for (int i = 0; i < nmeaSentenceCount; ++i)
@@ -80,8 +101,6 @@ void RateMeter::addReceived(const QByteArray& chunk)
     if (chunk.isEmpty())
         return;
     const qint64 at = clock();
-    if (firstAt < 0)
-        firstAt = at;
     const quint64 linesBefore = totals.lines;
     totals.bytes += static_cast<quint64>(chunk.size());
     const char* from = chunk.constData();
@@ -104,7 +123,14 @@ void RateMeter::addReceived(const QByteArray& chunk)
         }
         from = lineEnd < stop ? lineEnd + 1 : stop;
     }
-    addToSlice(at, totals.lines - linesBefore, static_cast<quint64>(chunk.size()));
+    const quint64 lines = totals.lines - linesBefore;
+    addToSlice(at, lines, static_cast<quint64>(chunk.size()));
+    if (firstAt < 0) {
+        firstAt = at;
+        firstLines = lines;
+        firstBytes = static_cast<quint64>(chunk.size());
+    }
+    lastAt = at;
 }
 
 void RateMeter::endLine(const char* begin, const char* end, qint64 at)
@@ -165,7 +191,12 @@ void RateMeter::takeSentence(const char* begin, const char* end, qint64 at)
     ++kind.count;
     const QByteArrayView body(address, star - address);
     readTimeTag(name, body);
-    const quint64 part = partOf(QByteArrayView(address, addressEnd - address), name, body);
+    quint64 part = partOf(QByteArrayView(address, addressEnd - address), name, body);
+    // GSAs naming no system (no fix yet: all empty) are told apart by their order in the epoch,
+    // once time tags tell the epochs.
+    const auto unnamed = [](quint64 each) { return (each >> 32 & 0xFFFF) == unnamedGsa; };
+    if (unnamed(part) && epoch > 0 && kind.epoch == epoch)
+        part += std::count_if(kind.parts.begin(), kind.parts.end(), unnamed);
     const bool repeated = std::find(kind.parts.begin(), kind.parts.end(), part) != kind.parts.end();
     if (kind.arrivals.empty() || kind.epoch != epoch || repeated) {
         kind.arrivals.push_back(at);
@@ -197,17 +228,28 @@ RateMeter::Tally* RateMeter::tally(QByteArrayView name, bool good)
 void RateMeter::readTimeTag(QByteArrayView kind, QByteArrayView body)
 {
     int index = 0;
-    if (kind == "GGA" || kind == "RMC" || kind == "ZDA" || kind == "GST")
+    unsigned bit = 0;
+    if (kind == "GGA" || kind == "RMC" || kind == "ZDA" || kind == "GST") {
         index = 1;
-    else if (kind == "GLL")
+        bit = kind == "GGA" ? 1 : kind == "RMC" ? 2 : kind == "ZDA" ? 4 : 8;
+    } else if (kind == "GLL") {
         index = 5;
-    else
+        bit = 16;
+    } else {
         return;
+    }
     const QByteArrayView time = field(body, index);
-    if (time.isEmpty() || time == timeTag)
-        return;
-    timeTag = time.toByteArray();
-    ++epoch;
+    const qint64 ms = tagMs(time);
+    // Without a time (no fix yet), a tagging kind that comes again begins the next epoch.
+    const bool next =
+        time.isEmpty() ? (tagKinds & bit) != 0 : (ms >= 0 ? ms != timeTagMs : time != timeTag);
+    if (next || epoch == 0) {
+        timeTag = time.toByteArray();
+        timeTagMs = ms;
+        tagKinds = 0;
+        ++epoch;
+    }
+    tagKinds |= bit;
 }
 
 quint64 RateMeter::partOf(QByteArrayView address, QByteArrayView kind, QByteArrayView body)
@@ -226,14 +268,19 @@ quint64 RateMeter::partOf(QByteArrayView address, QByteArrayView kind, QByteArra
         if (constellationOfTalker(address.first(2)) == Constellation::Unknown)
             system = int(constellationOfNumber(number(field(body, 4))));
     } else if (kind == "GSA") {
-        // NMEA 4.10's system id; before it, the system of the satellites used.
-        const int id = body.count(',') >= 18 ? number(field(body, 18), 16) : -1;
+        // NMEA 4.10's system id, last after the DOPs however many ids came before them; before
+        // it, the system of the satellites used.
+        const int fields = int(body.count(','));
+        const QByteArrayView last = field(body, fields);
+        const int id = fields >= 18 && last.size() == 1 ? number(last, 16) : -1;
         if (id >= 0)
             system = constellationOfSystemId(id) == Constellation::Unknown
                          ? 0x100 + id
                          : int(constellationOfSystemId(id));
-        for (int i = 3; i <= 14 && system == 0; ++i)
+        for (int i = 3; i <= fields - 3 && system == 0; ++i)
             system = int(constellationOfNumber(number(field(body, i))));
+        if (system == 0)
+            system = unnamedGsa;
     }
     return talker << 48 | quint64(quint16(system)) << 32 | quint64(quint16(signal)) << 16 |
            quint16(part);
@@ -332,9 +379,16 @@ RateMeter::Line RateMeter::line() const
             bytes += slice.bytes;
         }
     }
-    // Until the window is full, over the time since the first byte, and at least a second.
-    const double seconds = std::clamp<qint64>(now - firstAt, 1000, windowMs) / 1000.0;
-    figures.linesPerSecond = lines / seconds;
-    figures.bytesPerSecond = bytes / seconds;
+    if (now - firstAt >= windowMs) {
+        figures.linesPerSecond = lines / (windowMs / 1000.0);
+        figures.bytesPerSecond = bytes / (windowMs / 1000.0);
+        return figures;
+    }
+    // Until the window is full, what came after the first chunk over the time since it: the
+    // first chunk has no time of its own (a rate right after 清零 read a burst too many). Once
+    // the line goes quiet the time runs on and the rate falls.
+    const qint64 ms = std::max({lastAt - firstAt, now - firstAt - 1000, sliceMs});
+    figures.linesPerSecond = (lines - firstLines) / (ms / 1000.0);
+    figures.bytesPerSecond = (bytes - firstBytes) / (ms / 1000.0);
     return figures;
 }

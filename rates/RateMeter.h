@@ -15,7 +15,9 @@
 // A kind is timed once per epoch, however many talkers, systems and satellite-group parts the
 // receiver sends of it: an arrival ends when the receiver's time tag changes (the time of GGA,
 // RMC, GLL, ZDA or GST) or when a sentence repeats one already in it (same talker, system,
-// signal and part), and is timed by its first sentence.
+// signal and part; GSAs naming no system by their order), and is timed by its first sentence.
+// Time tags are compared as times (120000 is 120000.00); an empty one begins an epoch when its
+// kind comes again.
 class RateMeter
 {
 public:
@@ -102,6 +104,8 @@ private:
     void takeSentence(const char* begin, const char* end, qint64 at);
     Tally* tally(QByteArrayView name, bool good);
     void readTimeTag(QByteArrayView kind, QByteArrayView body);
+    // The system of a GSA naming none (no id, no satellites); its order in the epoch is added.
+    static constexpr int unnamedGsa = 0x200;
     static quint64 partOf(QByteArrayView address, QByteArrayView kind, QByteArrayView body);
     Kind figures(const Tally& tally, qint64 sinceMs) const;
     void readFix(QByteArrayView body);
@@ -112,9 +116,14 @@ private:
     std::vector<Tally> tallies;
     std::size_t unlistedKinds = 0;
     QByteArray timeTag;
-    quint64 epoch = 0; // counts the time tag's changes
+    qint64 timeTagMs = -1;
+    unsigned tagKinds = 0; // the kinds with a time tag that came in this epoch
+    quint64 epoch = 0;     // counts the time tag's changes
     std::deque<Slice> slices;
     qint64 firstAt = -1;
+    qint64 lastAt = -1;
+    quint64 firstLines = 0; // the first chunk's, which began the measurement
+    quint64 firstBytes = 0;
     Line totals;
     Fix lastFix;
 };

@@ -5,8 +5,6 @@
 #include <QPainter>
 #include <QtMath>
 
-#include <set>
-
 SkyPlot::SkyPlot(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("skyPlot"));
@@ -42,11 +40,68 @@ qreal SkyPlot::radius() const
     return qMax(10.0, qMin(width(), height()) / 2.0 - letter - 2);
 }
 
+qreal SkyPlot::dotRadius() const
+{
+    return qBound(3.0, radius() / 22, 8.0);
+}
+
+QFont SkyPlot::labelFont() const
+{
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * (radius() > 200 ? 1.0 : 0.8));
+    return small;
+}
+
 QPointF SkyPlot::placeOf(int elevation, int azimuth) const
 {
     const qreal r = radius() * (90 - qBound(0, elevation, 90)) / 90.0;
     const qreal a = qDegreesToRadians(qreal(azimuth));
     return centre() + QPointF(r * qSin(a), -r * qCos(a));
+}
+
+QList<QPair<int, QRectF>> SkyPlot::labelPlaces() const
+{
+    const QFontMetricsF metrics(labelFont());
+    const qreal dot = dotRadius();
+    QList<QRectF> taken;
+    for (const ShownSatellite& satellite : shown)
+        if (satellite.elevation >= 0 && satellite.azimuth >= 0) {
+            const QPointF at = placeOf(satellite.elevation, satellite.azimuth);
+            taken << QRectF(at - QPointF(dot, dot), QSizeF(2 * dot, 2 * dot));
+        }
+    const QRectF inside = rect();
+    QList<QPair<int, QRectF>> places;
+    for (int i = 0; i < shown.size(); ++i) {
+        const ShownSatellite& satellite = shown[i];
+        if (satellite.elevation < 0 || satellite.azimuth < 0)
+            continue;
+        const QPointF at = placeOf(satellite.elevation, satellite.azimuth);
+        const QSizeF size(metrics.horizontalAdvance(satellite.label), metrics.height());
+        const qreal gap = dot + 1;
+        // Right, left, above, below, then the corners.
+        const QPointF corners[] = {{at.x() + gap, at.y() - size.height() / 2},
+                                   {at.x() - gap - size.width(), at.y() - size.height() / 2},
+                                   {at.x() - size.width() / 2, at.y() - gap - size.height()},
+                                   {at.x() - size.width() / 2, at.y() + gap},
+                                   {at.x() + gap, at.y() - gap - size.height()},
+                                   {at.x() - gap - size.width(), at.y() - gap - size.height()},
+                                   {at.x() + gap, at.y() + gap},
+                                   {at.x() - gap - size.width(), at.y() + gap}};
+        for (const QPointF& corner : corners) {
+            const QRectF place(corner, size);
+            if (!inside.contains(place))
+                continue;
+            const bool free = std::none_of(taken.cbegin(), taken.cend(), [&](const QRectF& other) {
+                return other.intersects(place);
+            });
+            if (free) {
+                taken << place;
+                places << qMakePair(i, place);
+                break;
+            }
+        }
+    }
+    return places;
 }
 
 void SkyPlot::paintEvent(QPaintEvent*)
@@ -79,38 +134,24 @@ void SkyPlot::paintEvent(QPaintEvent*)
         QRectF(c.x() - r - 1 - 2 * letterWidth, c.y() - half, 2 * letterWidth, 2 * half),
         Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("W"));
 
-    QFont small = font();
-    small.setPointSizeF(small.pointSizeF() * 0.8);
-    painter.setFont(small);
-    const QFontMetrics smallMetrics(small);
-    const qreal dot = qMax(3.0, r / 18);
-    std::set<Constellation> systems;
-    for (const ShownSatellite& satellite : shown) {
-        if (satellite.elevation < 0 || satellite.azimuth < 0)
-            continue;
-        systems.insert(satellite.system);
+    const qreal dot = dotRadius();
+    const auto colourOf = [&](const ShownSatellite& satellite) {
         QColor colour = greyed ? faint : ConstellationLook::colour(satellite.system);
         if (satellite.stale)
             colour.setAlpha(90);
-        const QPointF at = placeOf(satellite.elevation, satellite.azimuth);
+        return colour;
+    };
+    for (const ShownSatellite& satellite : shown) {
+        if (satellite.elevation < 0 || satellite.azimuth < 0)
+            continue;
+        const QColor colour = colourOf(satellite);
         painter.setPen(QPen(colour, 1.5));
         painter.setBrush(satellite.used ? QBrush(colour) : Qt::NoBrush);
-        painter.drawEllipse(at, dot, dot);
-        painter.setPen(colour);
-        painter.drawText(at + QPointF(dot + 1, smallMetrics.ascent() / 2.0),
-                         QString::number(satellite.number));
+        painter.drawEllipse(placeOf(satellite.elevation, satellite.azimuth), dot, dot);
     }
-
-    // The legend: the systems in view, top left.
-    qreal y = 2;
-    for (Constellation system : systems) {
-        const QColor colour = greyed ? faint : ConstellationLook::colour(system);
-        painter.setPen(colour);
-        painter.setBrush(colour);
-        const qreal line = smallMetrics.height();
-        painter.drawEllipse(QPointF(2 + line / 3, y + line / 2), line / 3, line / 3);
-        painter.drawText(QPointF(4 + line * 2 / 3, y + smallMetrics.ascent()),
-                         ConstellationLook::name(system));
-        y += line;
+    painter.setFont(labelFont());
+    for (const auto& [index, place] : labelPlaces()) {
+        painter.setPen(colourOf(shown[index]));
+        painter.drawText(place, Qt::AlignCenter, shown[index].label);
     }
 }

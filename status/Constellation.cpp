@@ -45,9 +45,9 @@ Constellation constellationOfNumber(int number)
         return Constellation::Sbas;
     if (number >= 65 && number <= 96)
         return Constellation::Glonass;
-    if (number >= 193 && number <= 200)
+    if (number >= 193 && number <= 202)
         return Constellation::Qzss;
-    if (number >= 201 && number <= 263)
+    if ((number >= 203 && number <= 263) || (number >= 401 && number <= 463))
         return Constellation::BeiDou;
     if (number >= 301 && number <= 336)
         return Constellation::Galileo;
@@ -71,5 +71,31 @@ int ownNumber(Constellation constellation, int number)
         return number >= 301 && number <= 336 ? number - 300 : number;
     default:
         return number;
+    }
+}
+
+QString systemLabel(Constellation constellation, int svid)
+{
+    static const char letters[] = "?GSECJRI";
+    const int index = static_cast<int>(constellation);
+    const char letter = index >= 0 && index < 8 ? letters[index] : '?';
+    // RINEX numbers SBAS by its PRN less 100.
+    const int number = constellation == Constellation::Sbas && svid >= 100 ? svid - 100 : svid;
+    return QLatin1Char(letter) + QStringLiteral("%1").arg(number, 2, 10, QLatin1Char('0'));
+}
+
+int gpsdPrn(Constellation constellation, int svid)
+{
+    switch (constellation) {
+    case Constellation::Glonass:
+        return 64 + svid;
+    case Constellation::Galileo:
+        return 300 + svid;
+    case Constellation::BeiDou:
+        return 400 + svid;
+    case Constellation::Qzss:
+        return 192 + svid;
+    default: // GPS and SBAS are numbered as they are
+        return svid;
     }
 }

@@ -9,6 +9,8 @@ LinkBanner::LinkBanner(LinkTraffic* source, QWidget* parent) : QLabel(parent)
     setObjectName(QStringLiteral("linkBanner"));
     // Port names and serial numbers come from the system and the device: never rich text.
     setTextFormat(Qt::PlainText);
+    // A long port path never widens the tab: what does not fit shows on hover.
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     connect(source, &LinkTraffic::linkOpened, this,
             [this](const QString& openedPort, const QString& openedBaud, bool) {
                 opened(openedPort, openedBaud);
@@ -48,6 +50,7 @@ void LinkBanner::showLink()
             parts << tr("已断开");
         setText(parts.join(QStringLiteral(" · ")));
     }
+    setToolTip(plainToolTip(text()));
     grey(this, ended);
 }
 

@@ -118,7 +118,7 @@ void EnglishTest::everyWidgetTextIsEnglish()
         "$GNGST,123456.20,0.5,0.012,0.008,45.0,0.011,0.009,0.020*78\r\n");
     window.receiverView()->refresh();
     QCOMPARE(window.receiverView()->findChild<QLabel*>("fixQuality")->text(),
-             QStringLiteral("RTK fixed · 3D"));
+             QStringLiteral("RTK fixed · 3D · 0 s"));
     QCOMPARE(window.receiverView()->findChild<QTableWidget*>("satelliteTable")->rowCount(), 1);
     QList<QWidget*> widgets = window.findChildren<QWidget*>();
     widgets << &window;

@@ -236,8 +236,12 @@ void HardwareTest::returningReceiverIsReconnectedAtItsRate()
         return;
     }
     QVERIFY2(reconnectMs >= 0 && reconnectMs < 1000, qPrintable(QString::number(reconnectMs)));
-    // It is told once the receiver has said who it is.
-    QTRY_COMPARE_WITH_TIMEOUT(status(page), moved + QStringLiteral(" 115200 已重新连接"), 3000);
+    // It is told once the receiver has said who it is; never asked before, it must be checked.
+    QTRY_COMPARE_WITH_TIMEOUT(
+        status(page),
+        moved +
+            QStringLiteral(" 115200 已重新连接：机身号 ZR415-0002（断开前未查询机身号，请确认）"),
+        3000);
     QCOMPARE(part<QComboBox>(page, "portCombo")->currentText(), moved);
     // The new receiver answers at 115200 only.
     click(page, "queryButton");

@@ -159,9 +159,47 @@ void MonitorStatusTest::gpsdObjects_data()
                                               "GNGSA,A,3,07,,,,,,,,,,,,1.8,1.0,1.5,1"}
                             << "SKY.uSat"
                             << "1";
-    QTest::newRow("no SNR: not tracked")
+    QTest::newRow("no SNR: gpsd's 0, not tracked")
         << QByteArrayList{"GPGSV,1,1,01,08,10,020,"} << "SKY.satellites.0.ss"
+        << "0";
+    QTest::newRow("PPS fix is gpsd's 9")
+        << QByteArrayList{"GNGGA,123456.20,,,,,3,12,0.8,12.30,M,8.10,M,,"} << "TPV.status"
+        << "9";
+    QTest::newRow("2D fix has its position")
+        << QByteArrayList{gga, "GNGSA,A,2,01,,,,,,,,,,,,1.8,1.0,1.5,1"} << "TPV.lat"
+        << "-31.2479817";
+    QTest::newRow("2D fix has no height")
+        << QByteArrayList{gga, "GNGSA,A,2,01,,,,,,,,,,,,1.8,1.0,1.5,1"} << "TPV.altMSL"
         << "absent";
+    QTest::newRow("time to the millisecond")
+        << QByteArrayList{"GNRMC,053229.438,A,3114.878902,N,12135.244198,E,0.0,0.0,071226,,,R"}
+        << "TPV.time"
+        << "\"2026-12-07T05:32:29.438Z\"";
+    QTest::newRow("height above the ellipsoid") << QByteArrayList{gga} << "TPV.altHAE"
+                                                << "20.4";
+    QTest::newRow("speed in metres a second")
+        << QByteArrayList{gga,
+                          "GNRMC,123456.20,A,3114.878902,S,12135.244198,W,10.0,45.5,071226,,,R"}
+        << "TPV.speed"
+        << "5.144";
+    QTest::newRow("horizontal error from GST")
+        << QByteArrayList{gga, "GNGST,123456.20,0.5,0.02,0.01,45.0,0.030,0.040,0.050"} << "TPV.eph"
+        << "0.05";
+    QTest::newRow("station as a number") << QByteArrayList{gga} << "TPV.dgpsSta"
+                                         << "123";
+    QTest::newRow("lost fix: no DOPs")
+        << QByteArrayList{"GNGSA,A,3,01,,,,,,,,,,,,1.8,1.0,1.5,1",
+                          "GNGGA,123457.20,,,,,0,,,,M,,M,,", "GNGSA,A,1,,,,,,,,,,,,,,,,1"}
+        << "SKY.hdop"
+        << "absent";
+    QTest::newRow("SBAS in the GPS list is used")
+        << QByteArrayList{"GPGSV,1,1,02,07,10,020,30,46,35,150,40",
+                          "GNGSA,A,3,07,46,,,,,,,,,,,1.8,1.0,1.5,1"}
+        << "SKY.satellites.1"
+        << R"({"PRN":133,"az":150,"el":35,"gnssid":1,"ss":40,"svid":133,"used":true})";
+    QTest::newRow("QZSS under the GPS talker")
+        << QByteArrayList{"GPGSV,1,1,01,195,10,020,30"} << "SKY.satellites.0"
+        << R"({"PRN":195,"az":20,"el":10,"gnssid":5,"ss":30,"svid":3,"used":false})";
     QTest::newRow("GLONASS numbering")
         << QByteArrayList{"GLGSV,1,1,01,70,10,020,30"} << "SKY.satellites.0"
         << R"({"PRN":70,"az":20,"el":10,"gnssid":6,"ss":30,"svid":6,"used":false})";
@@ -199,7 +237,9 @@ void MonitorStatusTest::gpsdObjects()
     ReceiverStatus status;
     for (const QByteArray& body : bodies)
         status.addReceived(nmea(body), 500);
-    const QByteArray lines = StatusReport(QStringLiteral("/dev/a"), status, 1000, 0).toJsonLines();
+    const StatusReport report(QStringLiteral("/dev/a"), status, 1000);
+    const QByteArray lines = report.tpv() + report.sky() + report.att();
+    QVERIFY(lines.endsWith("}\r\n"));
     QString broken;
     const QList<QJsonObject> objects = jsonLines(lines, broken);
     QVERIFY2(broken.isEmpty(), qPrintable(broken));
@@ -211,15 +251,16 @@ void MonitorStatusTest::humanLine()
     ReceiverStatus status;
     status.addReceived(
         nmea(gga) + nmea("GPGSV,1,1,02,07,10,020,30,08,10,020,") + nmea("HEHDT,87.662,T"), 500);
-    QCOMPARE(StatusReport(QStringLiteral("/dev/a"), status, 1000, 0).toText(),
+    QCOMPARE(StatusReport(QStringLiteral("/dev/a"), status, 1000).toText(),
              QStringLiteral("fix RTK fixed, 31.2479817° S, 121.5874033° W, satellites 12/2, "
                             "HDOP 0.80, heading 87.66°"));
-    // A value older than three seconds is no longer reported.
-    const qint64 stale = 500 + ReceiverStatus::staleMs + 1;
-    QCOMPARE(StatusReport(QStringLiteral("/dev/a"), status, stale, 1000).toText(),
-             QStringLiteral("fix -, -, satellites 0/2, HDOP -, heading -"));
-    const QByteArray json =
-        StatusReport(QStringLiteral("/dev/a"), status, stale, 1000).toJsonLines();
+    // An overdue value is no longer reported; one just in time still is.
+    const StatusReport inTime(QStringLiteral("/dev/a"), status, 500 + ReceiverStatus::minOverdueMs);
+    QVERIFY(inTime.toText().contains(QStringLiteral("HDOP 0.80")));
+    const qint64 overdue = 500 + ReceiverStatus::minOverdueMs + 1;
+    const StatusReport late(QStringLiteral("/dev/a"), status, overdue);
+    QCOMPARE(late.toText(), QStringLiteral("fix -, -, satellites 0/2, HDOP -, heading -"));
+    const QByteArray json = late.tpv() + late.att();
     QVERIFY2(!json.contains("\"lat\"") && !json.contains("ATT"), json.constData());
 }
 
@@ -254,13 +295,23 @@ void MonitorStatusTest::gpsdObjectsFromTheSimulator()
     const QList<QJsonObject> objects = jsonLines(run.out, broken);
     QVERIFY2(broken.isEmpty(), qPrintable(broken));
     QVERIFY2(!objects.isEmpty(), run.err.constData());
-    // Each second a TPV, then a SKY, then an ATT when a heading came; nothing else.
+    // gpsd's greeting, then per epoch a TPV and, when they changed, a SKY and an ATT.
     QString classes;
     for (const QJsonObject& object : objects)
         classes += object["class"].toString().left(1);
-    QVERIFY2(QRegularExpression(QStringLiteral("^(TSA?)+$")).match(classes).hasMatch(),
+    QVERIFY2(QRegularExpression(QStringLiteral("^VD(TS?A?)+$")).match(classes).hasMatch(),
              qPrintable(classes));
-    QVERIFY(classes.contains('A'));
+    QVERIFY(classes.contains('A') && classes.contains('S'));
+    // GGA and RMC at 5 Hz for 2.5 s: a TPV each 0.2 s of the receiver's time, none repeated.
+    QStringList times;
+    for (const QJsonObject& object : objects)
+        if (object["class"] == "TPV" && object.contains("time"))
+            times << object["time"].toString();
+    QVERIFY2(times.size() >= 10, qPrintable(times.join(' ')));
+    for (qsizetype i = 1; i < times.size(); ++i)
+        QCOMPARE(QDateTime::fromString(times[i - 1], Qt::ISODateWithMs)
+                     .msecsTo(QDateTime::fromString(times[i], Qt::ISODateWithMs)),
+                 qint64(200));
     // The last second's: the first may come before a date did.
     QJsonObject tpv;
     QJsonObject sky;

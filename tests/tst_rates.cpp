@@ -33,22 +33,6 @@ QByteArray sky(const QByteArray& signal = {})
            nmea("GBGSV,1,1,01,201,40,083,46" + end);
 }
 
-// Each second for 'seconds' seconds, 'make' of that second's millisecond, every 'step' ms.
-Recording every(qint64 step, qint64 until, const std::function<QByteArray(qint64)>& make)
-{
-    Recording reads;
-    for (qint64 ms = 0; ms < until; ms += step)
-        reads << Read{ms, make(ms)};
-    return reads;
-}
-
-Recording merged(Recording a, const Recording& b)
-{
-    a += b;
-    std::stable_sort(a.begin(), a.end(), [](const Read& x, const Read& y) { return x.ms < y.ms; });
-    return a;
-}
-
 void play(RateMeter& meter, qint64& now, const Recording& reads)
 {
     for (const Read& read : reads) {
@@ -70,6 +54,7 @@ private slots:
     void garbageNeverTakesAKindsPlace_data();
     void garbageNeverTakesAKindsPlace();
     void proprietaryKindsKeepTheirWholeName();
+    void lineLoadIsPerSecond_data();
     void lineLoadIsPerSecond();
     void periodsReadAsAPersonReadsThem_data();
     void periodsReadAsAPersonReadsThem();
@@ -100,9 +85,9 @@ void RatesTest::meterTimesOneArrivalPerEpoch_data()
         << eachSecond(nmea("GNGSV,1,1,02,01,40,083,46,02,17,308,41") +
                       nmea("GNGSV,1,1,02,65,40,083,46,66,17,308,41"))
         << QByteArray("GSV") << 10 << 1.0;
-    QTest::newRow("two-gngsa-a-second-with-system-ids")
+    QTest::newRow("two-gngsa-a-second-told-by-system-ids-alone")
         << eachSecond(nmea("GNGSA,A,3,01,02,03,,,,,,,,,,1.5,0.8,1.2,1") +
-                      nmea("GNGSA,A,3,65,66,,,,,,,,,,,1.5,0.8,1.2,2"))
+                      nmea("GNGSA,A,3,03,05,,,,,,,,,,,1.5,0.8,1.2,3"))
         << QByteArray("GSA") << 10 << 1.0;
     QTest::newRow("two-gngsa-a-second-by-satellite-numbers") << every(1000, 5000, [](qint64) {
         return nmea("GNGSA,A,3,01,02,03,,,,,,,,,,1.5,0.8,1.2") +
@@ -111,6 +96,31 @@ void RatesTest::meterTimesOneArrivalPerEpoch_data()
     QTest::newRow("sky-every-0.2-s-whatever-gga")
         << merged(every(1000, 5000, gga), every(200, 5000, [](qint64) { return sky(); }))
         << QByteArray("GSV") << 100 << 0.2;
+    const QByteArray emptyGsa = nmea("GNGSA,A,1,,,,,,,,,,,,,,,");
+    QTest::newRow("two-empty-gngsa-a-second-indoors-no-time-yet")
+        << every(1000, 5000,
+                 [emptyGsa](qint64) {
+                     return nmea("GNGGA,,,,,,0,00,99.99,,,,,,") + emptyGsa + emptyGsa;
+                 })
+        << QByteArray("GSA") << 10 << 1.0;
+    QTest::newRow("two-empty-gngsa-a-second-with-time-tags")
+        << eachSecond(emptyGsa + emptyGsa) << QByteArray("GSA") << 10 << 1.0;
+    QTest::newRow("time-tags-of-one-epoch-differ-only-in-format")
+        << every(1000, 5000,
+                 [](qint64 ms) {
+                     const QByteArray tag = timeOf(ms).left(6);
+                     return nmea("GNGGA," + tag + ",3114.1,N,12128.5,E,4,12,0.8,12.3,M,8.7,M,,") +
+                            nmea("GNGSA,A,3,01,02,,,,,,,,,,,1.5,0.8,1.2,1") +
+                            nmea("GNRMC," + tag + ".00,A,3114.1,N,12128.5,E,0.0,0.0,071226,,,D") +
+                            nmea("GNGSA,A,3,65,66,,,,,,,,,,,1.5,0.8,1.2,2");
+                 })
+        << QByteArray("GSA") << 10 << 1.0;
+    QTest::newRow("gsa-of-sixteen-ids-told-by-its-system-id")
+        << eachSecond(nmea("GNGSA,A,3,01,02,03,04,05,06,07,08,09,10,11,12,13,14,15,16,1.2,0.7,"
+                           "1.0,1") +
+                      nmea("GNGSA,A,3,65,66,67,68,69,70,71,72,73,74,75,76,77,78,79,80,1.2,0.7,"
+                           "1.0,2"))
+        << QByteArray("GSA") << 10 << 1.0;
     QTest::newRow("gga-timed-by-its-time-tag")
         << every(200, 2000, gga) << QByteArray("GGA") << 10 << 0.2;
     QTest::newRow("rmc-timed-by-gga-tag-change")
@@ -174,20 +184,39 @@ void RatesTest::proprietaryKindsKeepTheirWholeName()
     QCOMPARE(meter.kinds().size(), std::size_t(2));
 }
 
+void RatesTest::lineLoadIsPerSecond_data()
+{
+    QTest::addColumn<Recording>("reads");
+    QTest::addColumn<qint64>("readAt");
+    QTest::addColumn<double>("linesPerSecond");
+    // Read as the last line arrives: the window holds the last ten seconds.
+    QTest::newRow("ten-lines-a-second-for-12-s")
+        << every(100, 12000, [](qint64) { return gga(0); }) << qint64(11900) << 10.0;
+    // An epoch of ten lines each second, read just after 清零 began the measurement.
+    const QByteArray burst = gga(0).repeated(10);
+    QTest::newRow("bursts-right-after-a-reset")
+        << every(1000, 4000, [burst](qint64) { return burst; }) << qint64(3100) << 10.0;
+    QTest::newRow("bursts-read-just-before-the-next")
+        << every(1000, 4000, [burst](qint64) { return burst; }) << qint64(3900) << 10.0;
+    QTest::newRow("a-line-gone-quiet-falls")
+        << every(1000, 4000, [burst](qint64) { return burst; }) << qint64(7000) << 5.0;
+}
+
 void RatesTest::lineLoadIsPerSecond()
 {
+    QFETCH(Recording, reads);
     qint64 now = 0;
     RateMeter meter([&now] { return now; });
-    const QByteArray line = gga(0);
-    for (now = 0; now < 12000; now += 100)
-        meter.addReceived(line);
-    // Read as the last line arrives: the window holds the last ten seconds.
-    now = 11900;
+    play(meter, now, reads);
+    QFETCH(qint64, readAt);
+    now = readAt;
     const RateMeter::Line load = meter.line();
-    QCOMPARE(load.lines, quint64(120));
-    QVERIFY2(qAbs(load.linesPerSecond - 10) < 1e-9,
+    QCOMPARE(load.lines, quint64(reads.size() * reads.front().bytes.count('\n')));
+    QFETCH(double, linesPerSecond);
+    QVERIFY2(qAbs(load.linesPerSecond - linesPerSecond) < 1e-9,
              qPrintable(QString::number(load.linesPerSecond)));
-    QVERIFY(qAbs(load.bytesPerSecond - 10 * line.size()) < 1e-9);
+    const double lineBytes = reads.front().bytes.size() / reads.front().bytes.count('\n');
+    QVERIFY(qAbs(load.bytesPerSecond - linesPerSecond * lineBytes) < 1e-6);
 }
 
 void RatesTest::periodsReadAsAPersonReadsThem_data()

@@ -1,15 +1,19 @@
 // A receiver that comes back after a loss: it must be the same receiver before the page takes it
 // back, and the page tells the tabs where each link begins and ends.
 #include "DlgZR415.h"
+#include "LinkBanner.h"
 #include "LinkTraffic.h"
 #include "PageProbe.h"
 #include "PortComboBox.h"
 #include "PromptRecorder.h"
 #include "PseudoTerminal.h"
+#include "QueryWidget.h"
 #include "ReplyReader.h"
 #include "SimulatorProcess.h"
 #include "StreamExtractor.h"
 #include "TempSettings.h"
+#include "TrafficView.h"
+#include "ValueField.h"
 
 #include <QtTest>
 
@@ -73,21 +77,27 @@ public:
         });
         QObject::connect(tap, &LinkTraffic::serialNumberKnown, tap,
                          [this](const QString& serial) { events << "serial " + serial; });
+        QObject::connect(tap, &LinkTraffic::linkNoted, tap,
+                         [this](const QString& text) { events << "noted " + text; });
         QObject::connect(tap, &LinkTraffic::commandWritten, tap,
                          [this](const QByteArray& sentence) {
                              events << "sent " + QString::fromLatin1(sentence);
                          });
     }
 
-    void connect(bool askSerial)
+    void connect(bool askSerial, bool askRate = false)
     {
         choose(*page, port, QStringLiteral("115200"));
         click(*page, "connectButton");
-        if (!askSerial)
+        if (!askSerial && !askRate)
             return;
-        part<QCheckBox>(*page, "bodyNumCheck")->setChecked(true);
+        part<QCheckBox>(*page, "bodyNumCheck")->setChecked(askSerial);
+        page->queryRowMap().at("GGA")->setChecked(askRate);
         click(*page, "queryButton");
-        QTRY_COMPARE(part<QLineEdit>(*page, "bodyNumEdit")->text(), firstSerial);
+        if (askSerial)
+            QTRY_COMPARE(part<QLineEdit>(*page, "bodyNumEdit")->text(), firstSerial);
+        if (askRate)
+            QTRY_VERIFY(!queryValue(*page, QStringLiteral("GGA")).isEmpty());
     }
 
     // The receiver goes away; the page waits for it.
@@ -140,6 +150,8 @@ private slots:
     void garbledSerialAnswerCountsAsNone_data();
     void garbledSerialAnswerCountsAsNone();
     void receiverTakenBackUnconfirmedIsStillTheOneWaitedFor();
+    void answersOfAnEarlierLinkAreGreyedUntilAnswered_data();
+    void answersOfAnEarlierLinkAreGreyedUntilAnswered();
     void tabsAreToldWhereEachLinkBeginsAndEnds();
     void lossWarningClosesItselfWhenTheReceiverIsBack();
     void waitedPortStaysShownAndEnterDoesNotConnect();
@@ -153,22 +165,27 @@ void ReconnectTest::returningReceiverIsJudgedByItsSerialNumber_data()
     QTest::addColumn<QStringList>("returning");
     QTest::addColumn<bool>("baudBoxChanged");
     QTest::addColumn<QString>("verdict"); // PORT stands for the port
+    QTest::addColumn<bool>("noted");      // the traffic log says it too
     const QString reconnected = QStringLiteral("PORT 115200 已重新连接");
     QTest::newRow("same-serial") << true << QStringList{"--serial", firstSerial} << false
-                                 << reconnected;
+                                 << reconnected << false;
     // It answers only at 115200: the link reopens at the rate it had, not the box's.
     QTest::newRow("same-serial-baud-box-changed-while-waiting")
-        << true << QStringList{"--serial", firstSerial, "--baud", "115200"} << true << reconnected;
+        << true << QStringList{"--serial", firstSerial, "--baud", "115200"} << true << reconnected
+        << false;
+    // Nothing to compare it with: taken back, but the operator is told to make sure.
     QTest::newRow("none-known-before")
-        << false << QStringList{"--serial", "ZR415-0002"} << false << reconnected;
-    QTest::newRow("another-serial")
-        << true << QStringList{"--serial", "ZR415-0002"} << false << refusal("ZR415-0002", "PORT");
+        << false << QStringList{"--serial", "ZR415-0002"} << false
+        << QStringLiteral("PORT 115200 已重新连接：机身号 ZR415-0002（断开前未查询机身号，请确认）")
+        << true;
+    QTest::newRow("another-serial") << true << QStringList{"--serial", "ZR415-0002"} << false
+                                    << refusal("ZR415-0002", "PORT") << true;
     QTest::newRow("another-serial-escaped") << true
                                             << QStringList{"--serial", "ZR\x1b"
                                                                        "415"}
-                                            << false << refusal("ZR\\x1B415", "PORT");
+                                            << false << refusal("ZR\\x1B415", "PORT") << true;
     QTest::newRow("silent") << true << QStringList{"--silent"} << false
-                            << QStringLiteral("PORT 115200 已重新连接（未能确认机身号）");
+                            << QStringLiteral("PORT 115200 已重新连接（未能确认机身号）") << false;
 }
 
 void ReconnectTest::returningReceiverIsJudgedByItsSerialNumber()
@@ -177,8 +194,11 @@ void ReconnectTest::returningReceiverIsJudgedByItsSerialNumber()
     QFETCH(QStringList, returning);
     QFETCH(bool, baudBoxChanged);
     QFETCH(QString, verdict);
+    QFETCH(bool, noted);
     PromptRecorder prompts;
     Bench bench;
+    // The traffic tab, with its banner, as the window has it.
+    TrafficView traffic(bench.page->traffic(), nullptr);
     bench.connect(askedBefore);
     QVERIFY(bench.lose());
     QTRY_COMPARE(prompts.shown.size(), 1);
@@ -191,7 +211,22 @@ void ReconnectTest::returningReceiverIsJudgedByItsSerialNumber()
     QTRY_COMPARE_WITH_TIMEOUT(status(*bench.page), verdict, 5000);
     const bool refused = verdict.startsWith(QStringLiteral("另一台"));
     QVERIFY(refused ? linkShownClosed(*bench.page) : linkShownOpen(*bench.page));
-    QCOMPARE(statusIsProblem(*bench.page), refused);
+    QCOMPARE(statusIsProblem(*bench.page), noted);
+    // The traffic log is told before the link's end marker, so it reads as the reason.
+    const QStringList told = bench.sinceReturn().filter(QRegularExpression("^(noted|closed)"));
+    QStringList expectedTold;
+    if (noted)
+        expectedTold << "noted " + verdict;
+    if (refused)
+        expectedTold << QStringLiteral("closed");
+    QCOMPARE(told, expectedTold);
+    QStringList markers;
+    for (quint64 line = traffic.log().first(); line < traffic.log().end(); ++line)
+        markers << traffic.log().at(line).text;
+    QCOMPARE(markers.contains("—— " + verdict + " ——"), noted);
+    // Taken back unasked, the banner names the unit on the line.
+    if (noted && !refused)
+        QVERIFY(part<LinkBanner>(traffic, "linkBanner")->text().endsWith("机身号 ZR415-0002"));
     // Refused: told in a warning too, and nothing but the question reached it.
     QCOMPARE(prompts.shown.size() > promptsBefore, refused);
     if (refused) {
@@ -283,6 +318,68 @@ void ReconnectTest::receiverTakenBackUnconfirmedIsStillTheOneWaitedFor()
     QTRY_COMPARE_WITH_TIMEOUT(status(*bench.page), refusal("ZR415-0002", bench.port), 5000);
 }
 
+void ReconnectTest::answersOfAnEarlierLinkAreGreyedUntilAnswered_data()
+{
+    QTest::addColumn<bool>("askedSerial");
+    QTest::addColumn<bool>("byHand");    // another port connected by hand, else the lost one back
+    QTest::addColumn<QString>("origin"); // PORT stands for the first link's port
+    QTest::addColumn<bool>("serialGreyed"); // the serial field still the earlier link's
+    QTest::newRow("other-port-by-hand")
+        << true << true
+        << QStringLiteral("来自先前的连接 PORT（机身号 ZR415-0001），本次连接尚未查询") << true;
+    // Back, it is asked its serial at once: that field is this link's answer again.
+    QTest::newRow("lost-and-back")
+        << true << false
+        << QStringLiteral("来自先前的连接 PORT（机身号 ZR415-0001），本次连接尚未查询") << false;
+    QTest::newRow("serial-never-asked")
+        << false << true << QStringLiteral("来自先前的连接 PORT（机身号未查询），本次连接尚未查询")
+        << false;
+}
+
+void ReconnectTest::answersOfAnEarlierLinkAreGreyedUntilAnswered()
+{
+    QFETCH(bool, askedSerial);
+    QFETCH(bool, byHand);
+    QFETCH(QString, origin);
+    QFETCH(bool, serialGreyed);
+    PromptRecorder prompts;
+    Bench bench;
+    origin.replace(QStringLiteral("PORT"), bench.port);
+    bench.connect(askedSerial, true);
+    auto* rate = bench.page->queryRowMap().at("GGA")->field();
+    auto* serial = part<ValueField>(*bench.page, "bodyNumEdit");
+    const QColor ink = rate->palette().color(QPalette::Text);
+    QVERIFY(!rate->fromEarlierLink() && !serial->fromEarlierLink());
+
+    std::unique_ptr<SimulatorProcess> another;
+    if (byHand) {
+        click(*bench.page, "breakButton");
+        another = std::make_unique<SimulatorProcess>(QStringList{"--serial", "ZR415-0002"});
+        relink(bench.other, another->devicePath());
+        QTRY_VERIFY(part<QComboBox>(*bench.page, "portCombo")->findText(bench.other) >= 0);
+        choose(*bench.page, bench.other, QStringLiteral("115200"));
+        click(*bench.page, "connectButton");
+    } else {
+        QVERIFY(bench.lose());
+        bench.bringBack({"--serial", firstSerial});
+        QTRY_VERIFY_WITH_TIMEOUT(status(*bench.page).endsWith(QStringLiteral("已重新连接")), 5000);
+    }
+    QVERIFY(linkShownOpen(*bench.page));
+    // The values stay as they were; only their look and hover tell where they came from.
+    QVERIFY(!rate->text().isEmpty());
+    QVERIFY(rate->fromEarlierLink());
+    QVERIFY(rate->palette().color(QPalette::Text) != ink);
+    QVERIFY2(rate->toolTip().contains(origin), qPrintable(rate->toolTip()));
+    QCOMPARE(serial->fromEarlierLink(), serialGreyed);
+
+    // This link's answer replaces the value and its look.
+    bench.page->queryRowMap().at("GGA")->setChecked(true);
+    click(*bench.page, "queryButton");
+    QTRY_VERIFY(!rate->fromEarlierLink());
+    QCOMPARE(rate->palette().color(QPalette::Text), ink);
+    QVERIFY(!rate->toolTip().contains(bench.port));
+}
+
 void ReconnectTest::tabsAreToldWhereEachLinkBeginsAndEnds()
 {
     PromptRecorder prompts;
@@ -299,11 +396,21 @@ void ReconnectTest::tabsAreToldWhereEachLinkBeginsAndEnds()
     click(*bench.page, "breakButton");
 
     const QString sentQuery = "sent " + getSerial;
-    const QStringList expected{
-        "opened PORT 115200 by-hand", sentQuery, "serial " + firstSerial, "lost",
-        "opened PORT 115200 again",   sentQuery, "serial " + firstSerial, "lost",
-        "opened PORT 115200 again",   sentQuery, "serial ZR415-0002",     "closed",
-        "opened PORT 115200 by-hand", "closed"};
+    const QStringList expected{"opened PORT 115200 by-hand",
+                               sentQuery,
+                               "serial " + firstSerial,
+                               "lost",
+                               "opened PORT 115200 again",
+                               sentQuery,
+                               "serial " + firstSerial,
+                               "lost",
+                               "opened PORT 115200 again",
+                               sentQuery,
+                               "serial ZR415-0002",
+                               "noted " + refusal("ZR415-0002", bench.port),
+                               "closed",
+                               "opened PORT 115200 by-hand",
+                               "closed"};
     // 查询 asks the output settings too; only its serial number question matters here.
     QStringList events = bench.events;
     events.removeIf([](const QString& event) { return event.contains(QLatin1String("GNSS.")); });

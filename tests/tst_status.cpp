@@ -1,17 +1,13 @@
 // The receiver-status parser against lines as receivers send them: what it keeps of each
 // sentence, the sky it builds from GSV groups and GSA lists, and what goes stale.
+#include "NmeaLines.h"
 #include "ReceiverStatus.h"
 
 #include <QtTest>
 
+using namespace NmeaLines;
+
 namespace {
-QByteArray nmea(const QByteArray& body)
-{
-    unsigned char sum = 0;
-    for (char c : body)
-        sum ^= static_cast<unsigned char>(c);
-    return '$' + body + '*' + QByteArray::number(sum, 16).toUpper().rightJustified(2, '0') + "\r\n";
-}
 
 QByteArray lines(const QByteArrayList& bodies)
 {
@@ -47,6 +43,8 @@ QMap<QString, QString> valuesOf(const ReceiverStatus& status)
         values["utc"] = status.utc().toString(Qt::ISODateWithMs);
     if (status.heading().known())
         values["heading"] = number(status.heading().value, 2);
+    if (status.speed().known())
+        values["speed"] = number(status.speed().value, 3);
     if (status.pdop().known())
         values["pdop"] = number(status.pdop().value, 2);
     if (status.hdop().known())
@@ -99,6 +97,8 @@ const QByteArray gpsSkyPart1 = "GPGSV,2,1,05,01,40,083,46,02,17,308,41,12,07,344
 const QByteArray gpsSkyPart2 = "GPGSV,2,2,05,32,67,045,50";
 } // namespace
 
+Q_DECLARE_METATYPE(Recording)
+
 class TestStatus : public QObject
 {
     Q_OBJECT
@@ -109,7 +109,8 @@ private slots:
     void sky_data();
     void sky();
     void chunksCutAnywhere();
-    void staleValues();
+    void recordedStreams_data();
+    void recordedStreams();
     void countsPerConstellation();
 };
 
@@ -138,7 +139,13 @@ void TestStatus::values_data()
         << lines({"GPGGA,000000,,,,,2,05,1.0,,M,,M,3,0123456789ABCDEF"}) << "corrections"
         << "3.0 01234567";
     QTest::newRow("GGA time, no date") << lines({gga}) << "time"
-                                       << "4529620";
+                                       << "45296200";
+    QTest::newRow("time without a fraction")
+        << lines({"GPGGA,123456,3114.878902,S,12135.244198,W,1,05,1.0,1.0,M,0.0,M,,"}) << "time"
+        << "45296000";
+    QTest::newRow("time kept to the millisecond")
+        << lines({"GNRMC,053229.438,A,3114.878902,N,12135.244198,E,0.0,0.0,071226,,,R"}) << "utc"
+        << "2026-12-07T05:32:29.438Z";
     QTest::newRow("no date from GGA alone") << lines({gga}) << "utc"
                                             << "";
     QTest::newRow("RMC date and time")
@@ -175,10 +182,39 @@ void TestStatus::values_data()
     QTest::newRow("bad checksum skips only that sentence")
         << QByteArray("$GNHDT,123.45,T*1B\r\n") + lines({gga}) << "quality"
         << "4";
-    QTest::newRow("broken field skips only that field")
+    QTest::newRow("broken latitude skips the whole sentence")
         << lines({"GNGGA,123456.20,31x4.878902,N,12135.244198,E,4,12,0.8,12.30,M,8.10,M,1.2,0123"})
         << "quality"
-        << "4";
+        << "";
+    QTest::newRow("impossible latitude skips the whole sentence")
+        << lines({"GNGGA,123456.20,9959.000,N,12135.244198,E,1,12,0.8,12.30,M,8.10,M,1.2,0123"})
+        << "height"
+        << "";
+    QTest::newRow("impossible longitude skips the whole sentence")
+        << lines({"GNRMC,123456.20,A,3114.878902,N,18100.000,E,0.0,0.0,071226,,,R"}) << "utc"
+        << "";
+    QTest::newRow("time out of range skips the whole sentence")
+        << lines({"GNGGA,246000.00,3114.878902,N,12135.244198,E,4,12,0.8,12.30,M,8.10,M,,"})
+        << "quality"
+        << "";
+    QTest::newRow("no fix: no position, height or DOP of the last fix")
+        << lines({gga, "GNGGA,123457.20,3114.878902,N,12135.244198,E,0,,,,,,,,"}) << "position"
+        << "";
+    QTest::newRow("no fix: empty count is 0 used")
+        << lines({gga, "GNGGA,123457.20,,,,,0,,,,,,,,"}) << "used"
+        << "0";
+    QTest::newRow("empty DOPs are none") << lines({gga, "GNGSA,A,1,,,,,,,,,,,,,,,,1"}) << "pdop"
+                                         << "";
+    QTest::newRow("GSA of 16 ids keeps its DOPs")
+        << lines({"GNGSA,A,3,01,02,03,04,05,06,07,08,09,10,11,12,13,14,15,16,1.2,0.7,1.0,1"})
+        << "vdop"
+        << "1.00";
+    QTest::newRow("GSA of 16 ids counts them")
+        << lines({"GNGSA,A,3,01,02,03,04,05,06,07,08,09,10,11,12,13,14,15,16,1.2,0.7,1.0,1"})
+        << "used"
+        << "16";
+    QTest::newRow("speed from knots") << lines({"GNVTG,45.5,T,,M,10.0,N,18.5,K,D"}) << "speed"
+                                      << "5.144";
     QTest::newRow("broken latitude keeps no position")
         << lines({"GNGGA,123456.20,31x4.878902,N,12135.244198,E,4,12,0.8,12.30,M,8.10,M,1.2,0123"})
         << "position"
@@ -187,8 +223,8 @@ void TestStatus::values_data()
         << lines({"GNGGA,123456.20,3164.0,N,12135.244198,E,4,12,0.8,12.30,M,8.10,M,1.2,0123"})
         << "position"
         << "";
-    QTest::newRow("quality out of range")
-        << lines({"GNGGA,123456.20,,,,,9,12,0.8,12.30,M,8.10,M,1.2,0123"}) << "quality"
+    QTest::newRow("unknown quality skips the whole sentence")
+        << lines({"GNGGA,123456.20,,,,,9,12,0.8,12.30,M,8.10,M,1.2,0123"}) << "time"
         << "";
     QTest::newRow("no exponents or nan")
         << lines({"GNHDT,1e2,T", "GPGST,1,0.5,0.02,0.01,45.0,nan,0.015,0.030"}) << "heading"
@@ -272,15 +308,38 @@ void TestStatus::sky_data()
     QTest::newRow("BD GSA marks GB sky")
         << lines({"GBGSV,1,1,01,06,55,120,44", "BDGSA,A,3,06,,,,,,,,,,,,1.8,1.0,1.5"})
         << QStringList{"B6/0 e55 a120 s44 used"} << false;
-    QTest::newRow("a newer GSA of a system replaces its list only")
+    QTest::newRow("a system repeated without time tags begins the next epoch's lists")
         << lines({"GPGSV,1,1,01,01,40,083,46", "GLGSV,1,1,01,70,40,083,46",
                   "GNGSA,A,3,01,,,,,,,,,,,,1.8,1.0,1.5,1", "GNGSA,A,3,70,,,,,,,,,,,,1.8,1.0,1.5,2",
                   "GNGSA,A,3,,,,,,,,,,,,,1.8,1.0,1.5,2"})
-        << QStringList{"G1/0 e40 a83 s46 used", "R70/0 e40 a83 s46"} << false;
+        << QStringList{"G1/0 e40 a83 s46", "R70/0 e40 a83 s46"} << false;
     // The field after the twelve satellites is PDOP, even written as a whole number.
     QTest::newRow("GSA whole-number PDOP is no satellite")
         << lines({"GPGSV,1,1,02,01,40,083,46,02,17,308,41", "GPGSA,A,3,01,,,,,,,,,,,,2,1,1"})
         << QStringList{"G1/0 e40 a83 s46 used", "G2/0 e17 a308 s41"} << false;
+    QTest::newRow("GSV of no satellites empties the sky")
+        << lines({gpsSkyPart1, gpsSkyPart2, "GPGSV,1,1,00"}) << QStringList{} << false;
+    QTest::newRow("signal id B is signal 11")
+        << lines({"GAGSV,1,1,01,05,10,020,30,B"}) << QStringList{"E5/11 e10 a20 s30"} << true;
+    QTest::newRow("SBAS and QZSS in a GPS list of NMEA 4.10")
+        << lines({"GPGSV,1,1,03,05,40,083,46,46,35,150,40,195,20,100,38",
+                  "GNGSA,A,3,05,46,195,,,,,,,,,,1.8,1.0,1.5,1"})
+        << QStringList{"G5/0 e40 a83 s46 used", "S46/0 e35 a150 s40 used",
+                       "Q195/0 e20 a100 s38 used"}
+        << false;
+    QTest::newRow("BeiDou numbered 201-263 under its own talker")
+        << lines({"GBGSV,1,1,01,221,40,083,46", "GBGSA,A,3,221,,,,,,,,,,,,1.8,1.0,1.5"})
+        << QStringList{"B221/0 e40 a83 s46 used"} << false;
+    QTest::newRow("used from the newest epoch only: a lost fix's empty GSA")
+        << lines({"GPGSV,1,1,02,01,40,083,46,02,17,308,41", "GNGGA,120000,,,,,1,02,1.0,,,,,,",
+                  "GNGSA,A,3,01,02,,,,,,,,,,,1.8,1.0,1.5,1", "GNGGA,120001,,,,,0,,,,,,,,",
+                  "GNGSA,A,1,,,,,,,,,,,,,,,"})
+        << QStringList{"G1/0 e40 a83 s46", "G2/0 e17 a308 s41"} << false;
+    QTest::newRow("GSAs without system id of one epoch add up")
+        << lines({"GPGSV,1,1,01,01,40,083,46", "GLGSV,1,1,01,70,40,083,46",
+                  "GNGGA,120000,,,,,1,02,1.0,,,,,,", "GNGSA,A,3,01,,,,,,,,,,,,1.8,1.0,1.5",
+                  "GNGSA,A,3,70,,,,,,,,,,,,1.8,1.0,1.5"})
+        << QStringList{"G1/0 e40 a83 s46 used", "R70/0 e40 a83 s46 used"} << false;
     QTest::newRow("empty fields of a satellite")
         << lines({"GPGSV,1,1,01,07,,,"}) << QStringList{"G7/0"} << false;
     QTest::newRow("GSV of an unknown talker")
@@ -314,22 +373,146 @@ void TestStatus::chunksCutAnywhere()
     QCOMPARE(whole.satellitesInView(0).size(), std::size_t(5));
 }
 
-void TestStatus::staleValues()
+namespace {
+// An epoch of a receiver with a fix at ms, or without one (as sent on loss).
+QByteArray fixEpoch(qint64 ms)
 {
+    return nmea("GNGGA," + timeOf(ms) + ",3114.878902,N,12135.244198,E,1,17,0.8,12.3,M,8.1,M,,") +
+           nmea("GNGSA,A,3,01,02,03,04,05,06,07,08,09,10,11,12,,,,,,1.45,0.8,1.19,1");
+}
+QByteArray lostEpoch(qint64 ms)
+{
+    return nmea("GNGGA," + timeOf(ms) + ",,,,,0,,,,,,,,") + nmea("GNGSA,A,1,,,,,,,,,,,,,,,") +
+           nmea("GNGSA,A,1,,,,,,,,,,,,,,,");
+}
+QByteArray everything(qint64 ms)
+{
+    return fixEpoch(ms) +
+           nmea("GNRMC," + timeOf(ms) +
+                ",A,3114.878902,N,12135.244198,E,0.0,0.0,"
+                "071226,,,R") +
+           nmea("GPGSV,1,1,02,01,40,083,46,02,17,308,41");
+}
+} // namespace
+
+void TestStatus::recordedStreams_data()
+{
+    QTest::addColumn<Recording>("reads");
+    QTest::addColumn<QString>("periods"); // set on the link: "GGA=5,GSV=15"
+    QTest::addColumn<qint64>("readAt");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+
+    const Recording lost = every(1000, 5000, fixEpoch) + every(1000, 25000, lostEpoch, 5000);
+    QTest::newRow("loss: 0 used") << lost << "" << qint64(24500) << "used"
+                                  << "0";
+    QTest::newRow("loss: no DOPs") << lost << "" << qint64(24500) << "pdop"
+                                   << "";
+    QTest::newRow("loss: nothing overdue, the receiver tells the loss")
+        << lost << "" << qint64(24500) << "overdue"
+        << "";
+    QTest::newRow("loss: one epoch each, the empty GSAs' within it")
+        << lost << "" << qint64(24500) << "epochs"
+        << "25";
+
+    const Recording slow = every(5000, 30000, everything);
+    QTest::newRow("5 s rates: 4.9 s after, not overdue") << slow << "" << qint64(29900) << "overdue"
+                                                         << "";
+    QTest::newRow("5 s rates: overdue past 7.5 s") << slow << "" << qint64(32600) << "overdue"
+                                                   << "GGA GSA GSV RMC";
+    QTest::newRow("rate set to 5 s: not overdue at 4 s after the first")
+        << Recording{{0, everything(0)}} << "GGA=5" << qint64(4000) << "overdue"
+        << "GSA GSV RMC";
+    QTest::newRow("unknown rate: overdue after 2 s")
+        << Recording{{0, everything(0)}} << "" << qint64(2001) << "overdue"
+        << "GGA GSA GSV RMC";
+    QTest::newRow("unknown rate: not before 2 s")
+        << Recording{{0, everything(0)}} << "" << qint64(2000) << "overdue"
+        << "";
+    const Recording sky15 = merged(every(1000, 31000, fixEpoch), every(15000, 31000, [](qint64) {
+                                       return nmea("GPGSV,1,1,02,01,40,083,46,02,17,308,41");
+                                   }));
+    // At 9600 baud an epoch's GSV parts take most of the second.
+    Recording slowLine = every(1000, 5000, fixEpoch);
+    for (qint64 second = 0; second < 5000; second += 1000)
+        for (int part = 1; part <= 8; ++part)
+            slowLine << Read{second + 100 * part,
+                             nmea(QByteArray("GPGSV,8,") + char('0' + part) + ",08,01,40,083,46")};
+    QTest::newRow("slow line: an epoch's GSVs spread over 0.8 s are one arrival")
+        << merged({}, slowLine) << "" << qint64(5000) << "gsvPeriod"
+        << "1.00";
+    QTest::newRow("15 s GSV: the sky stays between groups") << sky15 << "" << qint64(44000) << "sky"
+                                                            << "G1 G2";
+    QTest::newRow("15 s GSV: not overdue 14 s after") << sky15 << "" << qint64(44000) << "overdue"
+                                                      << "GGA GSA";
+
+    // RMC at 23:59:58 with the date, then GGA alone.
+    const auto midnight = [](const QByteArray& ggaTime) {
+        return nmea("GNGGA," + ggaTime + ",3114.878902,N,12135.244198,E,1,17,0.8,12.3,M,8.1,M,,");
+    };
+    const Recording acrossMidnight{
+        {0, nmea("GNRMC,235958.00,A,3114.878902,N,12135.244198,E,0.0,0.0,071226,,,R") +
+                midnight("235958.00")},
+        {1000, midnight("235959.00")},
+        {2000, midnight("000000.00")},
+        {3000, midnight("000001.00")}};
+    QTest::newRow("midnight: the date rolls over with the time")
+        << acrossMidnight.mid(0, 3) << "" << qint64(2000) << "utc"
+        << "2026-12-08T00:00:00.000Z";
+    QTest::newRow("midnight: a date older than its period is not joined")
+        << acrossMidnight << "" << qint64(3000) << "utc"
+        << "";
+    QTest::newRow("midnight: unless RMC is set that slow")
+        << acrossMidnight << "RMC=5" << qint64(3000) << "utc"
+        << "2026-12-08T00:00:01.000Z";
+    QTest::newRow("a time tag with and without fraction is one epoch")
+        << Recording{{0, nmea("GNGGA,120000,,,,,0,,,,,,,,") +
+                             nmea("GNRMC,120000.00,V,,,,,,,071226,,,N")}}
+        << "" << qint64(0) << "epochs"
+        << "1";
+    QTest::newRow("impossible latitude: the good sentences' position stays")
+        << Recording{{0, fixEpoch(0)},
+                     {1000, nmea("GNGGA,101501.00,9959.000,N,12135.244198,E,1,17,0.8,99.9,M,"
+                                 "8.1,M,,")}}
+        << "" << qint64(1000) << "position height skipped"
+        << "31.2479817 121.5874033 12.30 1";
+}
+
+void TestStatus::recordedStreams()
+{
+    QFETCH(Recording, reads);
+    QFETCH(QString, periods);
+    QFETCH(qint64, readAt);
+    QFETCH(QString, key);
     ReceiverStatus status;
-    status.addReceived(lines({gga, gpsSkyPart1, gpsSkyPart2}), 1000);
-    status.addReceived(lines({"GNHDT,123.45,T"}), 3500);
-    const qint64 now = 1000 + ReceiverStatus::staleMs + 1;
-    QVERIFY(!status.fixQuality().fresh(now));
-    QCOMPARE(status.fixQuality().ageMs(now), ReceiverStatus::staleMs + 1);
-    QVERIFY(status.heading().fresh(now));
-    // The sky a talker stopped sending leaves after skyKeptMs; values stay, only older.
-    QCOMPARE(status.satellitesInView(1000 + ReceiverStatus::skyKeptMs).size(), std::size_t(5));
-    QCOMPARE(status.satellitesInView(1001 + ReceiverStatus::skyKeptMs).size(), std::size_t(0));
-    QVERIFY(status.fixQuality().known());
-    status.clear();
-    QVERIFY(!status.fixQuality().known());
-    QCOMPARE(status.signalsInView(1000).size(), std::size_t(0));
+    int epochs = 0;
+    status.setEpochListener([&epochs] { ++epochs; });
+    for (const QString& period : periods.split(',', Qt::SkipEmptyParts))
+        QVERIFY(status.setConfiguredPeriod(period.section('=', 0, 0).toLatin1(),
+                                           period.section('=', 1).toDouble()));
+    for (const Read& read : reads)
+        status.addReceived(read.bytes, read.ms);
+    status.finishEpoch();
+    QMap<QString, QString> values = valuesOf(status);
+    values["epochs"] = QString::number(epochs);
+    values["skipped"] = QString::number(status.sentencesSkipped());
+    values["gsvPeriod"] = number(status.measuredPeriod(ReceiverStatus::Sentence::Gsv), 2);
+    QStringList overdue;
+    for (int kind = 0; kind < ReceiverStatus::sentenceKinds; ++kind) {
+        const auto sentence = static_cast<ReceiverStatus::Sentence>(kind);
+        if (status.isOverdue(sentence, readAt))
+            overdue << ReceiverStatus::nameOf(sentence);
+    }
+    overdue.sort();
+    values["overdue"] = overdue.join(' ');
+    QStringList sky;
+    for (const auto& satellite : status.satellitesInView(readAt))
+        sky << letter(satellite.constellation) + QString::number(satellite.svid());
+    values["sky"] = sky.join(' ');
+    QStringList shown;
+    for (const QString& each : key.split(' '))
+        shown << values.value(each);
+    QTEST(shown.join(' '), "expected");
 }
 
 void TestStatus::countsPerConstellation()

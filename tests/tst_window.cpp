@@ -12,6 +12,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTranslator>
 
 namespace {
 QString cellOf(QGridLayout* grid, QObject* item)
@@ -43,6 +45,8 @@ private slots:
     void initTestCase();
     void windowIsTitledWithSettingsThenTraffic();
     void windowOpensLargeEnoughToShowEveryControlWhole();
+    void windowOpensAtItsDrawnSizeInBothLanguages_data();
+    void windowOpensAtItsDrawnSizeInBothLanguages();
     void outputAndQueryRowsSitInTheirCells();
     void captionsAndSizesAreAsDrawn();
     void slotsKeepTheirIndexesAndTheSinkIsReachable();
@@ -93,6 +97,42 @@ void WindowTest::windowOpensLargeEnoughToShowEveryControlWhole()
         const QRect where(control->mapTo(&window, QPoint(0, 0)), control->size());
         QVERIFY2(inside.contains(where),
                  qPrintable(control->objectName() + " " + control->metaObject()->className()));
+    }
+}
+
+void WindowTest::windowOpensAtItsDrawnSizeInBothLanguages_data()
+{
+    QTest::addColumn<QString>("translation"); // empty: the Chinese of the sources
+    QTest::newRow("chinese") << QString();
+    QTest::newRow("english") << QStringLiteral(":/i18n/zr415_en.qm");
+}
+
+void WindowTest::windowOpensAtItsDrawnSizeInBothLanguages()
+{
+    QFETCH(QString, translation);
+    // With the fonts the package depends on: its CJK font draws the captions.
+    QVERIFY(QFontDatabase::families().contains(QStringLiteral("WenQuanYi Micro Hei")));
+    QTranslator english;
+    if (!translation.isEmpty()) {
+        QVERIFY(english.load(translation));
+        QVERIFY(QCoreApplication::installTranslator(&english));
+    }
+    DlgTab window(nullptr);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCoreApplication::removeTranslator(&english);
+    QCOMPARE(window.size(), QSize(434, 570));
+    // Every tab whole inside it.
+    const QRect inside = window.rect();
+    for (int tab = 0; tab < window.tabs()->count(); ++tab) {
+        window.tabs()->setCurrentIndex(tab);
+        QCoreApplication::processEvents();
+        for (QWidget* control : window.tabs()->widget(tab)->findChildren<QWidget*>()) {
+            if (!control->isVisible())
+                continue;
+            const QRect where(control->mapTo(&window, QPoint(0, 0)), control->size());
+            QVERIFY2(inside.contains(where), qPrintable(control->objectName()));
+        }
     }
 }
 

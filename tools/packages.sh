@@ -13,7 +13,7 @@ fuzz_packages=(clang libclang-rt-14-dev)
 # the Ansible module's test plays the site playbook with Debian's ansible-core; the package test
 # runs the maintainer scripts under fakeroot and checks the menu entry with desktop-file-utils.
 # lintian is left out on purpose (over a hundred Perl packages): the package test lints when it
-# is installed.
+# is installed. gpsd's own Python client (python3-gps) reads monitor --status --json.
 test_packages=("${package_packages[@]}" "${bench_packages[@]}" ansible-core python3 python3-cram
-    jq groff-base fakeroot desktop-file-utils)
+    jq groff-base fakeroot desktop-file-utils python3-gps)
 desktop_packages=(xvfb xauth imagemagick)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Pictures of the window's four tabs, in Chinese and in English, for the README: the real window
+# Pictures of the window's four tabs and of the receiver view in its own window (the fifth),
+# in Chinese and in English, for the README: the real window
 # (offscreen) connected to zr415-sim streaming an RTK fix, its sky and heading, GGA at 0.2 s.
 # Usage: tools/screenshots.sh [build dir, default build]; writes docs/tabs-zh-1.png …
-# docs/tabs-en-4.png.
+# docs/tabs-en-5.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}

@@ -41,6 +41,10 @@ TrafficView::TrafficView(LinkTraffic* source, QWidget* parent, TrafficLog::Clock
         });
         connect(source, &LinkTraffic::linkOpened, this, &TrafficView::linkOpened);
         connect(source, &LinkTraffic::linkClosed, this, &TrafficView::linkClosed);
+        connect(source, &LinkTraffic::linkNoted, this, [this](const QString& text) {
+            trafficLog.addMarker(QStringLiteral("—— %1 ——").arg(text));
+            wake();
+        });
     }
     refreshTimer = new QTimer(this);
     refreshTimer->setInterval(refreshMs);

@@ -241,6 +241,18 @@
         <source>另一台接收机（机身号 %1）接入了 %2，已断开，请确认后重新连接</source>
         <translation>Another receiver (serial %1) is on %2; disconnected – check it and connect again</translation>
     </message>
+    <message>
+        <source>%1 %2 已重新连接：机身号 %3（断开前未查询机身号，请确认）</source>
+        <translation>%1 at %2 baud: Reconnected, serial %3 (not asked before the loss – please check)</translation>
+    </message>
+    <message>
+        <source>来自先前的连接 %1（机身号未查询），本次连接尚未查询</source>
+        <translation>From an earlier link on %1 (serial not asked); not yet queried on this link</translation>
+    </message>
+    <message>
+        <source>来自先前的连接 %1（机身号 %2），本次连接尚未查询</source>
+        <translation>From an earlier link on %1 (serial %2); not yet queried on this link</translation>
+    </message>
 </context>
 <context>
     <name>LinkBanner</name>
@@ -402,7 +414,7 @@
     </message>
     <message>
         <source>编号</source>
-        <translation>PRN</translation>
+        <translation>SV</translation>
     </message>
     <message>
         <source>仰角</source>
@@ -411,14 +423,6 @@
     <message>
         <source>方位角</source>
         <translation>Azimuth</translation>
-    </message>
-    <message>
-        <source>信噪比</source>
-        <translation>SNR</translation>
-    </message>
-    <message>
-        <source>参与定位</source>
-        <translation>Used</translation>
     </message>
     <message>
         <source>无定位</source>
@@ -465,14 +469,6 @@
         <translation>%1 s ago</translation>
     </message>
     <message>
-        <source>%1 m · 大地水准面差距 %2 m</source>
-        <translation>%1 m · geoid separation %2 m</translation>
-    </message>
-    <message>
-        <source>%1 m</source>
-        <translation>%1 m</translation>
-    </message>
-    <message>
         <source>无</source>
         <translation>none</translation>
     </message>
@@ -499,6 +495,66 @@
     <message>
         <source>否</source>
         <translation>No</translation>
+    </message>
+    <message>
+        <source>单独窗口</source>
+        <translation>Detach</translation>
+    </message>
+    <message>
+        <source>在单独的窗口中显示，可放大；关闭该窗口即放回本页</source>
+        <translation>Show in a window of its own that can be enlarged; closing it puts the view back here</translation>
+    </message>
+    <message>
+        <source>接收机状态显示在单独的窗口中；关闭该窗口即放回本页。</source>
+        <translation>The receiver view is shown in its own window; close that window to put it back here.</translation>
+    </message>
+    <message>
+        <source>速度</source>
+        <translation>Speed</translation>
+    </message>
+    <message>
+        <source>信噪比 dB-Hz</source>
+        <translation>SNR dB-Hz</translation>
+    </message>
+    <message>
+        <source>使用</source>
+        <translation>Used</translation>
+    </message>
+    <message>
+        <source>接收机状态</source>
+        <translation>Receiver</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 min</translation>
+    </message>
+    <message>
+        <source>%1 h</source>
+        <translation>%1 h</translation>
+    </message>
+    <message>
+        <source>海拔 %1 m</source>
+        <translation>MSL %1 m</translation>
+    </message>
+    <message>
+        <source>椭球高 %1 m</source>
+        <translation>ellipsoid %1 m</translation>
+    </message>
+    <message>
+        <source>%1 m/s</source>
+        <translation>%1 m/s</translation>
+    </message>
+    <message>
+        <source>航迹向 %1°</source>
+        <translation>course %1°</translation>
+    </message>
+    <message>
+        <source>卫星的 PRN，与 gpsd 的编号相同</source>
+        <translation>The satellite&apos;s PRN, as gpsd numbers it</translation>
     </message>
 </context>
 <context>
@@ -532,7 +588,7 @@
     </message>
     <message>
         <source>只显示命令和应答</source>
-        <translation>Commands and replies only</translation>
+        <translation>Commands &amp; replies</translation>
     </message>
     <message>
         <source>继续</source>

@@ -241,6 +241,18 @@
         <source>另一台接收机（机身号 %1）接入了 %2，已断开，请确认后重新连接</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 %2 已重新连接：机身号 %3（断开前未查询机身号，请确认）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>来自先前的连接 %1（机身号未查询），本次连接尚未查询</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>来自先前的连接 %1（机身号 %2），本次连接尚未查询</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>LinkBanner</name>
@@ -413,14 +425,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>信噪比</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>参与定位</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>无定位</source>
         <translation type="unfinished"></translation>
     </message>
@@ -465,14 +469,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>%1 m · 大地水准面差距 %2 m</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 m</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>无</source>
         <translation type="unfinished"></translation>
     </message>
@@ -498,6 +494,66 @@
     </message>
     <message>
         <source>否</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>单独窗口</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>在单独的窗口中显示，可放大；关闭该窗口即放回本页</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>接收机状态显示在单独的窗口中；关闭该窗口即放回本页。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>速度</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>信噪比 dB-Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>使用</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>接收机状态</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 h</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>海拔 %1 m</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>椭球高 %1 m</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 m/s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>航迹向 %1°</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>卫星的 PRN，与 gpsd 的编号相同</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

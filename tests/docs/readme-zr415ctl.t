@@ -73,7 +73,9 @@ blocks must match this (check_readme.py).
   $ bin/zr415ctl monitor /tmp/lab/ttyUSB0 --status --seconds 2
   \d{4}-\d\d-\d\dT[\d:.]+Z  fix RTK fixed 3D, 31\.23\d+\\xc2\\xb0 N, 121\.47\d+\\xc2\\xb0 E, satellites \d+/\d+, HDOP \d+\.\d\d, heading \d+\.\d\d\\xc2\\xb0 \(esc\) (re)
   \d{4}-\d\d-\d\dT[\d:.]+Z  fix RTK fixed 3D, 31\.23\d+\\xc2\\xb0 N, 121\.47\d+\\xc2\\xb0 E, satellites \d+/\d+, HDOP \d+\.\d\d, heading \d+\.\d\d\\xc2\\xb0 \(esc\) (re)
-  $ bin/zr415ctl monitor /tmp/lab/ttyUSB0 --status --json --seconds 1
-  \{"class":"TPV","device":"/tmp/lab/ttyUSB0","mode":3,"status":3,"time":"[\d:.TZ-]+","lat":31\.23\d+,"lon":121\.47\d+,"altMSL":12\.\d+,"geoidSep":8\.765\} (re)
-  \{"class":"SKY","device":"/tmp/lab/ttyUSB0","hdop":[\d.]+,"pdop":[\d.]+,"vdop":[\d.]+,"nSat":\d+,"uSat":\d+,"satellites":\[(\{"PRN":\d+,"gnssid":\d,"svid":\d+,"el":\d+,"az":\d+,"ss":\d+,"used":(true|false)\},?)+\]\} (re)
-  \{"class":"ATT","device":"/tmp/lab/ttyUSB0","heading":\d+\.\d\d\} (re)
+  $ bin/zr415ctl monitor /tmp/lab/ttyUSB0 --status --json --seconds 1 | head -5
+  \{"class":"VERSION","release":"[\d.]+","rev":"zr415ctl [\d.]+","proto_major":3,"proto_minor":14\}(\\r \(esc\))? (re)
+  \{"class":"DEVICES","devices":\[\{"class":"DEVICE","path":"/tmp/lab/ttyUSB0","driver":"NMEA0183","activated":"[\d:.TZ-]+","flags":1,"native":0,"bps":115200,"parity":"N","stopbits":1\}\]\}(\\r \(esc\))? (re)
+  \{"class":"TPV","device":"/tmp/lab/ttyUSB0","mode":3,"status":3,"time":"[\d:.TZ-]+","ept":0\.005,"lat":31\.23\d+,"lon":121\.47\d+,"alt":12\.\d+,"altMSL":12\.\d+,"altHAE":21\.\d+,"geoidSep":8\.765,"speed":[\d.]+,"track":[\d.]+,"dgpsAge":[\d.]+,"dgpsSta":0\}(\\r \(esc\))? (re)
+  \{"class":"SKY","device":"/tmp/lab/ttyUSB0","hdop":[\d.]+,"pdop":[\d.]+,"vdop":[\d.]+,"nSat":\d+,"uSat":\d+,"satellites":\[(\{"PRN":\d+,"gnssid":\d,"svid":\d+,"el":\d+,"az":\d+,"ss":\d+,"used":(true|false)\},?)+\]\}(\\r \(esc\))? (re)
+  \{"class":"ATT","device":"/tmp/lab/ttyUSB0","heading":\d+\.\d\d\}(\\r \(esc\))? (re)

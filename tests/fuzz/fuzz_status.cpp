@@ -24,7 +24,7 @@ void checkBounds(const ReceiverStatus& status, qint64 nowMs)
     if (status.heading().known())
         require(status.heading().value >= 0 && status.heading().value <= 360);
     if (status.utcTime().known())
-        require(status.utcTime().value >= 0 && status.utcTime().value < 24 * 3600 * 100 + 100);
+        require(status.utcTime().value >= 0 && status.utcTime().value < (24 * 3600 + 1) * 1000);
     require(status.corrections().value.stationId.size() <= ReceiverStatus::maxStationIdBytes);
     status.utc();
     const auto signals_ = status.signalsInView(nowMs);
@@ -34,11 +34,17 @@ void checkBounds(const ReceiverStatus& status, qint64 nowMs)
         require(satellite.number > 0);
         require(!satellite.elevation || (*satellite.elevation >= 0 && *satellite.elevation <= 90));
         require(!satellite.azimuth || (*satellite.azimuth >= 0 && *satellite.azimuth <= 360));
-        require(nowMs - satellite.lastSeen <= ReceiverStatus::skyKeptMs);
+        require(nowMs - satellite.lastSeen <=
+                status.overdueAfterMs(ReceiverStatus::Sentence::Gsv) + ReceiverStatus::skyKeptMs);
     }
     require(status.satellitesInView(nowMs).size() <= signals_.size());
     for (const auto& count : status.systemCounts(nowMs))
         require(count.used >= 0 && count.inView >= 0 && count.used + count.inView > 0);
+    for (int kind = 0; kind < ReceiverStatus::sentenceKinds; ++kind)
+        require(status.overdueAfterMs(static_cast<ReceiverStatus::Sentence>(kind)) >=
+                ReceiverStatus::minOverdueMs);
+    if (status.utc().isValid())
+        require(status.utc().time().msecsSinceStartOfDay() == status.utcTime().value % 86400000);
 }
 } // namespace
 
@@ -51,6 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray bytes(reinterpret_cast<const char*>(data + 1),
                            static_cast<qsizetype>(size - 1));
     ReceiverStatus status;
+    // Epochs end in the middle of parsing: the listener reads everything then.
+    status.setEpochListener([&status] {
+        status.utc();
+        status.satellitesInView(0);
+    });
     qint64 nowMs = 0;
     for (qsizetype at = 0; at < bytes.size(); at += static_cast<qsizetype>(chunk)) {
         status.addReceived(bytes.mid(at, static_cast<qsizetype>(chunk)), nowMs);
@@ -60,6 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const QByteArray& line : bytes.split('\n'))
         status.addSentence(line, nowMs);
     checkBounds(status, nowMs);
+    status.finishEpoch();
     checkBounds(status, nowMs + ReceiverStatus::skyKeptMs + 1);
     return 0;
 }

@@ -1,7 +1,8 @@
 // Pictures of the window's four tabs for the README: the real start-up (settings file,
 // translations) and the real window, connected to the port in ZR415_EXTRA_PORTS, queried, and
-// each tab grabbed once the receiver has been streaming for a while.
-// Usage: zr415-screenshots OUTPUT_PREFIX [SECONDS]; writes OUTPUT_PREFIX-1.png … -4.png.
+// each tab grabbed once the receiver has been streaming for a while, then the receiver view in
+// its own window at 1200 x 900.
+// Usage: zr415-screenshots OUTPUT_PREFIX [SECONDS]; writes OUTPUT_PREFIX-1.png … -5.png.
 #include "DlgTab.h"
 #include "Startup.h"
 
@@ -68,5 +69,19 @@ int main(int argc, char* argv[])
         }
         std::printf("%s\n", qPrintable(path));
     }
+    // The receiver view in a window of its own, as large as a bench screen gives it.
+    if (!press(*window, "detachButton"))
+        return 1;
+    QWidget* own = window->findChild<QWidget*>(QStringLiteral("receiverWindow"));
+    if (!own)
+        return 1;
+    own->resize(1200, 900);
+    wait(1100);
+    const QString path = QStringLiteral("%1-%2.png").arg(prefix).arg(window->tabs()->count() + 1);
+    if (!own->grab().save(path)) {
+        std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(path));
     return 0;
 }
