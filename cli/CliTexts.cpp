@@ -2,6 +2,8 @@
 
 #include "StaleLockFile.h"
 
+#include <csignal>
+
 namespace CliTexts {
 QString linkReason(LinkError kind, const QString& systemText)
 {
@@ -58,9 +60,40 @@ QString noIdentityAt(unsigned baud)
 {
     return QStringLiteral("no answer to the serial-number query at %1 baud").arg(baud);
 }
-QString interrupted()
+QString signalName(int signalNumber)
 {
-    return QStringLiteral("stopped by Ctrl-C");
+    switch (signalNumber) {
+    case SIGINT:
+        return QStringLiteral("SIGINT");
+    case SIGTERM:
+        return QStringLiteral("SIGTERM");
+    case SIGHUP:
+        return QStringLiteral("SIGHUP");
+    case SIGQUIT:
+        return QStringLiteral("SIGQUIT");
+    default:
+        return QStringLiteral("signal %1").arg(signalNumber);
+    }
+}
+QString interrupted(int signalNumber)
+{
+    return QStringLiteral("stopped by %1").arg(signalName(signalNumber));
+}
+QString unfinishedAs(const QString& progress)
+{
+    if (progress == QLatin1String("changing"))
+        return QStringLiteral("unfinished: changing, a SET went out");
+    if (progress == QLatin1String("started"))
+        return QStringLiteral("unfinished: started, nothing sent");
+    return QStringLiteral("unfinished: not started");
+}
+QString leftByRun(const QString& run)
+{
+    return QStringLiteral("left by run %1").arg(run);
+}
+QString setInFlight(const QString& sentence)
+{
+    return QStringLiteral("sent, unanswered when stopped: %1").arg(sentence);
 }
 QString unexpectedSerial()
 {
@@ -655,9 +688,9 @@ QString allWithSingles()
     return QStringLiteral("ALL cannot be combined with single sentences: ALL is sent last and "
                           "would override them; use two set commands");
 }
-QString stoppedBeforeStart()
+QString stoppedBeforeStart(int signalNumber)
 {
-    return QStringLiteral("stopped by a stop signal before it started");
+    return QStringLiteral("stopped by %1 before it started").arg(signalName(signalNumber));
 }
 
 QString noValue()

@@ -409,7 +409,7 @@ void OrchestrationTest::stopWhileObservingKeepsTheReadBack()
     // verified is known once the read-back is done; the stream is measured for a minute after.
     QVERIFY(QTest::qWaitFor([&] { return session.result().verified; }, 15000));
     QVERIFY(!session.isFinished());
-    session.interrupt();
+    session.interrupt(SIGINT);
     QCOMPARE(session.result().outcome, UnitResult::Outcome::Interrupted);
     QVERIFY(session.result().verified);
     QCOMPARE(session.result().toJson()[QStringLiteral("verified")].toBool(), true);
@@ -446,7 +446,7 @@ void OrchestrationTest::refusalOfAUnitNoLongerHeldChangesNothing()
     session.start();
     QVERIFY(QTest::qWaitFor([&] { return held; }, 15000));
     if (stopped)
-        session.interrupt();
+        session.interrupt(SIGINT);
     else
         session.proceed();
     session.refuse(ReasonCode::auditUnwritable, CliTexts::auditUnwritable());
