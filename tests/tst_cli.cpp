@@ -50,12 +50,13 @@ QList<QJsonObject> unitLines(const QByteArray& out)
     return units;
 }
 
-// The records of an audit file written when units ended (the started ones come ahead of them).
+// The records of an audit file written when units ended (the planned, started and changing ones
+// come ahead of them).
 QList<QJsonObject> finishedRecords(const QByteArray& text)
 {
     QList<QJsonObject> finished;
     for (const QJsonObject& record : jsonLines(text))
-        if (record[QStringLiteral("phase")].toString() != QLatin1String("started"))
+        if (record[QStringLiteral("phase")].toString() == QLatin1String("finished"))
             finished << record;
     return finished;
 }
@@ -917,11 +918,11 @@ void CliTest::stopSignalLeavesAConsistentAuditFile()
         QCOMPARE(byPort[unit->devicePath()]["result"].toString(), QStringLiteral("interrupted"));
     QVERIFY(byPort[slowA.devicePath()]["sent"].toArray().size() > 1);
     QVERIFY(byPort[waiting.devicePath()]["sent"].toArray().isEmpty());
-    // Written ahead: a started record for each unit that was sent a SET, none for the unit
+    // Written ahead: a changing record for each unit that was sent a SET, none for the unit
     // never started.
     QStringList started;
     for (const QJsonObject& record : jsonLines(text))
-        if (record["phase"].toString() == QLatin1String("started"))
+        if (record["phase"].toString() == QLatin1String("changing"))
             started << record["port"].toString();
     QStringList changed;
     for (const QJsonObject& record : records)
