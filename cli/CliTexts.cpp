@@ -119,7 +119,7 @@ QString badSerialBinding(const QString& value)
 }
 QString badSerialsLine(const QString& path, int number, const QString& line)
 {
-    return QStringLiteral("%1 line %2: needs \"PORT SN\", not '%3'")
+    return QStringLiteral("%1 line %2: needs \"PORT SN\" or PORT=SN, not '%3'")
         .arg(path)
         .arg(number)
         .arg(line);
@@ -339,7 +339,8 @@ QString optionHelp(const QString& option)
             "                    is for the ports without such a binding\n");
     if (option == QLatin1String("serials"))
         return QStringLiteral(
-            "  --serials FILE    bindings as PORT=SN, one \"PORT SN\" a line; comments from #\n"
+            "  --serials FILE    bindings as PORT=SN, one \"PORT SN\" or PORT=SN a line;\n"
+            "                    comments from #\n"
             "                    and blank lines are skipped, any other line is refused\n");
     if (option == QLatin1String("check"))
         return QStringLiteral(
@@ -623,6 +624,12 @@ QString profileRefused(const QString& path, const QStringList& errors)
 QString notUtf8(std::size_t line)
 {
     return QStringLiteral("line %1: not UTF-8 text").arg(line);
+}
+QString nulByte(std::size_t line, const QString& text)
+{
+    return QStringLiteral("line %1: holds a NUL byte, which ends a value early: %2")
+        .arg(line)
+        .arg(text);
 }
 QString keyInOtherCase(std::size_t line, const QString& key, const QString& known)
 {

@@ -116,6 +116,7 @@ QString profileNotRegular();
 QString profileTooLarge();
 QString profileRefused(const QString& path, const QStringList& errors);
 QString notUtf8(std::size_t line);
+QString nulByte(std::size_t line, const QString& text);
 QString keyInOtherCase(std::size_t line, const QString& key, const QString& known);
 QString givenAgain(std::size_t line, const QString& assignment, std::size_t earlierLine,
                    const QString& earlierAssignment);

@@ -139,6 +139,7 @@ private slots:
     void argumentsAreReadIntoAnInvocation();
     void badArgumentsGetOneLineAndAPointerToHelp_data();
     void badArgumentsGetOneLineAndAPointerToHelp();
+    void sameDeviceUnderABindMountIsNamedTwice();
 
     void refusedProfilesNameKeyValueAndWhatIsAllowed_data();
     void refusedProfilesNameKeyValueAndWhatIsAllowed();
@@ -332,6 +333,24 @@ void CliTest::badArgumentsGetOneLineAndAPointerToHelp()
              lines[1].constData());
 }
 
+void CliTest::sameDeviceUnderABindMountIsNamedTwice()
+{
+    // No path leads from one name to the other: only the device number tells. A mount of its
+    // own needs a user namespace, which an ordinary user gets where the kernel allows it.
+    const QString mounted = writeFile(scratch, "bound-device", "");
+    QProcess shell;
+    shell.start(QStringLiteral("unshare"),
+                {"-rm", "sh", "-c",
+                 "mount --bind /dev/null \"$1\" && exec \"$0\" query /dev/null \"$1\"",
+                 QStringLiteral(ZR415CTL_BINARY), mounted});
+    QVERIFY(shell.waitForFinished(30000));
+    const QByteArray err = shell.readAllStandardError();
+    if (err.contains("unshare") || err.contains("mount"))
+        QSKIP(err.constData());
+    QCOMPARE(shell.exitCode(), 2);
+    QVERIFY2(err.contains("is named twice, also as '" + mounted.toUtf8() + "'"), err.constData());
+}
+
 void CliTest::refusedProfilesNameKeyValueAndWhatIsAllowed_data()
 {
     QTest::addColumn<QByteArray>("content"); // empty: no file at all
@@ -361,6 +380,9 @@ void CliTest::refusedProfilesNameKeyValueAndWhatIsAllowed_data()
                             << QStringList{"line 1: not UTF-8"};
     QTest::newRow("random-bytes-on-line-three")
         << QByteArray("sbas=0\r\n\r\n\xc3\x28\x9f=\xff\n") << QStringList{"line 3: not UTF-8"};
+    QTest::newRow("nul-in-a-value")
+        << QByteArray("setGGA=1\nsetCommandGGA=5\0x\n", 27)
+        << QStringList{"line 2: holds a NUL byte", "setCommandGGA=5\\x00x"};
     QTest::newRow("known-key-in-another-case")
         << QByteArray("sbas=1\nsetgga=1\n") << QStringList{"line 2", "setgga", "setGGA"};
     QTest::newRow("key-twice-with-other-values")
@@ -1191,6 +1213,8 @@ void CliTest::checkListsWhatWouldChangeAndSendsNoSet()
                    .arg(change["key"].toString(), change["from"].toString(),
                         change["to"].toString());
     QCOMPARE(got, changes);
+    const QJsonObject summary = jsonLines(run.out).last()["summary"].toObject();
+    QCOMPARE(summary["would_change"].toInt(-1), exitCode == 3 ? 1 : 0);
     for (const QJsonValue& sentence : results[0]["sent"].toArray())
         QVERIFY2(!sentence.toString().contains(QLatin1String(",SET,")),
                  qPrintable(sentence.toString()));
