@@ -112,7 +112,7 @@ class Site(object):
                              self.audit(station), self.station_dir(station)))
         lines += ["", "[stations:vars]", "ansible_connection=local",
                   "ansible_python_interpreter=" + sys.executable,
-                  "zr415ctl_path=" + ARGS.zr415ctl,
+                  "zr415ctl_path=" + ARGS.zr415ctl, "zr415_become=false",
                   "zr415_environment='%s'" % environment, ""]
         path = os.path.join(self.work, "inventory")
         with open(path, "w", encoding="utf-8") as inventory:
