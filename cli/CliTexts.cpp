@@ -289,8 +289,10 @@ QString commandHelp(const QString& command)
         return QStringLiteral(
             "Tells the last state of each unit of one run from an audit file (default: the\n"
             "one set, apply and reset write), by default of the run that began last in it.\n"
-            "A unit with a started record and no finished one was cut off (killed run,\n"
-            "crash): it is unfinished. Lines that are not records are skipped and counted.");
+            "A port of the run with no finished record was cut off (killed run, crash): it\n"
+            "is unfinished, not started, started (nothing sent) or changing (a SET went\n"
+            "out). Without --run, the ports earlier runs left unfinished follow, until a\n"
+            "later run names them again. Lines that are not records are skipped and counted.");
     return {};
 }
 QString optionHelp(const QString& option)
@@ -361,11 +363,11 @@ QString optionHelp(const QString& option)
     if (option == QLatin1String("failed"))
         return QStringLiteral("  --failed          only the units not ok, unfinished ones too\n");
     if (option == QLatin1String("unfinished"))
-        return QStringLiteral("  --unfinished      only the units started and never finished\n");
+        return QStringLiteral("  --unfinished      only the ports never finished\n");
     if (option == QLatin1String("ports"))
         return QStringLiteral(
-            "  --ports           only their ports, one a line: zr415ctl apply PROFILE\n"
-            "                    $(zr415ctl audit --failed --ports) runs them again\n");
+            "  --ports           only their ports, one a line: zr415ctl audit --failed\n"
+            "                    --ports | xargs zr415ctl apply PROFILE runs them again\n");
     if (option == QLatin1String("seconds"))
         return QStringLiteral(
             "  --seconds N       stop after N seconds (default: at Ctrl-C, 10 with --rates\n"
