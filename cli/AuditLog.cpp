@@ -63,7 +63,7 @@ private:
 } // namespace
 
 AuditLog::AuditLog()
-    : stamp{{QStringLiteral("schema"), 2},
+    : stamp{{QStringLiteral("schema"), 3},
             {QStringLiteral("run"), QUuid::createUuid().toString(QUuid::WithoutBraces)},
             {QStringLiteral("user"), userName()},
             {QStringLiteral("host"), QSysInfo::machineHostName()},
@@ -93,7 +93,7 @@ void AuditLog::syncInBackground()
 {
     std::unique_lock<std::mutex> lock(syncMutex);
     for (;;) {
-        syncChanged.wait(lock, [this] { return closing || synced < appended; });
+        syncChanged.wait(lock, [this] { return closing || synced < requested; });
         if (synced == appended)
             return;
         const unsigned long covered = appended;
@@ -132,6 +132,9 @@ void AuditLog::startSyncer()
 bool AuditLog::flush(QString& error)
 {
     std::unique_lock<std::mutex> lock(syncMutex);
+    // Records appended without a sync asked for are waiting for this.
+    requested = appended;
+    syncChanged.notify_all();
     syncChanged.wait(lock, [this] { return synced == appended; });
     error = syncError;
     return syncError.isEmpty();
@@ -257,7 +260,7 @@ QJsonObject AuditLog::stamped(QJsonObject record) const
     return record;
 }
 
-bool AuditLog::append(QJsonObject record, QString& error)
+bool AuditLog::append(QJsonObject record, QString& error, bool syncSoon)
 {
     QByteArray line =
         QJsonDocument(stamped(std::move(record))).toJson(QJsonDocument::Compact) + '\n';
@@ -287,10 +290,13 @@ bool AuditLog::append(QJsonObject record, QString& error)
         {
             const std::lock_guard<std::mutex> guard(syncMutex);
             ++appended;
+            if (syncSoon)
+                requested = appended;
         }
         if (!syncer.joinable())
             startSyncer();
-        syncChanged.notify_all();
+        if (syncSoon)
+            syncChanged.notify_all();
         return true;
     }
     // Half a record would break every line after it: take back what this append wrote.

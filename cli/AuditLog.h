@@ -29,8 +29,9 @@ public:
     // every such run). Anything but a plain file of its own at the shared path is refused, never
     // passed over: error names it.
     bool openDefault(QString& error, QString& warning);
-    // Adds schema, run, user, host and version to record and appends it as one line.
-    bool append(QJsonObject record, QString& error);
+    // Adds schema, run, user, host and version to record and appends it as one line. A record
+    // nothing waits for (syncSoon false) is synced with the next one, or by flush().
+    bool append(QJsonObject record, QString& error, bool syncSoon = true);
     // The record as append writes it: what goes elsewhere when it cannot be written.
     QJsonObject stamped(QJsonObject record) const;
     // Waits until every record appended is on disk; false, with the reason, when one may not be.
@@ -67,9 +68,10 @@ private:
     mutable std::mutex syncMutex;
     std::condition_variable syncChanged;
     std::thread syncer;
-    unsigned long appended = 0; // records written
-    unsigned long synced = 0;   // of those, the ones a sync has covered
-    unsigned long durable = 0;  // the ones a successful sync covered before any failed
+    unsigned long appended = 0;  // records written
+    unsigned long requested = 0; // the ones a sync was asked for
+    unsigned long synced = 0;    // of those, the ones a sync has covered
+    unsigned long durable = 0;   // the ones a successful sync covered before any failed
     bool closing = false;
     QString syncError;
 };

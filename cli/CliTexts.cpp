@@ -2,6 +2,8 @@
 
 #include "StaleLockFile.h"
 
+#include <csignal>
+
 namespace CliTexts {
 QString linkReason(LinkError kind, const QString& systemText)
 {
@@ -58,9 +60,40 @@ QString noIdentityAt(unsigned baud)
 {
     return QStringLiteral("no answer to the serial-number query at %1 baud").arg(baud);
 }
-QString interrupted()
+QString signalName(int signalNumber)
 {
-    return QStringLiteral("stopped by Ctrl-C");
+    switch (signalNumber) {
+    case SIGINT:
+        return QStringLiteral("SIGINT");
+    case SIGTERM:
+        return QStringLiteral("SIGTERM");
+    case SIGHUP:
+        return QStringLiteral("SIGHUP");
+    case SIGQUIT:
+        return QStringLiteral("SIGQUIT");
+    default:
+        return QStringLiteral("signal %1").arg(signalNumber);
+    }
+}
+QString interrupted(int signalNumber)
+{
+    return QStringLiteral("stopped by %1").arg(signalName(signalNumber));
+}
+QString unfinishedAs(const QString& progress)
+{
+    if (progress == QLatin1String("changing"))
+        return QStringLiteral("unfinished: changing, a SET went out");
+    if (progress == QLatin1String("started"))
+        return QStringLiteral("unfinished: started, nothing sent");
+    return QStringLiteral("unfinished: not started");
+}
+QString leftByRun(const QString& run)
+{
+    return QStringLiteral("left by run %1").arg(run);
+}
+QString setInFlight(const QString& sentence)
+{
+    return QStringLiteral("sent, unanswered when stopped: %1").arg(sentence);
 }
 QString unexpectedSerial()
 {
@@ -86,7 +119,7 @@ QString badSerialBinding(const QString& value)
 }
 QString badSerialsLine(const QString& path, int number, const QString& line)
 {
-    return QStringLiteral("%1 line %2: needs \"PORT SN\", not '%3'")
+    return QStringLiteral("%1 line %2: needs \"PORT SN\" or PORT=SN, not '%3'")
         .arg(path)
         .arg(number)
         .arg(line);
@@ -256,8 +289,10 @@ QString commandHelp(const QString& command)
         return QStringLiteral(
             "Tells the last state of each unit of one run from an audit file (default: the\n"
             "one set, apply and reset write), by default of the run that began last in it.\n"
-            "A unit with a started record and no finished one was cut off (killed run,\n"
-            "crash): it is unfinished. Lines that are not records are skipped and counted.");
+            "A port of the run with no finished record was cut off (killed run, crash): it\n"
+            "is unfinished, not started, started (nothing sent) or changing (a SET went\n"
+            "out). Without --run, the ports earlier runs left unfinished follow, until a\n"
+            "later run names them again. Lines that are not records are skipped and counted.");
     return {};
 }
 QString optionHelp(const QString& option)
@@ -306,7 +341,8 @@ QString optionHelp(const QString& option)
             "                    is for the ports without such a binding\n");
     if (option == QLatin1String("serials"))
         return QStringLiteral(
-            "  --serials FILE    bindings as PORT=SN, one \"PORT SN\" a line; comments from #\n"
+            "  --serials FILE    bindings as PORT=SN, one \"PORT SN\" or PORT=SN a line;\n"
+            "                    comments from #\n"
             "                    and blank lines are skipped, any other line is refused\n");
     if (option == QLatin1String("check"))
         return QStringLiteral(
@@ -327,11 +363,11 @@ QString optionHelp(const QString& option)
     if (option == QLatin1String("failed"))
         return QStringLiteral("  --failed          only the units not ok, unfinished ones too\n");
     if (option == QLatin1String("unfinished"))
-        return QStringLiteral("  --unfinished      only the units started and never finished\n");
+        return QStringLiteral("  --unfinished      only the ports never finished\n");
     if (option == QLatin1String("ports"))
         return QStringLiteral(
-            "  --ports           only their ports, one a line: zr415ctl apply PROFILE\n"
-            "                    $(zr415ctl audit --failed --ports) runs them again\n");
+            "  --ports           only their ports, one a line: zr415ctl audit --failed\n"
+            "                    --ports | xargs zr415ctl apply PROFILE runs them again\n");
     if (option == QLatin1String("seconds"))
         return QStringLiteral(
             "  --seconds N       stop after N seconds (default: at Ctrl-C, 10 with --rates\n"
@@ -591,6 +627,12 @@ QString notUtf8(std::size_t line)
 {
     return QStringLiteral("line %1: not UTF-8 text").arg(line);
 }
+QString nulByte(std::size_t line, const QString& text)
+{
+    return QStringLiteral("line %1: holds a NUL byte, which ends a value early: %2")
+        .arg(line)
+        .arg(text);
+}
 QString keyInOtherCase(std::size_t line, const QString& key, const QString& known)
 {
     return QStringLiteral("line %1: key %2 is %3 in another case").arg(line).arg(key, known);
@@ -655,9 +697,9 @@ QString allWithSingles()
     return QStringLiteral("ALL cannot be combined with single sentences: ALL is sent last and "
                           "would override them; use two set commands");
 }
-QString stoppedBeforeStart()
+QString stoppedBeforeStart(int signalNumber)
 {
-    return QStringLiteral("stopped by a stop signal before it started");
+    return QStringLiteral("stopped by %1 before it started").arg(signalName(signalNumber));
 }
 
 QString noValue()

@@ -20,7 +20,13 @@ QString noIdentityAtAnySpeed();
 QString noIdentityAt(unsigned baud);
 // The serial number answered (escaped) is no receiver's: empty, blank or with control bytes.
 QString unusableSerial(const QString& shown);
-QString interrupted();
+// SIGTERM, SIGINT …: how a record names the signal that stopped a run.
+QString signalName(int signalNumber);
+QString interrupted(int signalNumber);
+QString setInFlight(const QString& sentence);
+// audit: a unit that never finished, by how far it got; and the earlier run that left it so.
+QString unfinishedAs(const QString& progress);
+QString leftByRun(const QString& run);
 QString unexpectedSerial();
 QString notBoundSerial(const QString& serial);
 QString ratesNotInList(const QStringList& rates);
@@ -110,6 +116,7 @@ QString profileNotRegular();
 QString profileTooLarge();
 QString profileRefused(const QString& path, const QStringList& errors);
 QString notUtf8(std::size_t line);
+QString nulByte(std::size_t line, const QString& text);
 QString keyInOtherCase(std::size_t line, const QString& key, const QString& known);
 QString givenAgain(std::size_t line, const QString& assignment, std::size_t earlierLine,
                    const QString& earlierAssignment);
@@ -125,7 +132,7 @@ QString badTalker(const QString& value, const QString& allowed);
 QString cleanTakesNoValue(const QString& assignment);
 QString unknownSetting(const QString& name, const QString& known);
 QString allWithSingles();
-QString stoppedBeforeStart();
+QString stoppedBeforeStart(int signalNumber);
 // A unit's line and the run's summary.
 QString noValue();
 QString baudUsed(unsigned baud, bool searched);

@@ -7,10 +7,12 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <limits>
 #include <map>
+#include <sys/stat.h>
 
 namespace {
 struct CommandDefinition
@@ -87,11 +89,18 @@ QString resolvedPort(const QString& port)
                                            : QStringLiteral("/dev/") + port;
 }
 
-// What two names of one device have in common.
+// What two names of one device have in common: its device number, also under a bind mount or
+// a second device node, where no path leads from one name to the other.
 QString deviceOf(const QString& resolved)
 {
-    const QFileInfo info(resolved);
-    return info.exists() ? info.canonicalFilePath() : resolved;
+    struct stat found = {};
+    if (::stat(QFile::encodeName(resolved).constData(), &found) != 0)
+        return resolved;
+    if (S_ISCHR(found.st_mode) || S_ISBLK(found.st_mode))
+        return QStringLiteral("device %1").arg(static_cast<qulonglong>(found.st_rdev));
+    return QStringLiteral("file %1:%2")
+        .arg(static_cast<qulonglong>(found.st_dev))
+        .arg(static_cast<qulonglong>(found.st_ino));
 }
 
 bool listedBaud(unsigned rate)
@@ -358,6 +367,7 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
     // alone, so one file serves a whole station.
     std::map<QString, QString> serialOfDevice;
     std::map<QString, QString> deviceOfSerial;
+    std::map<QString, QString> portOfSerial; // as it was typed, to be named back
     for (const SerialBindings::Binding& binding : bindings.all()) {
         const QString device = deviceOf(resolvedPort(binding.port));
         const auto bound = serialOfDevice.find(device);
@@ -365,9 +375,11 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
             return fail(CliTexts::portBoundTwice(binding.port, bound->second, binding.serial));
         const auto taken = deviceOfSerial.find(binding.serial);
         if (taken != deviceOfSerial.end() && taken->second != device)
-            return fail(CliTexts::serialBoundTwice(binding.serial, taken->second, binding.port));
+            return fail(CliTexts::serialBoundTwice(binding.serial, portOfSerial[binding.serial],
+                                                   binding.port));
         serialOfDevice[device] = binding.serial;
         deviceOfSerial[binding.serial] = device;
+        portOfSerial[binding.serial] = binding.port;
         const qsizetype unit = devices.indexOf(device);
         if (unit >= 0)
             invocation.boundSerials[invocation.ports[unit]] = binding.serial;

@@ -12,6 +12,7 @@
 #include "ProfileWriter.h"
 #include "ProvisionRun.h"
 #include "RateReport.h"
+#include "ReasonCode.h"
 #include "ResultPrinter.h"
 #include "RunRecorder.h"
 #include "SettingsKeys.h"
@@ -260,7 +261,8 @@ int CommandRunner::runUnits(const Invocation& invocation)
     bool wouldChange = false;
     std::optional<UnitResult> queried;             // query --profile: the one unit, once it is read
     std::vector<std::pair<UnitResult, bool>> held; // --json: each result and its record written
-    QObject::connect(&interrupts, &InterruptWatcher::interrupted, &run, &ProvisionRun::interrupt);
+    QObject::connect(&interrupts, &InterruptWatcher::interrupted, &run,
+                     [&] { run.interrupt(interrupts.signalNumber()); });
     QObject::connect(&run, &ProvisionRun::allFinished, &loop, &QEventLoop::quit);
     QObject::connect(&run, &ProvisionRun::unitFinished, &loop, [&](const UnitResult& result) {
         allOk = allOk && result.outcome == UnitResult::Outcome::Ok;
@@ -278,6 +280,9 @@ int CommandRunner::runUnits(const Invocation& invocation)
         printer.progress(run.done(), run.total());
     });
     printer.progress(0, run.total());
+    // Every port is on the disk before the first is opened, so a killed run leaves none out.
+    if (recorder && !recorder->planned(invocation.name, invocation.ports))
+        run.stopStarting(ReasonCode::auditUnwritable, CliTexts::auditUnwritable());
     run.start();
     if (run.done() < run.total())
         loop.exec();
@@ -321,7 +326,9 @@ int CommandRunner::runAudit(const Invocation& invocation)
         return exitUnitsFailed;
     }
     int writeError = 0;
-    for (const AuditReader::Unit& unit : reader.unitsOf(run)) {
+    const QList<AuditReader::Unit> units =
+        invocation.auditRun.isEmpty() ? reader.latestWithUnfinished() : reader.unitsOf(run);
+    for (const AuditReader::Unit& unit : units) {
         if ((invocation.failedOnly && unit.state == QLatin1String("ok")) ||
             (invocation.unfinishedOnly && unit.state != AuditReader::unfinished()))
             continue;
@@ -331,16 +338,24 @@ int CommandRunner::runAudit(const Invocation& invocation)
             line = unit.port.toUtf8();
         } else if (invocation.json) {
             QJsonObject fields = unit.last;
+            fields.insert(QStringLiteral("run"), unit.run);
+            fields.insert(QStringLiteral("port"), unit.port);
             fields.insert(QStringLiteral("state"), unit.state);
+            if (!unit.progress.isEmpty())
+                fields.insert(QStringLiteral("progress"), unit.progress);
             line = QJsonDocument(fields).toJson(QJsonDocument::Compact);
         } else {
             const QString serial = unit.last.value(QStringLiteral("serial")).toString();
             const QString error = unit.last.value(QStringLiteral("error")).toString();
             QStringList parts{shownBytes(unit.port.toUtf8()),
                               serial.isEmpty() ? CliTexts::noValue() : shownBytes(serial.toUtf8()),
-                              unit.state, unit.last.value(QStringLiteral("time")).toString()};
+                              unit.progress.isEmpty() ? unit.state
+                                                      : CliTexts::unfinishedAs(unit.progress),
+                              unit.last.value(QStringLiteral("time")).toString()};
             if (!error.isEmpty())
                 parts << shownBytes(error.toUtf8());
+            if (unit.run != run)
+                parts << CliTexts::leftByRun(unit.run);
             line = parts.join(QStringLiteral("  ")).toUtf8();
         }
         if (std::fprintf(out, "%s\n", line.constData()) < 0 && writeError == 0)

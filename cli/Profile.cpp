@@ -212,8 +212,14 @@ bool Profile::checkText(const QByteArray& bytes, QStringList& errors)
         const bool end = at == bytes.size() || bytes[at] == '\n' || bytes[at] == '\r';
         if (!end)
             continue;
-        if (!QByteArrayView(bytes).sliced(start, at - start).isValidUtf8()) {
+        const QByteArrayView text = QByteArrayView(bytes).sliced(start, at - start);
+        if (!text.isValidUtf8()) {
             errors << CliTexts::notUtf8(line);
+            return false;
+        }
+        // The settings file reads a value up to a NUL: what follows would be dropped unsaid.
+        if (text.contains('\0')) {
+            errors << CliTexts::nulByte(line, shownBytes(text.toByteArray()));
             return false;
         }
         if (at + 1 < bytes.size() && bytes[at] == '\r' && bytes[at + 1] == '\n')

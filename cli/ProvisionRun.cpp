@@ -40,6 +40,7 @@ void ProvisionRun::launchOne()
     if (holding) {
         session->holdBeforeChanges();
         connect(session, &UnitSession::readyToChange, this, &ProvisionRun::readyToChange);
+        connect(session, &UnitSession::aboutToSet, this, &ProvisionRun::aboutToSet);
     }
     running.push_back(session);
     session->start();
@@ -87,7 +88,7 @@ void ProvisionRun::skipRest()
         emit allFinished();
 }
 
-void ProvisionRun::interrupt()
+void ProvisionRun::interrupt(int signalNumber)
 {
     if (stopping || (running.empty() && nextJob >= jobs.size()))
         return;
@@ -98,7 +99,7 @@ void ProvisionRun::interrupt()
         skipped.command = jobs[nextJob].command;
         skipped.port = jobs[nextJob].port;
         skipped.outcome = UnitResult::Outcome::Interrupted;
-        skipped.error = CliTexts::stoppedBeforeStart();
+        skipped.error = CliTexts::stoppedBeforeStart(signalNumber);
         skipped.started = QDateTime::currentDateTimeUtc();
         ++finishedCount;
         emit unitFinished(skipped);
@@ -109,5 +110,5 @@ void ProvisionRun::interrupt()
         return;
     }
     for (UnitSession* session : stillRunning)
-        session->interrupt();
+        session->interrupt(signalNumber);
 }

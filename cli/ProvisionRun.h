@@ -19,11 +19,12 @@ public:
     // parallel: how many units run at once; 0 for all of them.
     ProvisionRun(std::vector<UnitJob> jobs, int parallel, QObject* parent = nullptr);
 
-    // Each unit about to send its first SET waits in readyToChange, for its proceed() or refuse().
+    // Each unit that will be changed is told in readyToChange once identified; about to send its
+    // first SET it waits, after aboutToSet, for its proceed() or refuse().
     void holdBeforeChanges() { holding = true; }
     void start();
-    // Ends every running unit as interrupted, and the ones not started yet too.
-    void interrupt();
+    // Ends every running unit as interrupted by signalNumber, and the ones not started yet too.
+    void interrupt(int signalNumber);
     // Starts no further unit: those not started end as interrupted for reasonCode; the units
     // running go on.
     void stopStarting(const QString& reasonCode, const QString& reason);
@@ -33,6 +34,7 @@ public:
 signals:
     void unitFinished(const UnitResult& result);
     void readyToChange(UnitSession* session);
+    void aboutToSet(UnitSession* session);
     void allFinished();
 
 private:

@@ -64,6 +64,8 @@ QString ResultPrinter::humanLine(const UnitResult& result)
     // A unit stopped part-way must tell which settings it took.
     if (!result.applied.isEmpty() && result.outcome != UnitResult::Outcome::Ok)
         details << CliTexts::appliedSettings(result.applied);
+    if (!result.inFlight.isEmpty())
+        details << CliTexts::setInFlight(result.inFlight);
     if (!result.rejected.isEmpty())
         details << CliTexts::refusedSettings(result.rejected);
     if (!result.unanswered.isEmpty()) {
@@ -124,6 +126,8 @@ void ResultPrinter::unit(const UnitResult& result, std::optional<bool> recorded)
     QJsonObject fields = result.toJson();
     if (fields.value(QStringLiteral("changed")).toBool())
         ++changed;
+    if (result.wouldChange)
+        ++wouldChange;
     if (recorded)
         fields.insert(QStringLiteral("recorded"), *recorded);
     clearStatus();
@@ -141,7 +145,7 @@ void ResultPrinter::summary(const QString& run, const QString& command, int reco
         {QStringLiteral("run"), run},           {QStringLiteral("command"), command},
         {QStringLiteral("units"), seen.size()}, {QStringLiteral("ok"), ok},
         {QStringLiteral("changed"), changed},   {QStringLiteral("failed"), seen.size() - ok},
-        {QStringLiteral("recorded"), recorded}};
+        {QStringLiteral("recorded"), recorded}, {QStringLiteral("would_change"), wouldChange}};
     const QByteArray line = QJsonDocument(QJsonObject{{QStringLiteral("summary"), totals}})
                                 .toJson(QJsonDocument::Compact);
     written(std::fprintf(out, "%s\n", line.constData()) >= 0 && std::fflush(out) == 0);

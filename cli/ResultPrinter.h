@@ -42,5 +42,6 @@ private:
     bool statusShown = false;
     QList<UnitResult::Outcome> seen;
     int changed = 0;
+    int wouldChange = 0; // apply --check: units the profile would change
     int writeError = 0;
 };

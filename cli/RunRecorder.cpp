@@ -20,6 +20,7 @@ RunRecorder::RunRecorder(AuditLog& auditLog, ProvisionRun& provisionRun, QJsonOb
 {
     run.holdBeforeChanges();
     connect(&run, &ProvisionRun::readyToChange, this, &RunRecorder::started);
+    connect(&run, &ProvisionRun::aboutToSet, this, &RunRecorder::changing);
     // The sync runs on a thread of its own; what it covered is looked at on the loop.
     log.setSyncListener(
         [this] { QMetaObject::invokeMethod(this, &RunRecorder::synced, Qt::QueuedConnection); });
@@ -45,6 +46,22 @@ void RunRecorder::refuse(UnitSession* session)
         session->refuse(auditUnwritableCode, CliTexts::auditUnwritable());
 }
 
+bool RunRecorder::planned(const QString& command, const QStringList& ports)
+{
+    QJsonObject record = context;
+    record.insert(QStringLiteral("phase"), QStringLiteral("planned"));
+    record.insert(QStringLiteral("command"), command);
+    record.insert(QStringLiteral("ports"), QJsonArray::fromStringList(ports));
+    record.insert(QStringLiteral("sha256"), context.value(QStringLiteral("profile_sha256")));
+    record.insert(QStringLiteral("time"),
+                  QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
+    QString error;
+    if (log.append(record, error) && log.flush(error))
+        return true;
+    notWritten(record, error);
+    return false;
+}
+
 void RunRecorder::started(UnitSession* session)
 {
     const UnitResult& unit = session->result();
@@ -58,6 +75,31 @@ void RunRecorder::started(UnitSession* session)
     record.insert(QStringLiteral("serial"), unit.serial);
     record.insert(QStringLiteral("baud"), static_cast<qint64>(unit.baud));
     record.insert(QStringLiteral("sets"), QJsonArray::fromStringList(sets));
+    record.insert(QStringLiteral("time"),
+                  QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
+    // Nothing is sent on the unit yet: this record's sync goes with its changing record's,
+    // or with the finished one. Waited for without a unit, so a failed sync still stops the run.
+    QString error;
+    if (!log.append(record, error, false)) {
+        notWritten(record, error);
+        refuse(session);
+        return;
+    }
+    waiting.append({nullptr, log.appendedCount(), record});
+}
+
+void RunRecorder::changing(UnitSession* session)
+{
+    const UnitResult& unit = session->result();
+    const std::string& first = session->task().sets.front();
+    QJsonObject record = context;
+    record.insert(QStringLiteral("phase"), QStringLiteral("changing"));
+    record.insert(QStringLiteral("command"), unit.command);
+    record.insert(QStringLiteral("port"), unit.port);
+    record.insert(QStringLiteral("serial"), unit.serial);
+    record.insert(QStringLiteral("sets_sent"), 1);
+    record.insert(QStringLiteral("sent_sets"),
+                  QJsonArray{QString::fromStdString(first.substr(0, first.find_first_of("\r\n")))});
     record.insert(QStringLiteral("time"),
                   QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
     QString error;

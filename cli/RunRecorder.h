@@ -7,6 +7,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 
 #include <cstdio>
 
@@ -14,11 +15,13 @@ class AuditLog;
 class ProvisionRun;
 class UnitSession;
 
-// The audit record of one run, written ahead: a unit about to be changed first gets a started
-// record, on disk before its first SET; every unit gets a finished record when it ends. No
-// record, no change: once a record cannot be written no further unit starts, and a unit whose
-// started record is not on disk is not started. A record not written goes whole to the error
-// stream.
+// The audit record of one run, written ahead: the run's planned record names every port before
+// any is opened; a unit that will be changed gets a started record once it is identified and a
+// changing record, on disk before its first SET goes out; every unit gets a finished record when
+// it ends. So a killed run leaves each port it was given as not started, started (nothing sent)
+// or changing. No record, no change: once a record cannot be written no further unit starts, and
+// a unit whose changing record is not on disk sends no SET. A record not written goes whole to
+// the error stream.
 class RunRecorder : public QObject
 {
     Q_OBJECT
@@ -29,6 +32,9 @@ public:
                 QObject* parent = nullptr);
     ~RunRecorder() override;
 
+    // Appends the run's planned record and waits for the disk; false, with the record on the
+    // error stream, when it is not there: then no unit may start.
+    bool planned(const QString& command, const QStringList& ports);
     // Appends result's finished record; false when it could not be written.
     bool finished(const UnitResult& result);
     // Waits for the disk; when a sync failed every record is counted as not recorded and the
@@ -47,6 +53,7 @@ private:
     };
 
     void started(UnitSession* session);
+    void changing(UnitSession* session);
     void synced();
     void notWritten(const QJsonObject& record, const QString& reason);
     void refuse(UnitSession* session);

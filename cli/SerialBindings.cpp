@@ -43,8 +43,12 @@ bool SerialBindings::addFile(const QString& path, QString& error)
         const QString line = QString::fromUtf8(lines[i]).section(QLatin1Char('#'), 0, 0).trimmed();
         if (line.isEmpty())
             continue;
-        const QStringList fields = line.split(space);
-        if (fields.size() != 2) {
+        QStringList fields = line.split(space);
+        // PORT=SN, as --expect-serial takes it.
+        if (fields.size() == 1 && fields[0].indexOf(QLatin1Char('=')) > 0)
+            fields = {fields[0].section(QLatin1Char('='), 0, 0),
+                      fields[0].section(QLatin1Char('='), 1)};
+        if (fields.size() != 2 || fields[1].isEmpty()) {
             error = CliTexts::badSerialsLine(path, static_cast<int>(i + 1),
                                              shownBytes(lines[i].trimmed()));
             return false;

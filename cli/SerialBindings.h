@@ -16,7 +16,8 @@ public:
 
     // "PORT=SN" from --expect-serial; false, with error, when a side is missing.
     bool addArgument(const QString& value, QString& error);
-    // Lines "PORT SN"; "#" comments and blank lines skipped; any other line refuses the file.
+    // Lines "PORT SN" or "PORT=SN"; "#" comments and blank lines skipped; any other line refuses
+    // the file.
     bool addFile(const QString& path, QString& error);
     const QList<Binding>& all() const { return bindings; }
 

@@ -68,6 +68,10 @@ QJsonObject UnitResult::toJson() const
         {QStringLiteral("result"), outcomeName(outcome)},
         {QStringLiteral("sent"), QJsonArray::fromStringList(sent)},
         {QStringLiteral("applied"), QJsonArray::fromStringList(applied)},
+        // Whether the unit was touched at all, also when it never answered.
+        {QStringLiteral("sets_sent"), setsSent.size()},
+        {QStringLiteral("sent_sets"), QJsonArray::fromStringList(setsSent)},
+        {QStringLiteral("in_flight"), inFlight.isEmpty() ? QJsonValue() : QJsonValue(inFlight)},
         {QStringLiteral("rejected"), QJsonArray::fromStringList(rejected)},
         {QStringLiteral("unanswered"), unansweredList},
         {QStringLiteral("mismatches"), mismatchList},

@@ -49,6 +49,8 @@ struct UnitResult
     Outcome outcome = Outcome::Ok;
     QStringList sent;        // every sentence written, without its CR LF, in order
     QStringList applied;     // the SETs the unit acknowledged, as sent
+    QStringList setsSent;    // every SET that went out, once each, answered or not
+    QString inFlight;        // the SET sent and still unanswered when the unit ended
     QStringList ignoredKeys; // apply: profile keys nothing was sent for
     QStringList rejected;
     QList<Unanswered> unanswered;

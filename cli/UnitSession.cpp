@@ -252,7 +252,12 @@ void UnitSession::refuse(const QString& reasonCode, const QString& reason)
 void UnitSession::sendExchange()
 {
     if (held && current < exchanges.size() && exchanges[current].kind == Exchange::Set) {
+        // Set first: the go-ahead may come inside the signal.
         waitingToSet = true;
+        if (!askedToSet) {
+            askedToSet = true;
+            emit aboutToSet(this);
+        }
         return;
     }
     if (current >= readsBefore)
@@ -331,8 +336,13 @@ bool UnitSession::write(const std::string& sentence)
     outcome.sent << textOf(sentence);
     // Sent is enough: a SET the answer of which was lost may still have taken effect.
     if (phase == Phase::Exchanging && current < exchanges.size() &&
-        exchanges[current].kind == Exchange::Set)
+        exchanges[current].kind == Exchange::Set) {
         setSent = true;
+        // A SET asked again is still one SET.
+        if (lastSetWritten != current)
+            outcome.setsSent << textOf(sentence);
+        lastSetWritten = current;
+    }
     if (line.write(QByteArray::fromStdString(sentence)))
         return true;
     if (phase != Phase::Done) {
@@ -392,10 +402,10 @@ void UnitSession::observed()
     finishWithAnswers();
 }
 
-void UnitSession::interrupt()
+void UnitSession::interrupt(int signalNumber)
 {
     if (phase != Phase::Done)
-        finish(UnitResult::Outcome::Interrupted, CliTexts::interrupted());
+        finish(UnitResult::Outcome::Interrupted, CliTexts::interrupted(signalNumber));
 }
 
 void UnitSession::tellChanges()
@@ -411,6 +421,9 @@ void UnitSession::finish(UnitResult::Outcome result, const QString& error)
 {
     if (phase == Phase::Done)
         return;
+    // Its answer is lost with the line: the unit may have taken it or not.
+    if (phase == Phase::Exchanging && lastSetWritten == current && current < exchanges.size())
+        outcome.inFlight = textOf(exchanges[current].sentence);
     phase = Phase::Done;
     observing.stop();
     asking.cancel();

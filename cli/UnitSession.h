@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,13 +28,14 @@ public:
     UnitSession(UnitJob job, QObject* parent = nullptr);
 
     void start();
-    // Ends the unit at once as interrupted; the port is closed.
-    void interrupt();
+    // Ends the unit at once as interrupted by signalNumber; the port is closed.
+    void interrupt(int signalNumber);
     bool isFinished() const { return phase == Phase::Done; }
     const UnitResult& result() const { return outcome; }
     const UnitJob& task() const { return job; }
-    // Identified units with SETs to send wait, after readyToChange, for proceed() or refuse();
-    // apply's reads of the rates before go on meanwhile.
+    // Identified units with SETs to send are told in readyToChange (refuse() may end them then);
+    // their first SET waits, after aboutToSet, for proceed() or refuse(). apply's reads of the
+    // rates before go on meanwhile.
     void holdBeforeChanges() { holding = true; }
     void proceed();
     // Ends a held unit before anything is set, as interrupted for reasonCode.
@@ -42,6 +44,7 @@ public:
 signals:
     void finished(UnitSession* session);
     void readyToChange(UnitSession* session);
+    void aboutToSet(UnitSession* session);
 
 private:
     enum class Phase
@@ -105,4 +108,6 @@ private:
     std::size_t readsBefore = 0; // the first exchanges, ReadBefore
     bool readBeforeDone = false;
     bool setSent = false;
+    bool askedToSet = false;               // aboutToSet was emitted
+    std::size_t lastSetWritten = SIZE_MAX; // the exchange whose SET went out last
 };

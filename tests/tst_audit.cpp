@@ -82,6 +82,18 @@ QList<QJsonObject> recordsOnErrorStream(const QByteArray& err)
 
 QString twoRuns(const QString& folder);
 
+// Starts zr415ctl with a minute's wait for each answer; true once the unit logging to log has
+// received a SET, which a unit started with --no-ack never answers.
+bool startUntilASetIsOut(QProcess& program, const QStringList& arguments, const QString& log)
+{
+    QProcessEnvironment environment = quickCtlEnvironment();
+    environment.insert(QStringLiteral("ZR415CTL_ACK_MS"), QStringLiteral("60000"));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(ZR415CTL_BINARY), arguments);
+    return program.waitForStarted(5000) &&
+           QTest::qWaitFor([&log] { return fileContent(log).contains(",SET,"); }, 15000);
+}
+
 const QByteArray profileText = "setGGA=1\nsetCommandGGA=5\nsetRMC=1\nsetCommandRMC=0.5\n";
 } // namespace
 
@@ -92,7 +104,8 @@ class AuditTest : public QObject
 private slots:
     void unitsChangedGetARecordAheadOfTheChange_data();
     void unitsChangedGetARecordAheadOfTheChange();
-    void killedRunLeavesAStartedRecordForEveryUnitChanged();
+    void killedRunAccountsForEveryPort_data();
+    void killedRunAccountsForEveryPort();
     void unwritableRecordStartsNoFurtherUnit();
     void failedSyncLeavesTheRunNotRecorded_data();
     void failedSyncLeavesTheRunNotRecorded();
@@ -109,6 +122,10 @@ private slots:
     void auditOfAnUnknownRunFails();
     void resultsLostOnStandardOutputFailTheRun_data();
     void resultsLostOnStandardOutputFailTheRun();
+    void stopSignalIsNamedInEveryAccount_data();
+    void stopSignalIsNamedInEveryAccount();
+    void setInFlightIsReportedSentAndUnanswered_data();
+    void setInFlightIsReportedSentAndUnanswered();
     void stopSignalEndsMonitorWithItsReport_data();
     void stopSignalEndsMonitorWithItsReport();
 
@@ -125,12 +142,13 @@ void AuditTest::unitsChangedGetARecordAheadOfTheChange_data()
     QTest::addColumn<QStringList>("simulator");
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QStringList>("phases");
+    QTest::addColumn<int>("setsSent");
     QTest::newRow("changed") << QStringList{} << QStringList{}
-                             << QStringList{"started", "finished"};
+                             << QStringList{"planned", "started", "changing", "finished"} << 3;
     QTest::newRow("no-device") << QStringList{"--silent"} << QStringList{}
-                               << QStringList{"finished"};
-    QTest::newRow("unexpected-serial")
-        << QStringList{} << QStringList{"--expect-serial", "OTHER"} << QStringList{"finished"};
+                               << QStringList{"planned", "finished"} << 0;
+    QTest::newRow("unexpected-serial") << QStringList{} << QStringList{"--expect-serial", "OTHER"}
+                                       << QStringList{"planned", "finished"} << 0;
 }
 
 void AuditTest::unitsChangedGetARecordAheadOfTheChange()
@@ -138,6 +156,7 @@ void AuditTest::unitsChangedGetARecordAheadOfTheChange()
     QFETCH(QStringList, simulator);
     QFETCH(QStringList, options);
     QFETCH(QStringList, phases);
+    QFETCH(int, setsSent);
     SimulatorProcess unit(QStringList{"--serial", "SN-AHEAD"} + simulator);
     const QString audit = scratch.filePath(QTest::currentDataTag() + QStringLiteral(".jsonl"));
     const CtlRun run = runCtl(QStringList{"apply", profile(), unit.devicePath(), "--json",
@@ -147,34 +166,53 @@ void AuditTest::unitsChangedGetARecordAheadOfTheChange()
     QStringList got;
     for (const QJsonObject& record : records) {
         got << record["phase"].toString();
-        QCOMPARE(record["schema"].toInt(), 2);
-        QCOMPARE(record["port"].toString(), unit.devicePath());
+        QCOMPARE(record["schema"].toInt(), 3);
+        QCOMPARE(record["phase"] == QLatin1String("planned")
+                     ? record["ports"].toVariant().toStringList().value(0)
+                     : record["port"].toString(),
+                 unit.devicePath());
         QCOMPARE(record["profile_sha256"].toString(),
                  QString::fromLatin1(
                      QCryptographicHash::hash(profileText, QCryptographicHash::Sha256).toHex()));
     }
     QCOMPARE(got, phases);
-    if (phases.size() == 2) {
-        // The started record names every SET the unit was then sent.
-        const QJsonObject result = jsonLines(run.out).first();
-        QCOMPARE(records[0]["serial"].toString(), QStringLiteral("SN-AHEAD"));
-        QCOMPARE(records[0]["sets"].toVariant().toStringList(), setsIn(result["sent"].toArray()));
-        QCOMPARE(records[0]["run"], records[1]["run"]);
+    // Touched or not, the finished record and the JSON line say so with the SETs themselves.
+    const QJsonObject result = jsonLines(run.out).first();
+    QCOMPARE(result["sets_sent"].toInt(-1), setsSent);
+    QCOMPARE(records.last()["sets_sent"].toInt(-1), setsSent);
+    QCOMPARE(records.last()["sent_sets"].toVariant().toStringList(),
+             setsIn(result["sent"].toArray()));
+    QCOMPARE(records.first()["sha256"], records.first()["profile_sha256"]);
+    if (setsSent > 0) {
+        // The started record names every SET to send; the changing one, ahead, the first.
+        QCOMPARE(records[1]["serial"].toString(), QStringLiteral("SN-AHEAD"));
+        QCOMPARE(records[1]["sets"].toVariant().toStringList(), setsIn(result["sent"].toArray()));
+        QCOMPARE(records[2]["sent_sets"].toVariant().toStringList(),
+                 setsIn(result["sent"].toArray()).mid(0, 1));
+        QCOMPARE(records[0]["run"], records[3]["run"]);
     }
 }
 
-void AuditTest::killedRunLeavesAStartedRecordForEveryUnitChanged()
+void AuditTest::killedRunAccountsForEveryPort_data()
 {
+    QTest::addColumn<QString>("phase"); // killed once two units have written this record
+    QTest::newRow("before-any-set") << QStringLiteral("started");
+    QTest::newRow("after-a-set") << QStringLiteral("changing");
+}
+
+void AuditTest::killedRunAccountsForEveryPort()
+{
+    QFETCH(QString, phase);
     // Every answer comes late, so the run is surely mid-way when it is killed; two at a time,
-    // so some units never start.
+    // so two units wait their turn and are never opened.
     std::vector<std::unique_ptr<SimulatorProcess>> units;
     QStringList ports;
     for (int i = 0; i < 4; ++i) {
         units.push_back(std::make_unique<SimulatorProcess>(
-            QStringList{"--serial", QStringLiteral("SN-KILL-%1").arg(i), "--delay", "300"}));
+            QStringList{"--serial", QStringLiteral("SN-KILL-%1").arg(i), "--delay", "500"}));
         ports << units.back()->devicePath();
     }
-    const QString audit = scratch.filePath(QStringLiteral("killed.jsonl"));
+    const QString audit = scratch.filePath(QTest::currentDataTag() + QStringLiteral(".jsonl"));
     QProcess program;
     program.setProcessEnvironment(quickCtlEnvironment());
     program.start(
@@ -182,34 +220,40 @@ void AuditTest::killedRunLeavesAStartedRecordForEveryUnitChanged()
         QStringList{"apply", profile(), "--baud", "115200", "--parallel", "2", "--audit", audit} +
             ports);
     QVERIFY(program.waitForStarted(5000));
-    QTRY_VERIFY_WITH_TIMEOUT(fileContent(audit).count("\"started\"") == 2, 10000);
-    // Let the first SETs reach the units, after the rate apply reads first.
-    QTest::qWait(1000);
+    const QByteArray written = '"' + phase.toUtf8() + '"';
+    QTRY_VERIFY_WITH_TIMEOUT(fileContent(audit).count(written) == 2, 15000);
     ::kill(static_cast<pid_t>(program.processId()), SIGKILL);
     QVERIFY(program.waitForFinished(5000));
 
-    QStringList started;
-    for (const QJsonObject& record : jsonLines(fileContent(audit)))
-        if (record["phase"].toString() == QLatin1String("started"))
-            started << record["port"].toString();
-    int changed = 0;
-    for (const QString& port : ports) {
-        const CtlRun query = runCtl({"query", port, "--baud", "115200", "--json"});
-        const QJsonObject rates = jsonLines(query.out).value(0)["rates"].toObject();
-        QVERIFY2(!rates.isEmpty(), query.err.constData());
-        if (rates["GGA"].toString() != QLatin1String("5"))
-            continue;
-        ++changed;
-        QVERIFY2(started.contains(port), qPrintable(port));
-    }
-    QVERIFY(changed > 0);
+    // Every port as typed, as far as it got; a unit touched is never said untouched.
+    QStringList progress;
+    for (const QJsonObject& unit : jsonLines(runCtl({"audit", audit, "--json"}).out))
+        progress << unit["port"].toString() + ' ' + unit["progress"].toString();
+    QCOMPARE(progress, (QStringList{ports[0] + ' ' + phase, ports[1] + ' ' + phase,
+                                    ports[2] + " not-started", ports[3] + " not-started"}));
+    const CtlRun query = runCtl(QStringList{"query", "--baud", "115200", "--json"} + ports);
+    for (const QJsonObject& unit : jsonLines(query.out).mid(0, 4))
+        if (unit["rates"].toObject()["GGA"].toString() == QLatin1String("5"))
+            QVERIFY(phase == QLatin1String("changing") &&
+                    ports.indexOf(unit["port"].toString()) < 2);
+
+    // A later run of another unit leaves them named; a run that gets to them ends the list.
+    SimulatorProcess other({"--serial", "SN-OTHER"});
+    QCOMPARE(
+        runCtl({"set", other.devicePath(), "GGA=1", "--baud", "115200", "--audit", audit}).exitCode,
+        0);
+    for (const QStringList& options :
+         {QStringList{"--unfinished", "--ports"}, QStringList{"--failed", "--ports"}})
+        QCOMPARE(QString::fromUtf8(runCtl(QStringList{"audit", audit} + options).out)
+                     .split('\n', Qt::SkipEmptyParts),
+                 ports);
+    const CtlRun again =
+        runCtl(QStringList{"apply", profile(), "--baud", "115200", "--audit", audit} + ports);
+    QCOMPARE(again.exitCode, 0);
+    QCOMPARE(runCtl({"audit", audit, "--unfinished", "--ports"}).out, QByteArray());
     // The next user of each port took over the lock file the killed run left and removed it.
     for (const QString& port : ports)
         QVERIFY2(!QFile::exists(StaleLockFile::pathFor(port)), qPrintable(port));
-    // And zr415ctl audit shows the cut-off units as unfinished.
-    const CtlRun unfinished = runCtl({"audit", audit, "--unfinished", "--ports"});
-    QCOMPARE(unfinished.exitCode, 0);
-    QCOMPARE(QString::fromUtf8(unfinished.out).split('\n', Qt::SkipEmptyParts), started);
 }
 
 void AuditTest::unwritableRecordStartsNoFurtherUnit()
@@ -222,11 +266,11 @@ void AuditTest::unwritableRecordStartsNoFurtherUnit()
         ports << units.back()->devicePath();
     }
     const QString audit = scratch.filePath(QStringLiteral("full.jsonl"));
-    // The disk takes one record: the first started record.
+    // The disk takes four records: the planned one, both started ones and the first changing.
     const CtlRun run = runCtl(QStringList{"apply", profile(), "--baud", "115200", "--parallel", "2",
                                           "--json", "--audit", audit} +
                                   ports,
-                              faultyDisk("ZR415_FAULT_WRITES_AFTER", 1));
+                              faultyDisk("ZR415_FAULT_WRITES_AFTER", 4));
     QCOMPARE(run.exitCode, 1);
     QList<QJsonObject> lines = jsonLines(run.out);
     QCOMPARE(lines.size(), 4);
@@ -249,10 +293,10 @@ void AuditTest::unwritableRecordStartsNoFurtherUnit()
         neverOpened += unit["sent"].toArray().isEmpty();
     }
     QCOMPARE(neverOpened, 1);
-    QCOMPARE(fileContent(audit).count('\n'), 1);
+    QCOMPARE(fileContent(audit).count('\n'), 4);
     // Every record not written is on the error stream, whole.
     const QList<QJsonObject> kept = recordsOnErrorStream(run.err);
-    QCOMPARE(kept.size(), 4); // one started, three finished
+    QCOMPARE(kept.size(), 4); // one changing, three finished
     for (const QJsonObject& record : kept)
         for (const char* field : {"run", "user", "host", "version", "schema", "phase", "port"})
             QVERIFY2(record.contains(QLatin1String(field)), field);
@@ -264,11 +308,13 @@ void AuditTest::failedSyncLeavesTheRunNotRecorded_data()
     QTest::addColumn<QByteArray>("summary");
     QTest::addColumn<bool>("setSent");
     QTest::addColumn<QStringList>("onErrorStream"); // the phases of the records not on disk
-    // The started record is never on disk: the unit is not touched.
-    QTest::newRow("first-sync-fails") << 0 << QByteArray("1 interrupted; 1 not recorded in ")
-                                      << false << QStringList{"started", "finished"};
+    // The planned or the changing record is never on disk: the unit is not touched.
+    QTest::newRow("planned-sync-fails") << 0 << QByteArray("1 interrupted; 1 not recorded in ")
+                                        << false << QStringList{"planned", "finished"};
+    QTest::newRow("changing-sync-fails") << 1 << QByteArray("1 interrupted; 1 not recorded in ")
+                                         << false << QStringList{"started", "changing", "finished"};
     QTest::newRow("last-sync-fails")
-        << 1 << QByteArray("1 ok; 1 not recorded in ") << true << QStringList{"finished"};
+        << 2 << QByteArray("1 ok; 1 not recorded in ") << true << QStringList{"finished"};
 }
 
 void AuditTest::failedSyncLeavesTheRunNotRecorded()
@@ -307,7 +353,7 @@ void AuditTest::failedSyncStartsNoFurtherUnit()
     const CtlRun run = runCtl({"set", first.devicePath(), second.devicePath(), "--baud", "115200",
                                "--parallel", "1", "--json", "--audit",
                                scratch.filePath(QStringLiteral("unsynced.jsonl")), "--", "GGA=5"},
-                              faultyDisk("ZR415_FAULT_SYNCS_AFTER", 0));
+                              faultyDisk("ZR415_FAULT_SYNCS_AFTER", 1));
     QCOMPARE(run.exitCode, 1);
     const QList<QJsonObject> units = jsonLines(run.out).mid(0, 2);
     QCOMPARE(units.size(), 2);
@@ -496,7 +542,8 @@ void AuditTest::auditTellsTheLastStateOfEachUnit_data()
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QStringList>("lines");
     QTest::newRow("latest-run") << QStringList{}
-                                << QStringList{"/dev/c  C  ok  ", "/dev/d  D  unfinished  ",
+                                << QStringList{"/dev/c  C  ok  ",
+                                               "/dev/d  D  unfinished: changing, a SET went out  ",
                                                "/dev/e  -  no-device  ", "/dev/f  F  mismatch  "};
     QTest::newRow("failed-ports") << QStringList{"--failed", "--ports"}
                                   << QStringList{"/dev/d", "/dev/e", "/dev/f"};
@@ -572,6 +619,85 @@ void AuditTest::resultsLostOnStandardOutputFailTheRun()
                               QStringLiteral("/dev/full"));
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains("could not be written to standard output"), run.err.constData());
+}
+
+void AuditTest::stopSignalIsNamedInEveryAccount_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("ctrl-c") << int(SIGINT) << QStringLiteral("SIGINT");
+    QTest::newRow("service-stop") << int(SIGTERM) << QStringLiteral("SIGTERM");
+    QTest::newRow("ctrl-backslash") << int(SIGQUIT) << QStringLiteral("SIGQUIT");
+    QTest::newRow("ssh-session-dropped") << int(SIGHUP) << QStringLiteral("SIGHUP");
+}
+
+void AuditTest::stopSignalIsNamedInEveryAccount()
+{
+    QFETCH(int, signalNumber);
+    QFETCH(QString, name);
+    const QString log = scratch.filePath(QTest::currentDataTag() + QStringLiteral(".log"));
+    SimulatorProcess running({"--serial", "SN-STOP-1", "--no-ack", "--log", log});
+    SimulatorProcess waiting({"--serial", "SN-STOP-2"});
+    const QString audit = scratch.filePath(QTest::currentDataTag() + QStringLiteral(".jsonl"));
+    QProcess program;
+    QVERIFY(startUntilASetIsOut(program,
+                                {"set", running.devicePath(), waiting.devicePath(), "--baud",
+                                 "115200", "--parallel", "1", "--audit", audit, "--", "GGA=5"},
+                                log));
+    ::kill(static_cast<pid_t>(program.processId()), signalNumber);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitCode(), 128 + signalNumber);
+    // The unit stopped while running, and the one that never started.
+    const QStringList ports{running.devicePath(), waiting.devicePath()};
+    const QStringList errors{QStringLiteral("stopped by ") + name,
+                             QStringLiteral("stopped by ") + name + " before it started"};
+    const QStringList lines =
+        QString::fromUtf8(program.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);
+    for (const QString& line : lines.mid(0, 2))
+        QVERIFY2(line.endsWith(errors[ports.indexOf(line.section(' ', 0, 0))]), qPrintable(line));
+    int finished = 0;
+    for (const QJsonObject& record : jsonLines(fileContent(audit))) {
+        if (record["phase"] != QLatin1String("finished"))
+            continue;
+        ++finished;
+        QCOMPARE(record["error"].toString(), errors[ports.indexOf(record["port"].toString())]);
+        QCOMPARE(record["reason_code"].toString(), QStringLiteral("interrupted"));
+    }
+    QCOMPARE(finished, 2);
+}
+
+void AuditTest::setInFlightIsReportedSentAndUnanswered_data()
+{
+    QTest::addColumn<bool>("json");
+    QTest::newRow("terminal") << false;
+    QTest::newRow("json-lines") << true;
+}
+
+void AuditTest::setInFlightIsReportedSentAndUnanswered()
+{
+    QFETCH(bool, json);
+    const QString log = scratch.filePath(QTest::currentDataTag() + QStringLiteral(".log"));
+    SimulatorProcess unit({"--serial", "SN-IN-FLIGHT", "--no-ack", "--log", log});
+    const QString audit = scratch.filePath(QTest::currentDataTag() + QStringLiteral(".jsonl"));
+    QProcess program;
+    QVERIFY(startUntilASetIsOut(program,
+                                QStringList{"set", unit.devicePath(), "GGA=5", "RMC=1", "--baud",
+                                            "115200", "--audit", audit} +
+                                    (json ? QStringList{"--json"} : QStringList{}),
+                                log));
+    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    QVERIFY(program.waitForFinished(10000));
+    const QString first = QStringLiteral("#KVT,,SET,GNSS.NMEA.GGA,5");
+    const QByteArray out = program.readAllStandardOutput();
+    const QJsonObject record = jsonLines(fileContent(audit)).last();
+    QCOMPARE(record["in_flight"].toString(), first);
+    QCOMPARE(record["sets_sent"].toInt(), 1);
+    QCOMPARE(record["applied"].toArray().size(), 0);
+    if (json)
+        QCOMPARE(jsonLines(out).value(0)["in_flight"].toString(), first);
+    else
+        QVERIFY2(out.contains("sent, unanswered when stopped: " + first.toUtf8()), out.constData());
 }
 
 void AuditTest::stopSignalEndsMonitorWithItsReport_data()

@@ -50,12 +50,13 @@ QList<QJsonObject> unitLines(const QByteArray& out)
     return units;
 }
 
-// The records of an audit file written when units ended (the started ones come ahead of them).
+// The records of an audit file written when units ended (the planned, started and changing ones
+// come ahead of them).
 QList<QJsonObject> finishedRecords(const QByteArray& text)
 {
     QList<QJsonObject> finished;
     for (const QJsonObject& record : jsonLines(text))
-        if (record[QStringLiteral("phase")].toString() != QLatin1String("started"))
+        if (record[QStringLiteral("phase")].toString() == QLatin1String("finished"))
             finished << record;
     return finished;
 }
@@ -138,6 +139,7 @@ private slots:
     void argumentsAreReadIntoAnInvocation();
     void badArgumentsGetOneLineAndAPointerToHelp_data();
     void badArgumentsGetOneLineAndAPointerToHelp();
+    void sameDeviceUnderABindMountIsNamedTwice();
 
     void refusedProfilesNameKeyValueAndWhatIsAllowed_data();
     void refusedProfilesNameKeyValueAndWhatIsAllowed();
@@ -331,6 +333,24 @@ void CliTest::badArgumentsGetOneLineAndAPointerToHelp()
              lines[1].constData());
 }
 
+void CliTest::sameDeviceUnderABindMountIsNamedTwice()
+{
+    // No path leads from one name to the other: only the device number tells. A mount of its
+    // own needs a user namespace, which an ordinary user gets where the kernel allows it.
+    const QString mounted = writeFile(scratch, "bound-device", "");
+    QProcess shell;
+    shell.start(QStringLiteral("unshare"),
+                {"-rm", "sh", "-c",
+                 "mount --bind /dev/null \"$1\" && exec \"$0\" query /dev/null \"$1\"",
+                 QStringLiteral(ZR415CTL_BINARY), mounted});
+    QVERIFY(shell.waitForFinished(30000));
+    const QByteArray err = shell.readAllStandardError();
+    if (err.contains("unshare") || err.contains("mount"))
+        QSKIP(err.constData());
+    QCOMPARE(shell.exitCode(), 2);
+    QVERIFY2(err.contains("is named twice, also as '" + mounted.toUtf8() + "'"), err.constData());
+}
+
 void CliTest::refusedProfilesNameKeyValueAndWhatIsAllowed_data()
 {
     QTest::addColumn<QByteArray>("content"); // empty: no file at all
@@ -360,6 +380,9 @@ void CliTest::refusedProfilesNameKeyValueAndWhatIsAllowed_data()
                             << QStringList{"line 1: not UTF-8"};
     QTest::newRow("random-bytes-on-line-three")
         << QByteArray("sbas=0\r\n\r\n\xc3\x28\x9f=\xff\n") << QStringList{"line 3: not UTF-8"};
+    QTest::newRow("nul-in-a-value")
+        << QByteArray("setGGA=1\nsetCommandGGA=5\0x\n", 27)
+        << QStringList{"line 2: holds a NUL byte", "setCommandGGA=5\\x00x"};
     QTest::newRow("known-key-in-another-case")
         << QByteArray("sbas=1\nsetgga=1\n") << QStringList{"line 2", "setgga", "setGGA"};
     QTest::newRow("key-twice-with-other-values")
@@ -917,11 +940,11 @@ void CliTest::stopSignalLeavesAConsistentAuditFile()
         QCOMPARE(byPort[unit->devicePath()]["result"].toString(), QStringLiteral("interrupted"));
     QVERIFY(byPort[slowA.devicePath()]["sent"].toArray().size() > 1);
     QVERIFY(byPort[waiting.devicePath()]["sent"].toArray().isEmpty());
-    // Written ahead: a started record for each unit that was sent a SET, none for the unit
+    // Written ahead: a changing record for each unit that was sent a SET, none for the unit
     // never started.
     QStringList started;
     for (const QJsonObject& record : jsonLines(text))
-        if (record["phase"].toString() == QLatin1String("started"))
+        if (record["phase"].toString() == QLatin1String("changing"))
             started << record["port"].toString();
     QStringList changed;
     for (const QJsonObject& record : records)
@@ -1190,6 +1213,8 @@ void CliTest::checkListsWhatWouldChangeAndSendsNoSet()
                    .arg(change["key"].toString(), change["from"].toString(),
                         change["to"].toString());
     QCOMPARE(got, changes);
+    const QJsonObject summary = jsonLines(run.out).last()["summary"].toObject();
+    QCOMPARE(summary["would_change"].toInt(-1), exitCode == 3 ? 1 : 0);
     for (const QJsonValue& sentence : results[0]["sent"].toArray())
         QVERIFY2(!sentence.toString().contains(QLatin1String(",SET,")),
                  qPrintable(sentence.toString()));

@@ -19,9 +19,10 @@ QMap<QString, QString> byPort(const QByteArray& text)
     QMap<QString, QString> found;
     for (const QByteArray& line : text.split('\n')) {
         const QJsonObject json = QJsonDocument::fromJson(line).object();
-        // The summary that ends --json and the started records name no unit's end.
+        // The summary that ends --json and the records written ahead name no unit's end.
+        const QString phase = json["phase"].toString();
         if (json.contains(QStringLiteral("summary")) ||
-            json["phase"].toString() == QLatin1String("started"))
+            (!phase.isEmpty() && phase != QLatin1String("finished")))
             continue;
         if (!json.isEmpty())
             found[json["port"].toString()] =

@@ -294,6 +294,9 @@ void OrchestrationTest::boundSerialMustMatchItsPort_data()
     QTest::newRow("file-swapped") << QStringList{"--serials", "FILE:PORT_A SN-B\nPORT_B SN-A"}
                                   << "unexpected-serial"
                                   << "unexpected-serial";
+    QTest::newRow("file-as-expect-serial-takes-them")
+        << QStringList{"--serials", "FILE:PORT_A=SN-B\nPORT_B=SN-A\n"} << "unexpected-serial"
+        << "unexpected-serial";
     QTest::newRow("file-with-comments")
         << QStringList{"--serials", "FILE:# station 7\n\n  PORT_A\tSN-A  \nPORT_B SN-B # spare\n"}
         << "ok"
@@ -347,7 +350,9 @@ void OrchestrationTest::badBindingsAreRefusedBeforeAnythingIsSent_data()
         << "two serial numbers";
     QTest::newRow("serial-bound-twice")
         << QStringList{"--expect-serial", "ttyUSB0=SN-1", "--expect-serial", "ttyUSB1=SN-1"}
-        << "two ports";
+        << "two ports, ttyUSB0 and ttyUSB1";
+    QTest::newRow("file-line-without-serial")
+        << QStringList{"--serials", "FILE:ttyUSB0=SN-1\nttyUSB1=\n"} << "line 2";
 }
 
 void OrchestrationTest::badBindingsAreRefusedBeforeAnythingIsSent()
@@ -409,7 +414,7 @@ void OrchestrationTest::stopWhileObservingKeepsTheReadBack()
     // verified is known once the read-back is done; the stream is measured for a minute after.
     QVERIFY(QTest::qWaitFor([&] { return session.result().verified; }, 15000));
     QVERIFY(!session.isFinished());
-    session.interrupt();
+    session.interrupt(SIGINT);
     QCOMPARE(session.result().outcome, UnitResult::Outcome::Interrupted);
     QVERIFY(session.result().verified);
     QCOMPARE(session.result().toJson()[QStringLiteral("verified")].toBool(), true);
@@ -446,7 +451,7 @@ void OrchestrationTest::refusalOfAUnitNoLongerHeldChangesNothing()
     session.start();
     QVERIFY(QTest::qWaitFor([&] { return held; }, 15000));
     if (stopped)
-        session.interrupt();
+        session.interrupt(SIGINT);
     else
         session.proceed();
     session.refuse(ReasonCode::auditUnwritable, CliTexts::auditUnwritable());

@@ -155,7 +155,7 @@ void SharedFilesTest::runWithAnUnwrittenRecordFails_data()
     QTest::newRow("disk-full") << true << 1 << QByteArray("1 interrupted; 1 not recorded in ");
 }
 
-// No record, no change: a unit whose started record does not fit is not started, and the run
+// No record, no change: a run whose planned record does not fit starts no unit, and the run
 // must not report success.
 void SharedFilesTest::runWithAnUnwrittenRecordFails()
 {
@@ -180,8 +180,9 @@ void SharedFilesTest::runWithAnUnwrittenRecordFails()
     const QByteArray out = program.readAllStandardOutput();
     QCOMPARE(program.exitCode(), exitCode);
     QVERIFY2(out.contains(summary), out.constData());
-    // Written: the record ahead of the change and the one at its end.
-    QCOMPARE(fileContent(audit).count('\n'), diskFull ? 1 : 3);
+    // Written: the run's planned record, the unit's started and changing records ahead of the
+    // change, and the one at its end.
+    QCOMPARE(fileContent(audit).count('\n'), diskFull ? 1 : 5);
 }
 
 QTEST_GUILESS_MAIN(SharedFilesTest)

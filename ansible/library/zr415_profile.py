@@ -23,7 +23,13 @@ description:
     by hand while its rates still match is not corrected without I(force). Neither ever counts
     as a change.
   - In check mode only C(apply --check) runs (without I(observe)), no SET is sent and no audit
-    record is written; C(changed) tells whether a unit would change.
+    record is written; C(changed) tells whether a unit would change, and C(changed_ports) which.
+  - With C(--diff), each unit changed (in check mode, that would change) shows its rates before
+    and after, one line per key.
+  - A unit the check step cannot read (no receiver, another serial number, a port that cannot be
+    opened, ...) is handed to C(zr415ctl apply) all the same outside check mode, so that its
+    failure is in the audit file like any failed unit's; C(zr415ctl) sends no SET to a unit that
+    does not show the serial number bound to its port.
   - A unit that does not end C(ok) (no receiver, another serial number, a refused or unanswered
     setting, a read-back or observed rate that differs, ...) fails the task; the other units of
     the same run are still applied, as C(zr415ctl) does.
@@ -134,6 +140,18 @@ units:
   returned: when zr415ctl ran
   type: list
   elements: dict
+changed_ports:
+  description: The ports of the units changed; in check mode, of the units that would change.
+  returned: always
+  type: list
+  elements: str
+diff:
+  description: Per unit changed (or that would change), C(before) and C(after) with a line
+    per key, the key then its rate, and headers naming the port and serial number. Shown by
+    C(--diff).
+  returned: with --diff, when a unit changed or would change
+  type: list
+  elements: dict
 applied_ports:
   description: The ports zr415ctl apply ran on (none in check mode).
   returned: always
@@ -141,7 +159,7 @@ applied_ports:
   elements: str
 summary:
   description: The summary object of the last run (C(run), C(command), C(units), C(ok),
-    C(changed), C(failed), C(recorded)).
+    C(changed), C(failed), C(recorded), C(would_change)).
   returned: when zr415ctl wrote one
   type: dict
 stderr:
@@ -206,6 +224,22 @@ def unit_changed(unit, checked):
     if "changed" in unit:
         return unit.get("changed") is True
     return checked is not None and would_change(checked)
+
+
+def unit_diff(unit):
+    """Before and after of the keys a unit changes, as Ansible's --diff shows them."""
+    before = []
+    after = []
+    for change in unit.get("changes") or []:
+        if not isinstance(change, dict) or change.get("key") in UNREADABLE_KEYS:
+            continue
+        if change.get("from") == change.get("to"):
+            continue
+        before.append("%s: %s\n" % (change.get("key"), change.get("from")))
+        after.append("%s: %s\n" % (change.get("key"), change.get("to")))
+    header = "%s (%s)" % (unit.get("port", "?"), unit.get("serial") or "no serial number")
+    return dict(before_header=header, after_header=header, before="".join(before),
+                after="".join(after))
 
 
 def unit_ok(unit):
@@ -309,16 +343,21 @@ def main():
     checked, check_summary = ctl.apply(params["profile"], ports, ["--check"] + bindings)
     check_run = (check_summary or {}).get("run")
     result = dict(changed=False, check_run=check_run, run=check_run, units=checked,
-                  applied_ports=[], summary=check_summary)
+                  applied_ports=[], changed_ports=[], summary=check_summary)
 
-    failed = [unit for unit in checked if unit_failed(unit)]
+    check_failed = [unit for unit in checked if unit_failed(unit)]
+    failed = list(check_failed)
     to_apply = [unit for unit in checked
                 if isinstance(unit.get("port"), str) and unit_ok(unit)
                 and (params["force"] or would_change(unit))]
+    changed_units = []
 
     if module.check_mode:
-        result["changed"] = any(would_change(unit) for unit in checked if unit_ok(unit))
-    elif to_apply:
+        changed_units = [unit for unit in checked if unit_ok(unit) and would_change(unit)]
+    else:
+        # A unit the check could not read goes to apply too: its failure is then recorded.
+        to_apply += [unit for unit in check_failed if isinstance(unit.get("port"), str)]
+    if to_apply and not module.check_mode:
         extra = list(bindings)
         if params["audit"]:
             extra += ["--audit", params["audit"]]
@@ -331,15 +370,22 @@ def main():
         applied_of = dict((unit.get("port"), unit) for unit in applied)
         units = [applied_of.get(unit.get("port"), unit) for unit in checked]
         units += [unit for unit in applied if unit.get("port") not in check_of]
+        changed_units = [unit for unit in applied
+                         if unit_changed(unit, check_of.get(unit.get("port")))]
         result.update(
             units=units, applied_ports=applied_ports, summary=apply_summary,
-            run=(apply_summary or {}).get("run", check_run),
-            changed=any(unit_changed(unit, check_of.get(unit.get("port"))) for unit in applied))
+            run=(apply_summary or {}).get("run", check_run))
+        # The apply's account replaces the check's for the units it ran on.
+        failed = [unit for unit in check_failed if unit.get("port") not in applied_of]
         failed += [unit for unit in applied if unit_failed(unit)]
         missing = [port for port in applied_ports if port not in applied_of]
         if missing:
             ctl.fail("zr415ctl gave no result for %s" % ", ".join(missing), **result)
 
+    result["changed"] = bool(changed_units)
+    result["changed_ports"] = [unit.get("port") for unit in changed_units]
+    if module._diff and changed_units:
+        result["diff"] = [unit_diff(unit) for unit in changed_units]
     result["stderr"] = "".join(ctl.stderr)
     if failed:
         module.fail_json(msg="units not ok: " + "; ".join(describe_failure(u) for u in failed),

@@ -71,6 +71,23 @@ class UnitChanged(unittest.TestCase):
             self.assertEqual(module.unit_changed(applied, checked), expected, (applied, checked))
 
 
+class UnitDiff(unittest.TestCase):
+    def test_rows(self):
+        rows = [
+            # (changes, before, after): only the keys a unit reads and changes.
+            ([change("GNSS.NMEA.GGA", "1", "0.2"), change("GNSS.NMEA.RMC", "0.5", "0.5")],
+             "GNSS.NMEA.GGA: 1\n", "GNSS.NMEA.GGA: 0.2\n"),
+            ([change("GNSS.SATELLITE.TRACK.SBAS", "unknown", "ALL"),
+              change("GNSS.NMEA.GGA", "unknown", "5")],
+             "GNSS.NMEA.GGA: unknown\n", "GNSS.NMEA.GGA: 5\n"),
+            ([], "", ""),
+        ]
+        for changes, before, after in rows:
+            diff = module.unit_diff({"port": "/dev/a", "serial": "SN-1", "changes": changes})
+            self.assertEqual((diff["before"], diff["after"]), (before, after), changes)
+            self.assertEqual(diff["before_header"], "/dev/a (SN-1)")
+
+
 class UnitFailed(unittest.TestCase):
     def test_rows(self):
         rows = [

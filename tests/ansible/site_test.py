@@ -112,7 +112,7 @@ class Site(object):
                              self.audit(station), self.station_dir(station)))
         lines += ["", "[stations:vars]", "ansible_connection=local",
                   "ansible_python_interpreter=" + sys.executable,
-                  "zr415ctl_path=" + ARGS.zr415ctl,
+                  "zr415ctl_path=" + ARGS.zr415ctl, "zr415_become=false",
                   "zr415_environment='%s'" % environment, ""]
         path = os.path.join(self.work, "inventory")
         with open(path, "w", encoding="utf-8") as inventory:
@@ -274,13 +274,22 @@ class SiteTest(unittest.TestCase):
     def test_4_check_mode_reports_a_new_profile_and_sends_nothing(self):
         before = self.all_commands()
         records = dict((station, len(self.site.records(station))) for station in STATIONS)
-        play = self.play("b", "--check")
+        play = self.play("b", "--check", "--diff")
         self.assertEqual(play.status, 0, play.output)
         # The profile copied (needed to read it there), and the receivers would change.
         self.assertHosts(play, dict((station, (2, 0)) for station in STATIONS))
         self.assertEqual(self.new_sets(before), dict((key, []) for key in before))
         for station in STATIONS:
             self.assertTrue(play.results[station]["changed"])
+            ports = [self.site.port(station, unit) for unit in range(UNITS_PER_STATION)]
+            self.assertEqual(sorted(play.results[station]["changed_ports"]), ports)
+            # --diff shows each unit's rates before and after, under its port and serial number.
+            for unit, port in enumerate(ports):
+                header = "%s (%s)" % (port, serial_of(station, unit))
+                self.assertIn("--- before: " + header, play.output)
+                self.assertIn("+++ after: " + header, play.output)
+            self.assertIn("-GNSS.NMEA.GGA: 1\n-GNSS.NMEA.RMC: 0.5\n+GNSS.NMEA.GGA: 0.2\n"
+                          "+GNSS.NMEA.RMC: 1\n", play.output)
             self.assertEqual(len(self.site.records(station)), records[station])
             for unit in play.results[station]["units"]:
                 self.assertIn({"key": "GNSS.NMEA.GGA", "from": "1", "to": "0.2"},
@@ -325,6 +334,12 @@ class SiteTest(unittest.TestCase):
         self.assertEqual([unit["result"] for unit in play.results["station-2"]["units"]],
                          ["unexpected-serial"] * UNITS_PER_STATION)
         self.assertEqual(self.new_sets(before), dict((key, []) for key in before))
+        # Refused by the module's check step, and in the audit file like any failed unit.
+        run = play.results["station-2"]["run"]
+        finished = [record for record in self.site.records("station-2")
+                    if record["run"] == run and record.get("phase") == "finished"]
+        self.assertEqual(sorted((record["port"], record["result"]) for record in finished),
+                         sorted((port, "unexpected-serial") for port in swapped))
 
 
 def main():

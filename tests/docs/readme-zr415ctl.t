@@ -32,13 +32,13 @@ blocks must match this (check_readme.py).
 
   $ bin/zr415ctl monitor /tmp/lab/ttyUSB0 --rates --seconds 3
   SENTENCE   COUNT  PERIOD              MIN GAP    MAX GAP    CHECKSUM ERRORS
-  GGA +[2-4]  (1|1\.00\d|0\.99\d) s \\xc2\\xb7 1 Hz +[0-9.]+ s +[0-9.]+ s +0 \(esc\) (re)
+  GGA +[2-4]  (1|1\.00\d|0\.99\d) s \\xc2\\xb7 (1|1\.00\d|0\.99\d) Hz +[0-9.]+ s +[0-9.]+ s +0 \(esc\) (re)
   ZDA            0  -                   -          -          0
   GST            0  -                   -          -          0
   GSV +\d+  -                   -          -          0 (re)
   GSA            0  -                   -          -          0
   GLL            0  -                   -          -          0
-  RMC +[2-4]  (1|1\.00\d|0\.99\d) s \\xc2\\xb7 1 Hz +[0-9.]+ s +[0-9.]+ s +0 \(esc\) (re)
+  RMC +[2-4]  (1|1\.00\d|0\.99\d) s \\xc2\\xb7 (1|1\.00\d|0\.99\d) Hz +[0-9.]+ s +[0-9.]+ s +0 \(esc\) (re)
   VTG            0  -                   -          -          0
   GRS            0  -                   -          -          0
   HDT            0  -                   -          -          0
@@ -79,3 +79,20 @@ blocks must match this (check_readme.py).
   \{"class":"TPV","device":"/tmp/lab/ttyUSB0","mode":3,"status":3,"time":"[\d:.TZ-]+","ept":0\.005,"lat":31\.23\d+,"lon":121\.47\d+,"alt":12\.\d+,"altMSL":12\.\d+,"altHAE":21\.\d+,"geoidSep":8\.765,"speed":[\d.]+,"track":[\d.]+,"dgpsAge":[\d.]+,"dgpsSta":0\}(\\r \(esc\))? (re)
   \{"class":"SKY","device":"/tmp/lab/ttyUSB0","hdop":[\d.]+,"pdop":[\d.]+,"vdop":[\d.]+,"nSat":\d+,"uSat":\d+,"satellites":\[(\{"PRN":\d+,"gnssid":\d,"svid":\d+,"el":\d+,"az":\d+,"ss":\d+,"used":(true|false)\},?)+\]\}(\\r \(esc\))? (re)
   \{"class":"ATT","device":"/tmp/lab/ttyUSB0","heading":\d+\.\d\d\}(\\r \(esc\))? (re)
+
+  $ bin/zr415-sim --link /tmp/lab/ttyUSB3 --serial ZR415-0044 --no-ack >/dev/null &
+  $ lab_wait /tmp/lab/ttyUSB3
+  $ timeout --foreground -s KILL 3 bin/zr415ctl apply ../docs/examples/line3.ini /tmp/lab/ttyUSB0 /tmp/lab/ttyUSB3 /tmp/lab/ttyUSB1 --parallel 1
+  /tmp/lab/ttyUSB0  ZR415-0041  115200 baud (auto)  ok  *.?? s  changes: GNSS.NMEA.GSV 0.5 -> 5, GNSS.NMEA.GSA 0.5 -> OFF, GNSS.NMEA.HDT 0.5 -> OFF; acknowledged, no read-back exists: GNSS.SATELLITE.TRACK.SBAS, GNSS.NMEATALKER.HDT (glob)
+  [137]
+  $ bin/zr415ctl audit --unfinished
+  /tmp/lab/ttyUSB3  ZR415-0044  unfinished: changing, a SET went out  ????-??-??T??:??:??.???Z (glob)
+  /tmp/lab/ttyUSB1  -  unfinished: not started  ????-??-??T??:??:??.???Z (glob)
+  $ kill $!
+  $ bin/zr415-sim --link /tmp/lab/ttyUSB3 --serial ZR415-0044 >/dev/null &
+  $ lab_wait /tmp/lab/ttyUSB3
+  $ bin/zr415ctl audit --unfinished --ports | xargs bin/zr415ctl apply ../docs/examples/line3.ini --parallel 1
+  /tmp/lab/ttyUSB3  ZR415-0044  115200 baud (auto)  ok  *.?? s  changes: GNSS.NMEA.GGA OFF -> 1, GNSS.NMEA.GSV OFF -> 5, GNSS.NMEA.RMC OFF -> 1; acknowledged, no read-back exists: GNSS.SATELLITE.TRACK.SBAS, GNSS.NMEATALKER.HDT (glob)
+  /tmp/lab/ttyUSB1  ZR415-0042  115200 baud (auto)  ok  *.?? s  no rate changed; acknowledged, no read-back exists: GNSS.SATELLITE.TRACK.SBAS, GNSS.NMEATALKER.HDT (glob)
+  2 ok
+  $ bin/zr415ctl audit --unfinished
