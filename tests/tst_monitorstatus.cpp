@@ -168,6 +168,9 @@ void MonitorStatusTest::gpsdObjects_data()
     QTest::newRow("2D fix has its position")
         << QByteArrayList{gga, "GNGSA,A,2,01,,,,,,,,,,,,1.8,1.0,1.5,1"} << "TPV.lat"
         << "-31.2479817";
+    QTest::newRow("GSA without a fix: no position")
+        << QByteArrayList{gga, "GNGSA,A,1,,,,,,,,,,,,,,,,1"} << "TPV.lat"
+        << "absent";
     QTest::newRow("2D fix has no height")
         << QByteArrayList{gga, "GNGSA,A,2,01,,,,,,,,,,,,1.8,1.0,1.5,1"} << "TPV.altMSL"
         << "absent";

@@ -442,7 +442,13 @@ void TestStatus::recordedStreams_data()
         << merged({}, slowLine) << "" << qint64(5000) << "gsvPeriod"
         << "1.00";
     QTest::newRow("15 s GSV: the sky stays between groups") << sky15 << "" << qint64(44000) << "sky"
-                                                            << "G1 G2";
+                                                            << "G01 G02";
+    QTest::newRow("each satellite by its system's own number")
+        << Recording{{0, nmea("GPGSV,1,1,04,05,40,083,46,46,35,150,40,195,20,100,38,32,1,2,3") +
+                             nmea("GLGSV,1,1,01,71,20,100,38") + nmea("GAGSV,1,1,01,11,2,3,4") +
+                             nmea("GBGSV,1,1,01,221,20,100,38")}}
+        << "" << qint64(0) << "sky"
+        << "G05 G32 S33 E11 C21 J03 R07";
     QTest::newRow("15 s GSV: not overdue 14 s after") << sky15 << "" << qint64(44000) << "overdue"
                                                       << "GGA GSA";
 
@@ -507,7 +513,7 @@ void TestStatus::recordedStreams()
     values["overdue"] = overdue.join(' ');
     QStringList sky;
     for (const auto& satellite : status.satellitesInView(readAt))
-        sky << letter(satellite.constellation) + QString::number(satellite.svid());
+        sky << satellite.label();
     values["sky"] = sky.join(' ');
     QStringList shown;
     for (const QString& each : key.split(' '))
