@@ -168,25 +168,12 @@ void MonitorStatusTest::gpsdObjects_data()
     QTest::newRow("2D fix has its position")
         << QByteArrayList{gga, "GNGSA,A,2,01,,,,,,,,,,,,1.8,1.0,1.5,1"} << "TPV.lat"
         << "-31.2479817";
+    QTest::newRow("GSA without a fix: no position")
+        << QByteArrayList{gga, "GNGSA,A,1,,,,,,,,,,,,,,,,1"} << "TPV.lat"
+        << "absent";
     QTest::newRow("2D fix has no height")
         << QByteArrayList{gga, "GNGSA,A,2,01,,,,,,,,,,,,1.8,1.0,1.5,1"} << "TPV.altMSL"
         << "absent";
-    QTest::newRow("time to the millisecond")
-        << QByteArrayList{"GNRMC,053229.438,A,3114.878902,N,12135.244198,E,0.0,0.0,071226,,,R"}
-        << "TPV.time"
-        << "\"2026-12-07T05:32:29.438Z\"";
-    QTest::newRow("height above the ellipsoid") << QByteArrayList{gga} << "TPV.altHAE"
-                                                << "20.4";
-    QTest::newRow("speed in metres a second")
-        << QByteArrayList{gga,
-                          "GNRMC,123456.20,A,3114.878902,S,12135.244198,W,10.0,45.5,071226,,,R"}
-        << "TPV.speed"
-        << "5.144";
-    QTest::newRow("horizontal error from GST")
-        << QByteArrayList{gga, "GNGST,123456.20,0.5,0.02,0.01,45.0,0.030,0.040,0.050"} << "TPV.eph"
-        << "0.05";
-    QTest::newRow("station as a number") << QByteArrayList{gga} << "TPV.dgpsSta"
-                                         << "123";
     QTest::newRow("lost fix: no DOPs")
         << QByteArrayList{"GNGSA,A,3,01,,,,,,,,,,,,1.8,1.0,1.5,1",
                           "GNGGA,123457.20,,,,,0,,,,M,,M,,", "GNGSA,A,1,,,,,,,,,,,,,,,,1"}

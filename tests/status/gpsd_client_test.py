@@ -58,18 +58,19 @@ def run_monitor():
         os.write(master, epoch(index))
     rest = monitor.stdout.read()  # what readline buffered, then the rest
     monitor.wait(timeout=30)
+    device = os.ttyname(slave)
     os.close(master)
     os.close(slave)
     handle, path = tempfile.mkstemp(suffix=".json")
     os.write(handle, first + rest)
     os.close(handle)
-    return path, monitor.returncode
+    return path, monitor.returncode, device
 
 
 class GpsdClientReadsStatus(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.path, cls.code = run_monitor()
+        cls.path, cls.code, cls.device = run_monitor()
         cls.reports = []  # (class, the client's view of it)
         session = gps.gps(input_file_name=cls.path)
         cls.lines = 0
@@ -99,6 +100,9 @@ class GpsdClientReadsStatus(unittest.TestCase):
         self.assertEqual(len(self.reports), self.lines)
         self.assertEqual(self.classes()[:2], ["VERSION", "DEVICES"])
         self.assertEqual(self.reports[0][1]["proto_major"], 3)
+        self.assertEqual(self.reports[1][1]["devices"][0]["path"], self.device)
+        self.assertTrue(all(report[1]["device"] == self.device
+                            for report in self.reports if report[0] in ("TPV", "SKY")))
 
     def test_one_tpv_per_epoch_and_no_sky_before_gsv(self):
         self.assertEqual(self.classes().count("TPV"), len(TIMES))
