@@ -301,8 +301,9 @@ void Simulator::clearExclusiveModeLeftBehind()
     if (ioctl(device, TIOCGEXCL, &exclusive) != 0 || !exclusive || othersHoldTheDevice())
         return;
     ioctl(device, TIOCNXCL);
-    std::fprintf(stderr, "zr415-sim: the last user of %s ended in exclusive mode; cleared\n",
-                 path.c_str());
+    // A note, not an error: on standard output, beside the device's path.
+    std::printf("zr415-sim: the last user of %s ended in exclusive mode; cleared\n", path.c_str());
+    std::fflush(stdout);
 }
 
 // Looks through every process's open files, as fuser does. The files of another user's processes
