@@ -3,9 +3,22 @@
 #include "DlgZR415.h"
 #include "OutputView.h"
 #include "ReceiverView.h"
+#include "RecordingBar.h"
 #include "TrafficView.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTabWidget>
+
+namespace {
+// The one local file dropped, or empty.
+QString droppedFile(const QMimeData* data)
+{
+    const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
+    return urls.size() == 1 && urls.first().isLocalFile() ? urls.first().toLocalFile() : QString();
+}
+} // namespace
 
 DlgTab::DlgTab(QWidget* parent) : Dialog(parent)
 {
@@ -15,6 +28,23 @@ DlgTab::DlgTab(QWidget* parent) : Dialog(parent)
     // opens large enough to show every control whole.
     const QSize needed = tabWidget->sizeHint();
     resize(qMax(434, needed.width()), qMax(570, needed.height()));
+    setAcceptDrops(true);
+}
+
+void DlgTab::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void DlgTab::dropEvent(QDropEvent* event)
+{
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    if (traffic->recordingBar()->replay(path))
+        tabWidget->setCurrentWidget(traffic);
 }
 
 void DlgTab::buildUi()

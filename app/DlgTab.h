@@ -23,6 +23,11 @@ public:
     OutputView* outputView() const { return output; }
     ReceiverView* receiverView() const { return receiver; }
 
+protected:
+    // A recording dropped onto the window is played on the traffic tab.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
     void buildUi();
 

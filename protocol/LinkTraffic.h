@@ -32,4 +32,7 @@ signals:
     // The receiver's serial number as this link learned it: an answer to 查询 or to the check
     // made when a lost device comes back. Never from what the page's field still shows.
     void serialNumberKnown(const QString& serial);
+    // A recording is played into the tabs as a link of its own: they start afresh, and
+    // linkClosed comes at its end. No link is open meanwhile.
+    void replayOpened(const QString& file);
 };
