@@ -1,5 +1,7 @@
 #include "SimReplay.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <limits>
 #include <utility>
@@ -28,14 +30,23 @@ std::int64_t SimReplay::due(std::int64_t nowMs, std::size_t room,
     std::vector<ReplayStep> steps;
     const std::int64_t waitMs = pacer.take(nowMs, steps, room);
     for (ReplayStep& step : steps) {
-        playedAny = true;
+        if (stepsPlayed++ == 0)
+            firstAtMs = step.atMs;
+        lastAtMs = step.atMs;
         if (!step.sent)
             out(std::move(step.bytes));
     }
     // An empty recording is not looped: it would only spin.
-    if (waitMs >= 0 || !loop || !playedAny)
+    if (waitMs >= 0 || !loop || stepsPlayed == 0)
         return waitMs;
+    // The next round's first piece comes one mean interval after the last, as the next epoch
+    // would have.
+    const std::int64_t interval =
+        stepsPlayed > 1 ? (lastAtMs - firstAtMs) / static_cast<std::int64_t>(stepsPlayed - 1) : 0;
+    const std::int64_t pauseMs =
+        speed > 0 ? std::llround(std::max<std::int64_t>(interval - firstAtMs, 0) / speed) : 0;
     reader.rewind();
-    pacer.start(nowMs, speed);
+    pacer.start(nowMs + pauseMs, speed);
+    stepsPlayed = 0;
     return 0;
 }

@@ -30,5 +30,7 @@ private:
     RecordingReader reader;
     ReplayPacer pacer{reader};
     bool started = false;
-    bool playedAny = false;
+    std::size_t stepsPlayed = 0; // in this round
+    std::int64_t firstAtMs = 0;
+    std::int64_t lastAtMs = 0;
 };
