@@ -120,10 +120,8 @@ int CommandRunner::runMonitor(const Invocation& invocation)
         return exitUnitsFailed;
     }
     LinkRecorder recorder;
-    if (!invocation.recordPath.isEmpty() && !startRecording(invocation, monitor, recorder)) {
-        monitor.stop();
-        return exitUnitsFailed;
-    }
+    if (!invocation.recordPath.isEmpty() && !startRecording(invocation, monitor, recorder))
+        return exitUnitsFailed; // the line closes with the monitor
     QEventLoop loop;
     QObject::connect(&monitor, &LineMonitor::finished, &loop, &QEventLoop::quit);
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &monitor, &LineMonitor::stop);

@@ -167,13 +167,15 @@ void RecordingBarTest::recordButtonRecordsTheOpenLinkUntilItEnds()
 void RecordingBarTest::replayShowsWhatTheLinkShowed_data()
 {
     QTest::addColumn<bool>("withTiming");
-    QTest::newRow("recorded-timing") << true;
-    QTest::newRow("time-tags-only") << false;
+    QTest::addColumn<int>("speed"); // index in the speed box
+    QTest::newRow("recorded-timing-four-times") << true << 1;
+    QTest::newRow("time-tags-as-fast-as-it-can") << false << 2;
 }
 
 void RecordingBarTest::replayShowsWhatTheLinkShowed()
 {
     QFETCH(bool, withTiming);
+    QFETCH(int, speed);
     QTemporaryDir folder;
     DlgTab window(nullptr);
     LinkTraffic& source = *window.settingsPage()->traffic();
@@ -195,7 +197,7 @@ void RecordingBarTest::replayShowsWhatTheLinkShowed()
     emit source.linkOpened(QStringLiteral("/dev/ttyUSB1"), QStringLiteral("9600"), false);
     emit source.linkClosed(LinkTraffic::End::Disconnected);
     QVERIFY(receiverTabText(receiver) != shown);
-    part<QComboBox>(view, "replaySpeedBox")->setCurrentIndex(2); // as fast as it can
+    part<QComboBox>(view, "replaySpeedBox")->setCurrentIndex(speed);
     bar.setPathChooser([path](QWidget*) { return path; });
     click(view, "replayButton");
     QVERIFY(bar.isReplaying());
@@ -221,6 +223,8 @@ void RecordingBarTest::replayWaitsForNoLinkAndGivesWayToOne()
     TrafficView& view = *window.trafficView();
     RecordingBar& bar = *view.recordingBar();
 
+    QVERIFY(!bar.isReplaying());
+    QVERIFY(!part<QWidget>(view, "replayPauseButton")->isVisibleTo(&view));
     emit source.linkOpened(QStringLiteral("/dev/ttyUSB0"), QStringLiteral("115200"), false);
     QVERIFY(!part<QPushButton>(view, "replayButton")->isEnabled());
     QVERIFY(!bar.replay(path));

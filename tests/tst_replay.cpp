@@ -54,11 +54,15 @@ void ReplayTest::replayKeepsTheRecordedRates_data()
     QTest::addColumn<double>("speed");
     // Paced by time tags, a sentence without one (GSV) rides with the epoch before it.
     QTest::addColumn<QStringList>("kinds");
+    QTest::addColumn<bool>("loop");
     const QStringList all{"GGA", "RMC", "GSV"};
-    QTest::newRow("recorded-timing") << true << 1.0 << all;
+    QTest::newRow("recorded-timing") << true << 1.0 << all << false;
     QTest::newRow("time-tags-of-another-tools-capture")
-        << false << 1.0 << QStringList{"GGA", "RMC"};
-    QTest::newRow("recorded-timing-twice-as-fast") << true << 2.0 << all;
+        << false << 1.0 << QStringList{"GGA", "RMC"} << false;
+    QTest::newRow("recorded-timing-twice-as-fast") << true << 2.0 << all << false;
+    // Round again after 1.25 s: the epoch after the last comes one period later, as ever.
+    QTest::newRow("time-tags-looped-four-times-as-fast")
+        << false << 4.0 << QStringList{"GGA", "RMC"} << true;
 }
 
 void ReplayTest::replayKeepsTheRecordedRates()
@@ -66,6 +70,7 @@ void ReplayTest::replayKeepsTheRecordedRates()
     QFETCH(bool, withTiming);
     QFETCH(double, speed);
     QFETCH(QStringList, kinds);
+    QFETCH(bool, loop);
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("unit.nmea"));
     QJsonObject recorded;
@@ -82,12 +87,16 @@ void ReplayTest::replayKeepsTheRecordedRates()
     if (!withTiming)
         QVERIFY(QFile::remove(path + QStringLiteral(".jsonl")));
 
-    SimulatorProcess replay(
-        {QStringLiteral("--replay"), path, QStringLiteral("--speed"), QString::number(speed)});
+    QStringList arguments{QStringLiteral("--replay"), path, QStringLiteral("--speed"),
+                          QString::number(speed)};
+    if (loop)
+        arguments << QStringLiteral("--loop");
+    SimulatorProcess replay(arguments);
     QVERIFY(replay.isRunning());
     const CtlRun run =
         runCtl({QStringLiteral("monitor"), replay.devicePath(), QStringLiteral("--rates"),
-                QStringLiteral("--json"), QStringLiteral("--seconds"), QString::number(3 / speed)});
+                QStringLiteral("--json"), QStringLiteral("--seconds"),
+                QString::number(loop ? 2.5 : 3 / speed)});
     QCOMPARE(run.exitCode, 0);
     const QJsonObject replayed = ratesOf(run);
     QCOMPARE(replayed.keys(), recorded.keys());
@@ -106,6 +115,9 @@ void ReplayTest::replayKeepsTheRecordedRates()
                                 .arg(kind)
                                 .arg(period.toDouble())
                                 .arg(measured.toDouble())));
+        const double shortest = replayed[kind][QLatin1String("min_gap")].toDouble();
+        QVERIFY2(shortest * speed >= 0.8 * period.toDouble(),
+                 qPrintable(QStringLiteral("%1: a gap of %2 s").arg(kind).arg(shortest)));
     }
     for (const QString& kind : kinds)
         QVERIFY(recorded[kind][QLatin1String("count")].toInt() > 0);
