@@ -378,6 +378,8 @@ void RecordingTest::recordingReachesTheDiskWithinASecond()
     LinkRecorder recorder;
     QVERIFY(recorder.start(path, {QStringLiteral("/dev/ttyUSB0"), 115200, {}}, false));
     recorder.addReceived(gga("100000.00"));
+    // Held, not written chunk by chunk: one write for every half second of them.
+    QCoreApplication::processEvents();
     QCOMPARE(QFileInfo(path).size(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(path).size(), gga("100000.00").size(), 1000);
     QTRY_VERIFY_WITH_TIMEOUT(stepsOf(path).size() == 1, 1000);

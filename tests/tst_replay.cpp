@@ -44,6 +44,8 @@ private slots:
     void replayKeepsTheRecordedRates_data();
     void replayKeepsTheRecordedRates();
     void replayGivesBackEveryRecordedByte();
+    void simulatorRefusesABadReplay_data();
+    void simulatorRefusesABadReplay();
     void monitorRecordsOrSaysWhyNot_data();
     void monitorRecordsOrSaysWhyNot();
 };
@@ -150,6 +152,40 @@ void ReplayTest::replayGivesBackEveryRecordedByte()
     QVERIFY(line.open(replay.devicePath(), 115200));
     QTRY_VERIFY_WITH_TIMEOUT(received.size() >= recorded.size(), 10000);
     QCOMPARE(received, recorded);
+}
+
+void ReplayTest::simulatorRefusesABadReplay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("told");
+    const QString missing = QStringLiteral("/nonexistent/unit.nmea");
+    QTest::newRow("speed-without-replay")
+        << QStringList{"--speed", "2"} << 2 << QStringLiteral("need --replay FILE");
+    QTest::newRow("loop-without-replay")
+        << QStringList{"--loop"} << 2 << QStringLiteral("need --replay FILE");
+    QTest::newRow("negative-speed") << QStringList{"--replay", missing, "--speed", "-1"} << 2
+                                    << QStringLiteral("--speed needs a factor");
+    QTest::newRow("speed-beyond-any-clock") << QStringList{"--replay", missing, "--speed", "1e7"}
+                                            << 2 << QStringLiteral("--speed needs a factor");
+    QTest::newRow("speed-not-a-number") << QStringList{"--replay", missing, "--speed", "4x"} << 2
+                                        << QStringLiteral("--speed needs a factor");
+    QTest::newRow("file-missing") << QStringList{"--replay", missing} << 1
+                                  << QStringLiteral("cannot read /nonexistent/unit.nmea");
+}
+
+void ReplayTest::simulatorRefusesABadReplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, told);
+    QProcess simulator;
+    simulator.start(QStringLiteral(ZR415_SIM_BINARY), arguments);
+    QVERIFY(simulator.waitForFinished(10000));
+    QCOMPARE(simulator.exitCode(), exitCode);
+    QVERIFY(simulator.readAllStandardOutput().isEmpty());
+    const QByteArray error = simulator.readAllStandardError();
+    QVERIFY2(error.contains(told.toUtf8()), error.constData());
 }
 
 void ReplayTest::monitorRecordsOrSaysWhyNot_data()
