@@ -3,11 +3,24 @@
 #include "DlgZR415.h"
 #include "OutputView.h"
 #include "ReceiverView.h"
+#include "RecordingBar.h"
 #include "TrafficView.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QLayout>
+#include <QMimeData>
 #include <QTabWidget>
+
+namespace {
+// The one local file dropped, or empty.
+QString droppedFile(const QMimeData* data)
+{
+    const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
+    return urls.size() == 1 && urls.first().isLocalFile() ? urls.first().toLocalFile() : QString();
+}
+} // namespace
 
 DlgTab::DlgTab(QWidget* parent) : Dialog(parent)
 {
@@ -21,6 +34,7 @@ DlgTab::DlgTab(QWidget* parent) : Dialog(parent)
     const QSize needed = tabWidget->sizeHint();
     resize(qMax(designedSize.width(), needed.width()),
            qMax(designedSize.height(), needed.height()));
+    setAcceptDrops(true);
 }
 
 bool DlgTab::fits(const QSize& size)
@@ -40,6 +54,22 @@ void DlgTab::narrowMargins()
         group->updateGeometry();
     }
     page->updateGeometry();
+}
+
+void DlgTab::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void DlgTab::dropEvent(QDropEvent* event)
+{
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    if (traffic->recordingBar()->replay(path))
+        tabWidget->setCurrentWidget(traffic);
 }
 
 void DlgTab::buildUi()

@@ -28,6 +28,11 @@ public:
     // The window's size as designed.
     static constexpr QSize designedSize{434, 570};
 
+protected:
+    // A recording dropped onto the window is played on the traffic tab.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
     void buildUi();
     static bool fits(const QSize& size);

@@ -163,6 +163,19 @@ QString monitorLost(const QString& port, const QString& reason)
 {
     return QStringLiteral("%1 lost: %2").arg(port, reason);
 }
+QString recordingRefused(const QString& path, const QString& reason, bool exists)
+{
+    return exists ? QStringLiteral("%1 exists; add --force to replace it").arg(path)
+                  : QStringLiteral("cannot record into %1: %2").arg(path, reason);
+}
+QString recordingEnded(const QString& path, const QString& reason)
+{
+    return QStringLiteral("recording into %1 ended: %2; still listening").arg(path, reason);
+}
+QString recordNeedsFile()
+{
+    return QStringLiteral("--record needs a file name");
+}
 QString monitorOutputFailed(const QString& reason)
 {
     return QStringLiteral("cannot write the output: %1").arg(reason);
@@ -230,7 +243,8 @@ QString synopsis(const QString& command)
                               "[--expect-serial SN[,SN...]|PORT=SN]... [--serials FILE]");
     if (command == QLatin1String("monitor"))
         return QStringLiteral(
-            "monitor PORT [--baud RATE] [--seconds N] [--rates [--json] | --status [--json]]");
+            "monitor PORT [--baud RATE] [--seconds N] [--rates [--json] | --status [--json]] "
+            "[--record FILE [--force]]");
     if (command == QLatin1String("audit"))
         return QStringLiteral(
             "audit   [FILE] [--run ID] [--failed|--unfinished] [--ports] [--json]");
@@ -284,7 +298,10 @@ QString commandHelp(const QString& command)
             "checksum errors. With --status it prints once a second (10 seconds unless\n"
             "--seconds says otherwise) the fix, position, satellites used/in view, HDOP\n"
             "and heading; with --json gpsd's stream: VERSION and DEVICES, then per epoch\n"
-            "a TPV, a SKY when the sky changed and an ATT when a heading came, CR LF ended.");
+            "a TPV, a SKY when the sky changed and an ATT when a heading came, CR LF ended.\n"
+            "--record FILE also keeps every byte the unit sends in FILE, exactly as sent,\n"
+            "and when each piece arrived in FILE.jsonl; zr415-sim --replay and the window\n"
+            "play it back.");
     if (command == QLatin1String("audit"))
         return QStringLiteral(
             "Tells the last state of each unit of one run from an audit file (default: the\n"
@@ -356,7 +373,12 @@ QString optionHelp(const QString& option)
             "  --profile FILE    write the unit's state to FILE as a profile for apply; never\n"
             "                    through a symbolic link\n");
     if (option == QLatin1String("force"))
-        return QStringLiteral("  --force           let --profile replace an existing file\n");
+        return QStringLiteral(
+            "  --force           let --profile or --record replace an existing file\n");
+    if (option == QLatin1String("record"))
+        return QStringLiteral(
+            "  --record FILE     also record the line into FILE and FILE.jsonl; a failed\n"
+            "                    write ends the recording, not the listening (exit 1)\n");
     if (option == QLatin1String("run"))
         return QStringLiteral(
             "  --run ID          the run with this id (\"run\" in the records)\n");

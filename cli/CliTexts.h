@@ -44,6 +44,11 @@ QString fromTool(const QString& message);
 QString monitorCannotOpen(const QString& reason);
 QString monitorLost(const QString& port, const QString& reason);
 QString monitorOutputFailed(const QString& reason);
+// monitor --record: a file that is there without --force, or cannot be made; a recording that
+// ended while the line went on.
+QString recordingRefused(const QString& path, const QString& reason, bool exists);
+QString recordingEnded(const QString& path, const QString& reason);
+QString recordNeedsFile();
 // monitor --status: GGA's quality 0-8 in words, and the line printed once a second.
 QString fixQuality(int quality);
 QString statusLine(const QString& fix, const QString& position, int used, int inView,

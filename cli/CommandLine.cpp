@@ -48,7 +48,8 @@ const std::map<QString, CommandDefinition>& commands()
         {QStringLiteral("monitor"),
          {Invocation::Command::Monitor,
           {QStringLiteral("baud"), QStringLiteral("seconds"), QStringLiteral("rates"),
-           QStringLiteral("status"), QStringLiteral("json")}}},
+           QStringLiteral("status"), QStringLiteral("json"), QStringLiteral("record"),
+           QStringLiteral("force")}}},
         {QStringLiteral("audit"),
          {Invocation::Command::Audit,
           {QStringLiteral("run"), QStringLiteral("failed"), QStringLiteral("unfinished"),
@@ -62,7 +63,7 @@ QCommandLineOption optionNamed(const QString& name)
     if (name == QLatin1String("baud"))
         return {name, QStringLiteral("speed"), QStringLiteral("RATE")};
     if (name == QLatin1String("audit") || name == QLatin1String("profile") ||
-        name == QLatin1String("serials"))
+        name == QLatin1String("record") || name == QLatin1String("serials"))
         return {name, name, QStringLiteral("FILE")};
     if (name == QLatin1String("expect-serial"))
         return {name, name, QStringLiteral("SN")};
@@ -274,6 +275,11 @@ std::optional<Invocation> CommandLine::parse(const QStringList& arguments, QStri
     }
     invocation.rates = given("rates");
     invocation.status = given("status");
+    if (given("record")) {
+        invocation.recordPath = parser.value(QStringLiteral("record"));
+        if (invocation.recordPath.isEmpty())
+            return fail(CliTexts::recordNeedsFile());
+    }
     if (given("observe")) {
         const QString text = parser.value(QStringLiteral("observe"));
         if (!positiveNumber(text, invocation.observe) || invocation.observe > maxSeconds)

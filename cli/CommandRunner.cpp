@@ -6,6 +6,7 @@
 #include "CommandSentences.h"
 #include "InterruptWatcher.h"
 #include "LineMonitor.h"
+#include "LinkRecorder.h"
 #include "ObservedRates.h"
 #include "PortList.h"
 #include "Profile.h"
@@ -119,10 +120,14 @@ int CommandRunner::runMonitor(const Invocation& invocation)
                      CliTexts::fromTool(CliTexts::monitorCannotOpen(error)).toUtf8().constData());
         return exitUnitsFailed;
     }
+    LinkRecorder recorder;
+    if (!invocation.recordPath.isEmpty() && !startRecording(invocation, monitor, recorder))
+        return exitUnitsFailed; // the line closes with the monitor
     QEventLoop loop;
     QObject::connect(&monitor, &LineMonitor::finished, &loop, &QEventLoop::quit);
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &monitor, &LineMonitor::stop);
     loop.exec();
+    recorder.stop();
     if (invocation.rates) {
         // What was measured until it stopped, also when it stopped early.
         const RateReport report(invocation.ports.first(), monitor.listenedMs(), monitor.meter());
@@ -145,6 +150,8 @@ int CommandRunner::runMonitor(const Invocation& invocation)
     }
     if (interrupts.isInterrupted())
         return exitSignalled + interrupts.signalNumber();
+    if (!invocation.recordPath.isEmpty() && recorder.failure() != LinkRecorder::Failure::None)
+        return exitUnitsFailed; // told when it happened
     if (!monitor.failure().isEmpty()) {
         std::fprintf(
             err, "%s\n",
@@ -163,6 +170,33 @@ int CommandRunner::runMonitor(const Invocation& invocation)
         return exitUnitsFailed;
     }
     return exitOk;
+}
+
+bool CommandRunner::startRecording(const Invocation& invocation, const LineMonitor& monitor,
+                                   LinkRecorder& recorder)
+{
+    const QString& path = invocation.recordPath;
+    if (!recorder.start(path, {invocation.ports.first(), static_cast<qint32>(invocation.baud), {}},
+                        invocation.force)) {
+        std::fprintf(err, "%s\n",
+                     CliTexts::fromTool(CliTexts::recordingRefused(
+                                            path, recorder.errorText(),
+                                            recorder.failure() == LinkRecorder::Failure::Exists))
+                         .toUtf8()
+                         .constData());
+        return false;
+    }
+    QObject::connect(&monitor.link(), &ReceiverLink::bytesReceived, &recorder,
+                     &LinkRecorder::addReceived);
+    QObject::connect(&monitor.link(), &ReceiverLink::commandWritten, &recorder,
+                     &LinkRecorder::addCommand);
+    QObject::connect(&recorder, &LinkRecorder::failed, &recorder, [this, &recorder, path] {
+        std::fprintf(err, "%s\n",
+                     CliTexts::fromTool(CliTexts::recordingEnded(path, recorder.errorText()))
+                         .toUtf8()
+                         .constData());
+    });
+    return true;
 }
 
 int CommandRunner::runUnits(const Invocation& invocation)

@@ -10,6 +10,8 @@
 #include <vector>
 
 class InterruptWatcher;
+class LineMonitor;
+class LinkRecorder;
 class Profile;
 
 // Carries out one checked invocation and gives the exit status: 0 every unit ok, 1 some unit
@@ -39,6 +41,9 @@ public:
 private:
     int runPorts(const Invocation& invocation);
     int runMonitor(const Invocation& invocation);
+    // False, told on err, when the recording cannot begin.
+    bool startRecording(const Invocation& invocation, const LineMonitor& monitor,
+                        LinkRecorder& recorder);
     int runUnits(const Invocation& invocation);
     int runAudit(const Invocation& invocation);
     int refuse(const QString& message);

@@ -37,6 +37,8 @@ public:
     // The errno of a failed write to out; EPIPE when its reader went away.
     int outputError() const { return writeError; }
     const RateMeter& meter() const { return rates; }
+    // The line, for whoever also records what it carries.
+    const ReceiverLink& link() const { return line; }
     // Milliseconds between start and the end.
     qint64 listenedMs() const { return endedAt - startedAt; }
 

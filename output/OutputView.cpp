@@ -28,6 +28,7 @@ OutputView::OutputView(LinkTraffic* source, QWidget* parent, RateMeter::Clock cl
             confirmedRates.addReceived(chunk, rateMeter.now());
         });
         connect(source, &LinkTraffic::linkOpened, this, &OutputView::linkOpened);
+        connect(source, &LinkTraffic::replayOpened, this, &OutputView::linkOpened);
         connect(source, &LinkTraffic::linkClosed, this, &OutputView::linkClosed);
     }
     refreshTimer = new QTimer(this);

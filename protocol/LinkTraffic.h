@@ -35,4 +35,7 @@ signals:
     // What the traffic log should say of the link beside its markers: why the page closed it,
     // or that a receiver was taken back that the link had never asked who it is.
     void linkNoted(const QString& text);
+    // A recording is played into the tabs as a link of its own: they start afresh, and
+    // linkClosed comes at its end. No link is open meanwhile.
+    void replayOpened(const QString& file);
 };

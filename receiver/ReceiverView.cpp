@@ -37,6 +37,7 @@ ReceiverView::ReceiverView(LinkTraffic* source, QWidget* parent, Clock chosen)
     connect(source, &LinkTraffic::commandWritten, this,
             [this](const QByteArray& sentence) { confirmedRates.addCommand(sentence); });
     connect(source, &LinkTraffic::linkOpened, this, &ReceiverView::opened);
+    connect(source, &LinkTraffic::replayOpened, this, &ReceiverView::opened);
     connect(source, &LinkTraffic::linkClosed, this, &ReceiverView::closed);
     refreshTimer = new QTimer(this);
     connect(refreshTimer, &QTimer::timeout, this, &ReceiverView::refresh);

@@ -2,6 +2,7 @@
 
 #include "ShownBytes.h"
 
+#include <QFileInfo>
 #include <QPalette>
 
 LinkBanner::LinkBanner(LinkTraffic* source, QWidget* parent) : QLabel(parent)
@@ -15,6 +16,9 @@ LinkBanner::LinkBanner(LinkTraffic* source, QWidget* parent) : QLabel(parent)
             [this](const QString& openedPort, const QString& openedBaud, bool) {
                 opened(openedPort, openedBaud);
             });
+    connect(source, &LinkTraffic::replayOpened, this, [this](const QString& file) {
+        opened(tr("回放 %1").arg(QFileInfo(file).fileName()), QString());
+    });
     connect(source, &LinkTraffic::linkClosed, this, [this](LinkTraffic::End) { closed(); });
     connect(source, &LinkTraffic::serialNumberKnown, this, [this](const QString& number) {
         serial = number;
@@ -43,7 +47,9 @@ void LinkBanner::showLink()
     if (port.isEmpty()) {
         setText(tr("未连接"));
     } else {
-        QStringList parts{port, baud};
+        QStringList parts{port};
+        if (!baud.isEmpty())
+            parts << baud;
         if (!serial.isEmpty())
             parts << tr("机身号 %1").arg(shownDeviceText(serial.toUtf8()));
         if (ended)

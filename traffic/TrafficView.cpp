@@ -4,6 +4,7 @@
 #include "LinkBanner.h"
 #include "OperatorMessages.h"
 #include "OperatorPrompt.h"
+#include "RecordingBar.h"
 #include "ShownBytes.h"
 #include "TrafficFile.h"
 
@@ -23,8 +24,10 @@
 TrafficView::TrafficView(LinkTraffic* source, QWidget* parent, TrafficLog::Clock clock)
     : QWidget(parent), trafficLog(std::move(clock))
 {
-    if (source)
+    if (source) {
         banner = new LinkBanner(source, this);
+        recording = new RecordingBar(source, this);
+    }
     buildUi();
     pathChooser = [](QWidget* owner) {
         return QFileDialog::getSaveFileName(owner, tr("保存通信记录"), QString(),
@@ -43,6 +46,13 @@ TrafficView::TrafficView(LinkTraffic* source, QWidget* parent, TrafficLog::Clock
         connect(source, &LinkTraffic::linkClosed, this, &TrafficView::linkClosed);
         connect(source, &LinkTraffic::linkNoted, this, [this](const QString& text) {
             trafficLog.addMarker(QStringLiteral("—— %1 ——").arg(text));
+            wake();
+        });
+        // The replay's own marker names the file.
+        connect(source, &LinkTraffic::replayOpened, this,
+                [this] { LinkBanner::grey(textView, false); });
+        connect(recording, &RecordingBar::marker, this, [this](const QString& text) {
+            trafficLog.addMarker(text);
             wake();
         });
     }
@@ -109,6 +119,8 @@ void TrafficView::buildUi()
     if (banner)
         column->addWidget(banner);
     column->addLayout(buttons);
+    if (recording)
+        column->addWidget(recording);
     column->addWidget(textView, 1);
 
     connect(pauseButton, &QPushButton::toggled, this, &TrafficView::setPaused);

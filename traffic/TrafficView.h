@@ -8,6 +8,7 @@
 #include <functional>
 
 class LinkBanner;
+class RecordingBar;
 class QCheckBox;
 class QPlainTextEdit;
 class QPushButton;
@@ -36,6 +37,8 @@ public:
     // up to maxLinesPerRefresh; nothing while paused or hidden.
     void refresh();
     const TrafficLog& log() const { return trafficLog; }
+    // 记录 and 回放…; none without a source.
+    RecordingBar* recordingBar() const { return recording; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -63,6 +66,7 @@ private:
     quint64 shownEnd = 0; // the lines before this number have been shown
     int endBefore = 0;    // the text's vertical scroll bar's maximum before its last change
     LinkBanner* banner = nullptr;
+    RecordingBar* recording = nullptr;
     PathChooser pathChooser;
     QPushButton* pauseButton = nullptr;
     QPushButton* clearButton = nullptr;

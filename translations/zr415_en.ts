@@ -268,6 +268,10 @@
         <source>已断开</source>
         <translation>Disconnected</translation>
     </message>
+    <message>
+        <source>回放 %1</source>
+        <translation>Replay %1</translation>
+    </message>
 </context>
 <context>
     <name>OutputView</name>
@@ -555,6 +559,101 @@
     <message>
         <source>卫星的 PRN，与 gpsd 的编号相同</source>
         <translation>The satellite&apos;s PRN, as gpsd numbers it</translation>
+    </message>
+</context>
+<context>
+    <name>RecordingBar</name>
+    <message>
+        <source>打开记录</source>
+        <translation>Open recording</translation>
+    </message>
+    <message>
+        <source>NMEA 记录 (*.nmea *.log *.txt);;所有文件 (*)</source>
+        <translation>NMEA recordings (*.nmea *.log *.txt);;All files (*)</translation>
+    </message>
+    <message>
+        <source>记录</source>
+        <translation>Record</translation>
+    </message>
+    <message>
+        <source>回放…</source>
+        <translation>Replay…</translation>
+    </message>
+    <message>
+        <source>暂停回放</source>
+        <translation>Pause replay</translation>
+    </message>
+    <message>
+        <source>1×</source>
+        <translation>1×</translation>
+    </message>
+    <message>
+        <source>4×</source>
+        <translation>4×</translation>
+    </message>
+    <message>
+        <source>最快</source>
+        <translation>Fastest</translation>
+    </message>
+    <message>
+        <source>继续回放</source>
+        <translation>Resume replay</translation>
+    </message>
+    <message>
+        <source>停止记录</source>
+        <translation>Stop recording</translation>
+    </message>
+    <message>
+        <source>无法创建文件夹 %1</source>
+        <translation>cannot make the folder %1</translation>
+    </message>
+    <message>
+        <source>无法记录到 %1：%2</source>
+        <translation>Cannot record into %1: %2</translation>
+    </message>
+    <message>
+        <source>正在记录到 %1</source>
+        <translation>Recording into %1</translation>
+    </message>
+    <message>
+        <source>—— 记录到 %1 ——</source>
+        <translation>—— recording into %1 ——</translation>
+    </message>
+    <message>
+        <source>已记录到 %1</source>
+        <translation>Recorded into %1</translation>
+    </message>
+    <message>
+        <source>—— 记录结束 %1 ——</source>
+        <translation>—— recording ended %1 ——</translation>
+    </message>
+    <message>
+        <source>记录中止 %1：%2</source>
+        <translation>Recording into %1 ended: %2</translation>
+    </message>
+    <message>
+        <source>连接时不能回放</source>
+        <translation>No replay while a link is open</translation>
+    </message>
+    <message>
+        <source>无法回放 %1：%2</source>
+        <translation>Cannot replay %1: %2</translation>
+    </message>
+    <message>
+        <source>—— 回放 %1 ——</source>
+        <translation>—— replay %1 ——</translation>
+    </message>
+    <message>
+        <source>正在回放 %1</source>
+        <translation>Replaying %1</translation>
+    </message>
+    <message>
+        <source>正在回放 %1（按时间标记）</source>
+        <translation>Replaying %1 (paced by its time tags)</translation>
+    </message>
+    <message>
+        <source>回放结束 %1</source>
+        <translation>Replay ended %1</translation>
     </message>
 </context>
 <context>

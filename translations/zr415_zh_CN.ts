@@ -268,6 +268,10 @@
         <source>已断开</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>回放 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>OutputView</name>
@@ -554,6 +558,101 @@
     </message>
     <message>
         <source>卫星的 PRN，与 gpsd 的编号相同</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>RecordingBar</name>
+    <message>
+        <source>打开记录</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>NMEA 记录 (*.nmea *.log *.txt);;所有文件 (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>记录</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>回放…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>暂停回放</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1×</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>4×</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>最快</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>继续回放</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>停止记录</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>无法创建文件夹 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>无法记录到 %1：%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>正在记录到 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>—— 记录到 %1 ——</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>已记录到 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>—— 记录结束 %1 ——</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>记录中止 %1：%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>连接时不能回放</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>无法回放 %1：%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>—— 回放 %1 ——</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>正在回放 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>正在回放 %1（按时间标记）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>回放结束 %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -1,6 +1,7 @@
 #include "Simulator.h"
 
 #include "LineSettings.h"
+#include "SimReplay.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -118,6 +119,12 @@ bool Simulator::open(std::string& error)
             error = "cannot open the log " + options.logPath + ": " + std::strerror(errno);
             return false;
         }
+    }
+    if (!options.replayPath.empty()) {
+        replay = std::make_unique<SimReplay>(options.replayPath, options.replaySpeed,
+                                             options.replayLoop);
+        if (!replay->open(error))
+            return false;
     }
     if (!options.linkPath.empty()) {
         unlink(options.linkPath.c_str());
@@ -345,6 +352,16 @@ bool Simulator::othersHoldTheDevice() const
     return held;
 }
 
+// Seconds until the recording has more to send.
+double Simulator::replayDue(double now)
+{
+    const std::size_t room = pendingBytes < floodQueueLimit ? floodQueueLimit - pendingBytes : 0;
+    const std::int64_t waitMs =
+        replay->due(static_cast<std::int64_t>(now * 1000), room,
+                    [this](std::string&& bytes) { queue(std::move(bytes)); });
+    return waitMs < 0 ? 0.05 : waitMs / 1000.0;
+}
+
 void Simulator::run(const volatile std::sig_atomic_t& stop)
 {
     const double start = monotonicSeconds();
@@ -357,7 +374,11 @@ void Simulator::run(const volatile std::sig_atomic_t& stop)
             return;
         }
         const double utcNow = utcSeconds();
-        streamDue(utcNow);
+        double replayWait = 0.05;
+        if (replay)
+            replayWait = replayDue(now);
+        else
+            streamDue(utcNow);
         floodDue(now);
         while (!delayed.empty() && delayed.front().due <= now) {
             queue(std::move(delayed.front().bytes));
@@ -373,6 +394,7 @@ void Simulator::run(const volatile std::sig_atomic_t& stop)
             wait = std::min(wait, delayed.front().due - now);
         if (options.floodRate > 0)
             wait = std::min(wait, 0.002);
+        wait = std::min(wait, replayWait);
         pollfd waits[2] = {
             {controller, static_cast<short>(POLLIN | (pendingOutput.empty() ? 0 : POLLOUT)), 0},
             {closeWatch, POLLIN, 0}};

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <deque>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -27,11 +28,16 @@ struct SimulatorOptions
     unsigned seed = 1;
     FixQuality fix = FixQuality::RtkFixed;
     StationPosition position;
-    std::string logPath; // every command line received is appended here, when given
+    std::string logPath;    // every command line received is appended here, when given
+    std::string replayPath; // stream this recording instead of generated sentences
+    double replaySpeed = 1; // 0: as fast as the reader takes it
+    bool replayLoop = false;
 };
 
 // The receiver on the controlling side of a pseudo-terminal: reads command sentences, answers
 // them, and streams NMEA at the rates set.
+class SimReplay;
+
 class Simulator
 {
 public:
@@ -55,12 +61,14 @@ private:
     void floodDue(double now);
     void clearExclusiveModeLeftBehind();
     bool othersHoldTheDevice() const;
+    double replayDue(double now);
 
     SimulatorOptions options;
     ReceiverState state;
     NmeaGenerator generator;
     std::mt19937 random;
     std::FILE* log = nullptr;
+    std::unique_ptr<SimReplay> replay;
     int controller = -1;
     int device = -1;
     // Closes of the device by others, so a holder of exclusive mode that ended without clearing

@@ -45,7 +45,14 @@ void usage(std::FILE* to)
         "                     south and west), metres above mean sea level\n"
         "                     (default 31.2304,121.4737,12.345)\n"
         "  --log FILE         append every command line received to FILE\n"
-        "  --version          print the version and stop\n",
+        "  --version          print the version and stop\n"
+        "  --replay FILE      send the receiver's bytes recorded in FILE (zr415ctl monitor\n"
+        "                     --record, the window's record button, or any NMEA capture)\n"
+        "                     instead of generated sentences, with the timing of\n"
+        "                     FILE.jsonl, or without one paced by the NMEA time tags;\n"
+        "                     commands are answered as always\n"
+        "  --speed X          replay X times as fast (default 1; 0 as fast as read)\n"
+        "  --loop             replay from the start again at the end\n",
         to);
 }
 
@@ -76,6 +83,7 @@ bool parsePosition(const char* text, StationPosition& position)
 int main(int argc, char* argv[])
 {
     SimulatorOptions options;
+    bool speedGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -140,6 +148,21 @@ int main(int argc, char* argv[])
                              argv[i]);
                 return 2;
             }
+        } else if (option == "--replay" && hasValue) {
+            options.replayPath = argv[++i];
+        } else if (option == "--loop") {
+            options.replayLoop = true;
+        } else if (option == "--speed" && hasValue) {
+            char* end = nullptr;
+            options.replaySpeed = std::strtod(argv[++i], &end);
+            if (*end != '\0' || !(options.replaySpeed >= 0) || options.replaySpeed > 1e6) {
+                std::fprintf(stderr,
+                             "zr415-sim: --speed needs a factor of 0 (as fast as read) or more, "
+                             "not %s\n",
+                             argv[i]);
+                return 2;
+            }
+            speedGiven = true;
         } else if (option == "--log" && hasValue) {
             options.logPath = argv[++i];
         } else if (option == "--seed" && hasValue) {
@@ -151,6 +174,10 @@ int main(int argc, char* argv[])
         }
     }
 
+    if ((speedGiven || options.replayLoop) && options.replayPath.empty()) {
+        std::fprintf(stderr, "zr415-sim: --speed and --loop need --replay FILE\n");
+        return 2;
+    }
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);
     std::signal(SIGPIPE, SIG_IGN);
