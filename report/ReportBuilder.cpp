@@ -104,6 +104,12 @@ qint64 ReportBuilder::clockMs() const
     return arrivalTimed ? arrivalMs : taggedMs;
 }
 
+qint64 ReportBuilder::statusMs() const
+{
+    // A value stamped before any clock is known must still count as known.
+    return std::max<qint64>(clockMs(), 0);
+}
+
 void ReportBuilder::takeLine(QByteArrayView line)
 {
     // Noise before the head of a sentence is not part of it.
@@ -127,11 +133,11 @@ void ReportBuilder::takeLine(QByteArrayView line)
         openEpoch(sentence);
     } else if (kind == "HDT") {
         scratch.clear();
-        scratch.addSentence(sentence, clockMs());
+        scratch.addSentence(sentence, statusMs());
         if (epochOpen && scratch.heading().known())
             pending.heading = static_cast<float>(scratch.heading().value);
     } else if (kind == "GSV" || kind == "GSA") {
-        sky.addSentence(sentence, clockMs());
+        sky.addSentence(sentence, statusMs());
     }
     noteKind(kind);
 }
@@ -162,7 +168,7 @@ void ReportBuilder::noteKind(QByteArrayView kind)
 void ReportBuilder::openEpoch(QByteArrayView sentence)
 {
     scratch.clear();
-    scratch.addSentence(sentence, clockMs());
+    scratch.addSentence(sentence, statusMs());
     if (!arrivalTimed && scratch.utcTime().known()) {
         const qint64 timeOfDay = qint64(scratch.utcTime().value) * 10;
         // Far earlier than the last: a new day began.
@@ -229,7 +235,7 @@ void ReportBuilder::closeEpoch()
 
 void ReportBuilder::sampleSky()
 {
-    const qint64 now = clockMs();
+    const qint64 now = statusMs();
     ++skySamples;
     for (const ReceiverStatus::SystemCount& count : sky.systemCounts(now)) {
         SkyTally& tally = systems[count.constellation];

@@ -69,6 +69,7 @@ private:
     void closeEpoch();
     void sampleSky();
     qint64 clockMs() const;
+    qint64 statusMs() const;
     void fillPosition(UnitReport& report) const;
     void fillHeading(UnitReport& report) const;
     void fillTimes(UnitReport& report) const;
