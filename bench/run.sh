@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 source tools/packages.sh
 tools/ensure-packages.sh "${build_packages[@]}"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j "$(nproc)" --target bench_reply_path bench_startup bench_flood bench_provision bench_idle_ports bench_status zr415-sim zr415ctl
+cmake --build build -j "$(nproc)" --target bench_reply_path bench_startup bench_flood bench_provision bench_idle_ports bench_status bench_report zr415-sim zr415ctl
 export QT_QPA_PLATFORM=offscreen
 echo "== reply path"; build/bin/bench_reply_path 2>/dev/null
 echo; echo "== start-up"; build/bin/bench_startup 20 2>/dev/null
@@ -14,3 +14,4 @@ echo; echo "== flood"; build/bin/bench_flood "${1:-30}" 2>/dev/null
 echo; echo "== provision"; build/bin/bench_provision 2>/dev/null
 echo; echo "== idle port list"; build/bin/bench_idle_ports 30 2>/dev/null
 echo; echo "== receiver status"; build/bin/bench_status 60 2>/dev/null
+echo; echo "== commissioning report of a day"; build/bin/bench_report 2>/dev/null
