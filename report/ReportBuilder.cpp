@@ -440,8 +440,9 @@ void ReportBuilder::fillDrawings(UnitReport& report) const
     // No more columns than epochs: a short recording gets no empty columns between its epochs.
     const int columns =
         static_cast<int>(std::min<std::size_t>(ReportBuilder::columns, epochs.size()));
-    std::vector<std::array<quint32, UnitReport::fixKinds>> counts(std::size_t(columns));
-    std::vector<std::array<double, 3>> headings(std::size_t(columns), {0, 0, 0}); // sin, cos, count
+    const auto width = static_cast<std::size_t>(columns);
+    std::vector<std::array<quint32, UnitReport::fixKinds>> counts(width);
+    std::vector<std::array<double, 3>> headings(width, {0, 0, 0}); // sin, cos, count
     for (const Epoch& epoch : epochs) {
         const auto column = static_cast<std::size_t>(
             std::min<qint64>(columns - 1, qint64(epoch.ms) * columns / (span + 1)));
