@@ -6,6 +6,7 @@
 #include "ReportBuilder.h"
 #include "ReportStream.h"
 #include "ReportThresholds.h"
+#include "SimulatorProcess.h"
 
 #include <QtTest>
 
@@ -71,6 +72,8 @@ private slots:
     void exitStatus_data();
     void exitStatus();
     void pagesHoldTheirDrawingsAndLoadNothing();
+    void liveUnitsReadFirstThenListened_data();
+    void liveUnitsReadFirstThenListened();
 };
 
 void ReportTest::positionSpread_data()
@@ -508,6 +511,71 @@ void ReportTest::pagesHoldTheirDrawingsAndLoadNothing()
                  .exitCode,
              0);
     QVERIFY(QFileInfo(one).isFile());
+}
+
+void ReportTest::liveUnitsReadFirstThenListened_data()
+{
+    QTest::addColumn<QStringList>("simulator"); // empty: no simulator, a port that is not there
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<double>("ggaSet"); // the rate read back; -1 none
+    QTest::newRow("answering-at-5-hz")
+        << QStringList{"--serial", "SN-LIVE", "--rates", "GGA=0.2,HDT=0.2"} << 0 << "SN-LIVE"
+        << 0.2;
+    QTest::newRow("float-fails-min-fixed")
+        << QStringList{"--serial", "SN-FLOAT", "--rates", "GGA=0.2", "--fix", "rtk-float"} << 1
+        << "SN-FLOAT" << 0.2;
+    QTest::newRow("silent-unit") << QStringList{"--silent"} << 1 << QString() << -1.0;
+    QTest::newRow("no-such-port") << QStringList() << 1 << QString() << -1.0;
+}
+
+void ReportTest::liveUnitsReadFirstThenListened()
+{
+    QFETCH(QStringList, simulator);
+    QFETCH(int, status);
+    QFETCH(QString, serial);
+    QFETCH(double, ggaSet);
+    std::unique_ptr<SimulatorProcess> unit;
+    QTemporaryDir dir;
+    const QString commands = dir.filePath(QStringLiteral("commands.log"));
+    QString port = dir.filePath(QStringLiteral("no-such-tty"));
+    if (!simulator.isEmpty()) {
+        unit = std::make_unique<SimulatorProcess>(simulator +
+                                                  QStringList{QStringLiteral("--log"), commands});
+        QVERIFY(unit->isRunning());
+        port = unit->devicePath();
+    }
+    const CtlRun run =
+        runCtl({QStringLiteral("report"), port, QStringLiteral("--seconds"), QStringLiteral("2"),
+                QStringLiteral("--min-fixed"), QStringLiteral("90"), QStringLiteral("--json")});
+    QCOMPARE(run.exitCode, status);
+    const QList<QJsonObject> units = jsonLines(run.out);
+    QCOMPARE(units.size(), 1);
+    const QJsonObject report = units.first();
+    QCOMPARE(report.value(QStringLiteral("port")).toString(), port);
+    QCOMPARE(report.value(QStringLiteral("serial")).toString(), serial);
+    QCOMPARE(report.value(QStringLiteral("passed")).toBool(), status == 0);
+    if (ggaSet < 0) {
+        QVERIFY(!report.value(QStringLiteral("error")).toString().isEmpty());
+        return;
+    }
+    QVERIFY(!report.contains(QStringLiteral("error")));
+    const QJsonObject gga =
+        report.value(QStringLiteral("rates")).toObject().value("GGA").toObject();
+    QCOMPARE(gga.value(QStringLiteral("set_s")).toDouble(), ggaSet);
+    QVERIFY2(std::abs(gga.value(QStringLiteral("period_s")).toDouble() - ggaSet) < 0.02,
+             qPrintable(QString::number(gga.value(QStringLiteral("period_s")).toDouble())));
+    // Listened for the seconds asked, after the rates were read: about 10 epochs at 5 Hz.
+    QVERIFY(std::abs(report.value(QStringLiteral("seconds")).toDouble() - 2) < 0.2);
+    QVERIFY(std::abs(report.value(QStringLiteral("epochs")).toInt() - 10) <= 1);
+    QCOMPARE(report.value(QStringLiteral("settings")).toObject().value("GGA").toString(),
+             QString::number(ggaSet));
+    // Nothing was set: only questions went to the unit.
+    QFile log(commands);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray sent = log.readAll();
+    QVERIFY(sent.contains(",GET,GNSS.NMEA.GGA"));
+    QVERIFY(!sent.contains(",SET,"));
 }
 
 QTEST_GUILESS_MAIN(ReportTest)
