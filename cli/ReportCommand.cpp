@@ -219,6 +219,8 @@ int ReportCommand::run(const QStringList& arguments)
     }
     if (!options->html.isEmpty() && !writePages(*options, reports))
         allPassed = false;
+    if (signalled)
+        return CommandRunner::exitSignalled + signalled;
     return allPassed ? CommandRunner::exitOk : CommandRunner::exitUnitsFailed;
 }
 
@@ -260,16 +262,13 @@ std::vector<UnitReport> ReportCommand::live(const Options& options)
             else if (!interrupts.isInterrupted())
                 launch();
         });
-    // Stopped early: each unit reports what it heard so far.
+    // Stopped early: each unit reports what it heard so far; those not started, that they
+    // were not.
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &loop, [&] {
         for (std::size_t i = 0; i < next; ++i)
             listeners[i]->stop();
-        while (next < listeners.size()) {
-            ++finished;
-            ++next;
-        }
-        if (finished == listeners.size())
-            loop.quit();
+        for (; next < listeners.size(); ++next)
+            listeners[next]->cancel(QStringLiteral("interrupted before it was listened to"));
     });
     launch();
     if (finished < listeners.size())
@@ -277,6 +276,8 @@ std::vector<UnitReport> ReportCommand::live(const Options& options)
     std::vector<UnitReport> reports;
     for (const auto& listener : listeners)
         reports.push_back(listener->report());
+    if (interrupts.isInterrupted())
+        signalled = interrupts.signalNumber();
     return reports;
 }
 

@@ -12,7 +12,8 @@
 
 // zr415ctl report: reads its options, has each unit's report made (live units listened to,
 // recordings read), prints them and writes the pages. Exit status 0 when every report was made
-// and passed, 1 when one failed or could not be made, 2 for a usage error.
+// and passed, 1 when one failed or could not be made, 2 for a usage error, 128 + N stopped by
+// signal N (the reports of what was heard are printed first).
 class ReportCommand
 {
 public:
@@ -42,4 +43,5 @@ private:
 
     std::FILE* out;
     std::FILE* err;
+    int signalled = 0; // the signal that stopped the live units early
 };

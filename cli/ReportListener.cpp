@@ -36,6 +36,11 @@ void ReportListener::stop()
         end();
 }
 
+void ReportListener::cancel(const QString& reason)
+{
+    end(reason);
+}
+
 void ReportListener::identified()
 {
     const UnitResult& result = session->result();

@@ -27,6 +27,8 @@ public:
     void start();
     // Ends the listening now; the report covers what arrived.
     void stop();
+    // Ends a unit never started: its report says it was not made.
+    void cancel(const QString& reason);
     const UnitReport& report() const { return made; }
 
 signals:

@@ -474,12 +474,15 @@ void ReportTest::pagesHoldTheirDrawingsAndLoadNothing()
     QVERIFY(writeFile(dir.filePath(QStringLiteral("a.nmea")), bytes));
     QVERIFY(writeFile(dir.filePath(QStringLiteral("b <x>.nmea")), bytes));
     const QString pages = dir.filePath(QStringLiteral("pages"));
-    const CtlRun run = runCtl(
-        {QStringLiteral("report"), QStringLiteral("--from"), dir.filePath(QStringLiteral("a.nmea")),
-         dir.filePath(QStringLiteral("b <x>.nmea")), QStringLiteral("--html"), pages});
+    const CtlRun run =
+        runCtl({QStringLiteral("report"), QStringLiteral("--from"),
+                dir.filePath(QStringLiteral("a.nmea")), dir.filePath(QStringLiteral("b <x>.nmea")),
+                dir.filePath(QStringLiteral("a.nmea")), QStringLiteral("--html"), pages});
     QCOMPARE(run.exitCode, 0);
     const QStringList written = QDir(pages).entryList(QDir::Files, QDir::Name);
-    QCOMPARE(written, (QStringList{"a.nmea.html", "b__x_.nmea.html", "index.html"}));
+    // The same recording twice gets a page each, and no page is called index.
+    QCOMPARE(written,
+             (QStringList{"a.nmea-2.html", "a.nmea.html", "b__x_.nmea.html", "index.html"}));
     const QRegularExpression link(QStringLiteral("(?:href|src)\\s*=\\s*\"([^\"]*)\""));
     for (const QString& name : written) {
         QFile file(QDir(pages).filePath(name));
@@ -495,7 +498,7 @@ void ReportTest::pagesHoldTheirDrawingsAndLoadNothing()
             QVERIFY2(written.contains(target), qPrintable(name + ": " + target));
         }
         if (name == QLatin1String("index.html")) {
-            QCOMPARE(html.count(QStringLiteral("PASSED")), 2);
+            QCOMPARE(html.count(QStringLiteral("PASSED")), 3);
             continue;
         }
         // Fix kind, scatter, sky, heading, SNR.
@@ -563,6 +566,8 @@ void ReportTest::liveUnitsReadFirstThenListened()
     const QJsonObject gga =
         report.value(QStringLiteral("rates")).toObject().value("GGA").toObject();
     QCOMPARE(gga.value(QStringLiteral("set_s")).toDouble(), ggaSet);
+    // A sentence set OFF and never seen is no rate.
+    QVERIFY(!report.value(QStringLiteral("rates")).toObject().contains(QStringLiteral("GLL")));
     QVERIFY2(std::abs(gga.value(QStringLiteral("period_s")).toDouble() - ggaSet) < 0.02,
              qPrintable(QString::number(gga.value(QStringLiteral("period_s")).toDouble())));
     // Listened for the seconds asked, after the rates were read: about 10 epochs at 5 Hz.
