@@ -236,7 +236,7 @@ QString ReportSvg::snrBars(const UnitReport& report)
                 text(x + barWidth / 2.0, 6 + height - bar, number(*system.snrMeanDbHz),
                      QStringLiteral("middle"));
         }
-        svg += text(x + barWidth / 2.0, height + 26, system.name, QStringLiteral("middle"));
+        svg += text(x + barWidth / 2.0, height + 27, system.name, QStringLiteral("middle"));
         x += barWidth + 20;
     }
     return svg + QStringLiteral("</svg>\n");

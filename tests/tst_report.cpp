@@ -72,6 +72,8 @@ private slots:
     void exitStatus_data();
     void exitStatus();
     void pagesHoldTheirDrawingsAndLoadNothing();
+    void helpNamesTheReport_data();
+    void helpNamesTheReport();
     void liveUnitsReadFirstThenListened_data();
     void liveUnitsReadFirstThenListened();
 };
@@ -216,6 +218,7 @@ void ReportTest::fixTimes()
     QByteArray bytes;
     for (qsizetype i = 0; i < times.size(); ++i)
         bytes += ReportStream::gga(Base(), start + times[i], qualities[i]);
+    bytes.chop(2); // the last line cut off before its line end still counts
     const UnitReport report = reportOf(bytes);
     QCOMPARE(report.epochs, quint64(times.size()));
     QCOMPARE(report.fix[UnitReport::rtkFixed], quint64(qualities.count(4)));
@@ -338,6 +341,9 @@ void ReportTest::indexedRecordingUsesArrivalTimes()
     QCOMPARE(report.epochs, quint64(3));
     QCOMPARE(orNone(report.firstRtkFixedS), firstRtkFixed);
     QCOMPARE(report.seconds, firstRtkFixed);
+    // Three arrivals from 0 ms: the period is timed from the first.
+    QCOMPARE(report.rates.front().kind, QByteArray("GGA"));
+    QCOMPARE(orNone(report.rates.front().measuredS), firstRtkFixed / 2);
 }
 
 void ReportTest::thresholdsDecide_data()
@@ -419,6 +425,8 @@ void ReportTest::exitStatus_data()
         << QStringList{"--from", "GOOD", "FLOAT", "--min-fixed", "60"} << 1 << 2 << 1;
     QTest::newRow("cep95-not-met")
         << QStringList{"--from", "GOOD", "--max-cep95", "0.001"} << 1 << 1 << 0;
+    QTest::newRow("pages-cannot-be-written")
+        << QStringList{"--from", "GOOD", "FLOAT", "--html", "GOOD/pages"} << 1 << 2 << 2;
     QTest::newRow("recording-missing") << QStringList{"--from", "GOOD", "MISSING"} << 1 << 2 << 1;
     QTest::newRow("threshold-not-a-number")
         << QStringList{"--from", "GOOD", "--min-fixed", "lots"} << 2 << 0 << 0;
@@ -516,6 +524,27 @@ void ReportTest::pagesHoldTheirDrawingsAndLoadNothing()
     QVERIFY(QFileInfo(one).isFile());
 }
 
+void ReportTest::helpNamesTheReport_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("report-help") << QStringList{"report", "--help"}
+                                 << QByteArray("--max-heading-sigma DEGREES");
+    QTest::newRow("help-report") << QStringList{"help", "report"}
+                                 << QByteArray("--max-heading-sigma DEGREES");
+    QTest::newRow("every-command")
+        << QStringList{"--help"} << QByteArray("report  PORT...|--from FILE...");
+}
+
+void ReportTest::helpNamesTheReport()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, expected);
+    const CtlRun run = runCtl(arguments);
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.contains(expected), run.out.constData());
+}
+
 void ReportTest::liveUnitsReadFirstThenListened_data()
 {
     QTest::addColumn<QStringList>("simulator"); // empty: no simulator, a port that is not there
@@ -523,7 +552,7 @@ void ReportTest::liveUnitsReadFirstThenListened_data()
     QTest::addColumn<QString>("serial");
     QTest::addColumn<double>("ggaSet"); // the rate read back; -1 none
     QTest::newRow("answering-at-5-hz")
-        << QStringList{"--serial", "SN-LIVE", "--rates", "GGA=0.2,HDT=0.2"} << 0 << "SN-LIVE"
+        << QStringList{"--serial", "SN-LIVE", "--rates", "GGA=0.2,HDT=0.2,GSV=1"} << 0 << "SN-LIVE"
         << 0.2;
     QTest::newRow("float-fails-min-fixed")
         << QStringList{"--serial", "SN-FLOAT", "--rates", "GGA=0.2", "--fix", "rtk-float"} << 1
@@ -573,8 +602,17 @@ void ReportTest::liveUnitsReadFirstThenListened()
     // Listened for the seconds asked, after the rates were read: about 10 epochs at 5 Hz.
     QVERIFY(std::abs(report.value(QStringLiteral("seconds")).toDouble() - 2) < 0.2);
     QVERIFY(std::abs(report.value(QStringLiteral("epochs")).toInt() - 10) <= 1);
-    QCOMPARE(report.value(QStringLiteral("settings")).toObject().value("GGA").toString(),
-             QString::number(ggaSet));
+    const QJsonObject settings = report.value(QStringLiteral("settings")).toObject();
+    QCOMPARE(settings.value("GGA").toString(), QString::number(ggaSet));
+    QCOMPARE(settings.value("baud").toString(), QStringLiteral("115200"));
+    const QJsonObject fix = report.value(QStringLiteral("fix")).toObject();
+    QCOMPARE(fix.value(status == 0 ? "rtk-fixed" : "rtk-float").toInt(),
+             report.value(QStringLiteral("epochs")).toInt());
+    // The sky where the unit sends it: a mean SNR per system seen.
+    const QJsonObject snr = report.value(QStringLiteral("snr_mean_dbhz")).toObject();
+    QCOMPARE(snr.isEmpty(), status != 0);
+    for (const QJsonValue& mean : snr)
+        QVERIFY(mean.toDouble() > 20 && mean.toDouble() < 60);
     // Nothing was set: only questions went to the unit.
     QFile log(commands);
     QVERIFY(log.open(QIODevice::ReadOnly));
