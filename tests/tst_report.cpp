@@ -69,6 +69,7 @@ private slots:
     void indexedRecordingUsesArrivalTimes();
     void thresholdsDecide_data();
     void thresholdsDecide();
+    void unmeasuredFiguresAreNull();
     void exitStatus_data();
     void exitStatus();
     void pagesHoldTheirDrawingsAndLoadNothing();
@@ -267,17 +268,20 @@ void ReportTest::ratesOnePerEpoch()
 
 void ReportTest::skyPerSystem()
 {
-    // GPS: two in view (SNR 40 and 44), one used; BeiDou: one in view without SNR, none used.
+    // GPS: three in view (SNR 40, 44 and 42; one without elevation, so not drawn), one used;
+    // BeiDou: one in view without SNR, none used.
     QByteArray bytes;
+    // Five epochs in one second: the sky is sampled once.
     for (int i = 0; i < 5; ++i)
-        bytes += ReportStream::gga(Base(), ten + i, 4) +
+        bytes += ReportStream::gga(Base(), ten + i / 10.0, 4) +
                  nmea("GPGSA,A,3,07,,,,,,,,,,,,1.2,0.7,1.0") +
-                 nmea("GPGSV,1,1,02,07,45,090,40,08,30,180,44") + nmea("GBGSV,1,1,01,21,60,270,");
+                 nmea("GPGSV,1,1,03,07,45,090,40,08,30,180,44,10,,045,42") +
+                 nmea("GBGSV,1,1,01,21,60,270,");
     const UnitReport report = reportOf(bytes);
     QCOMPARE(report.systems.size(), std::size_t(2));
     const UnitReport::System& gps = report.systems[0];
     QCOMPARE(gps.name, QStringLiteral("GPS"));
-    QCOMPARE(gps.inViewMean, 2.0);
+    QCOMPARE(gps.inViewMean, 3.0);
     QCOMPARE(gps.usedMean, 1.0);
     QCOMPARE(orNone(gps.snrMeanDbHz), 42.0);
     const UnitReport::System& beidou = report.systems[1];
@@ -285,7 +289,7 @@ void ReportTest::skyPerSystem()
     QCOMPARE(beidou.inViewMean, 1.0);
     QCOMPARE(beidou.usedMean, 0.0);
     QVERIFY(!beidou.snrMeanDbHz);
-    QCOMPARE(orNone(report.inViewMean), 3.0);
+    QCOMPARE(orNone(report.inViewMean), 4.0);
     QCOMPARE(orNone(report.usedMean), 20.0); // GGA's count
     // A track per satellite, where it stood.
     QCOMPARE(report.drawings.tracks.size(), std::size_t(3));
@@ -309,6 +313,13 @@ void ReportTest::indexedRecordingUsesArrivalTimes_data()
 {"at_ms":1500,"offset":PIECE2}
 {"at_ms":3000,"offset":PIECE3}
 {"at_ms":35)" << 3.0;
+    QTest::newRow("offset-goes-back") << header + R"({"at_ms":0,"offset":PIECE2}
+{"at_ms":1000,"offset":PIECE1}
+)" << -2.0;
+    // The last piece was written after the index's last flush: it came no earlier.
+    QTest::newRow("bytes-after-the-last-flush") << header + R"({"at_ms":0,"offset":PIECE1}
+{"at_ms":1000,"offset":PIECE2}
+)" << 1.0;
     QTest::newRow("not-an-index") << QByteArray("{\"at_ms\":0,\"offset\":10}\n") << -2.0;
 }
 
@@ -409,6 +420,30 @@ void ReportTest::thresholdsDecide()
     QCOMPARE(failed, failing);
     QCOMPARE(report.checks.size(),
              std::size_t(options.split(QLatin1Char(','), Qt::SkipEmptyParts).size()));
+}
+
+void ReportTest::unmeasuredFiguresAreNull()
+{
+    // Three epochs without a fix, nothing else: every figure of a fix is null, none is zero.
+    QByteArray bytes;
+    for (int i = 0; i < 3; ++i)
+        bytes += ReportStream::gga(Base(), ten + i, 0);
+    const QJsonObject json = reportOf(bytes).toJson();
+    for (const char* key :
+         {"first_fix_s", "first_rtk_fixed_s", "longest_outage_s", "position", "heading"})
+        QVERIFY2(json.value(QLatin1String(key)).isNull(), key);
+    QCOMPARE(json.value(QStringLiteral("epochs")).toInt(), 3);
+    QCOMPARE(json.value(QStringLiteral("fix")).toObject().value("none").toInt(), 3);
+    QCOMPARE(json.value(QStringLiteral("fix")).toObject().size(), UnitReport::fixKinds);
+    QVERIFY(json.value(QStringLiteral("satellites")).toObject().value("in_view_mean").isNull());
+    QVERIFY(json.value(QStringLiteral("snr_mean_dbhz")).toObject().isEmpty());
+    QCOMPARE(json.value(QStringLiteral("rates"))
+                 .toObject()
+                 .value("GGA")
+                 .toObject()
+                 .value("period_s")
+                 .toDouble(),
+             1.0);
 }
 
 void ReportTest::exitStatus_data()
@@ -514,6 +549,10 @@ void ReportTest::pagesHoldTheirDrawingsAndLoadNothing()
         QVERIFY(html.contains(QStringLiteral("CEP95")));
         QVERIFY(html.contains(QStringLiteral("<polyline"))); // the track and the heading
         QVERIFY(html.contains(QStringLiteral("@media print")));
+        // The fix legend names the kinds that occurred, and only those.
+        QVERIFY(html.contains(QStringLiteral(">none</text>")));
+        QVERIFY(html.contains(QStringLiteral(">rtk-fixed</text>")));
+        QVERIFY(!html.contains(QStringLiteral(">rtk-float</text>")));
     }
     // One unit to one file.
     const QString one = dir.filePath(QStringLiteral("one.html"));
@@ -528,21 +567,25 @@ void ReportTest::helpNamesTheReport_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<bool>("shown");
     QTest::newRow("report-help") << QStringList{"report", "--help"}
-                                 << QByteArray("--max-heading-sigma DEGREES");
+                                 << QByteArray("--max-heading-sigma DEGREES") << true;
     QTest::newRow("help-report") << QStringList{"help", "report"}
-                                 << QByteArray("--max-heading-sigma DEGREES");
+                                 << QByteArray("--max-heading-sigma DEGREES") << true;
     QTest::newRow("every-command")
-        << QStringList{"--help"} << QByteArray("report  PORT...|--from FILE...");
+        << QStringList{"--help"} << QByteArray("report  PORT...|--from FILE...") << true;
+    QTest::newRow("help-monitor-is-not-the-report")
+        << QStringList{"help", "monitor"} << QByteArray("--max-heading-sigma") << false;
 }
 
 void ReportTest::helpNamesTheReport()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, expected);
+    QFETCH(bool, shown);
     const CtlRun run = runCtl(arguments);
     QCOMPARE(run.exitCode, 0);
-    QVERIFY2(run.out.contains(expected), run.out.constData());
+    QVERIFY2(run.out.contains(expected) == shown, run.out.constData());
 }
 
 void ReportTest::liveUnitsReadFirstThenListened_data()
