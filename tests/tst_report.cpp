@@ -16,6 +16,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <csignal>
+
 using namespace NmeaLines;
 using ReportStream::Base;
 
@@ -75,6 +77,7 @@ private slots:
     void pagesHoldTheirDrawingsAndLoadNothing();
     void helpNamesTheReport_data();
     void helpNamesTheReport();
+    void stoppedWhileTheUnitIsSought();
     void liveUnitsReadFirstThenListened_data();
     void liveUnitsReadFirstThenListened();
 };
@@ -586,6 +589,29 @@ void ReportTest::helpNamesTheReport()
     const CtlRun run = runCtl(arguments);
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.out.contains(expected) == shown, run.out.constData());
+}
+
+void ReportTest::stoppedWhileTheUnitIsSought()
+{
+    // A silent unit keeps the speed search going for seconds; a stop ends it at once, and the
+    // report says so rather than that the unit never answered.
+    QTemporaryDir dir;
+    const QString commands = dir.filePath(QStringLiteral("commands.log"));
+    SimulatorProcess unit({QStringLiteral("--silent"), QStringLiteral("--log"), commands});
+    QVERIFY(unit.isRunning());
+    QProcess ctl;
+    ctl.setProcessEnvironment(quickCtlEnvironment());
+    ctl.start(QStringLiteral(ZR415CTL_BINARY),
+              {QStringLiteral("report"), unit.devicePath(), QStringLiteral("--json")});
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(commands).size() > 0, 10000);
+    ::kill(static_cast<pid_t>(ctl.processId()), SIGTERM);
+    QVERIFY(ctl.waitForFinished(10000));
+    QCOMPARE(ctl.exitCode(), 128 + SIGTERM);
+    const QList<QJsonObject> units = jsonLines(ctl.readAllStandardOutput());
+    QCOMPARE(units.size(), 1);
+    QVERIFY2(
+        units.first().value(QStringLiteral("error")).toString().contains(QStringLiteral("stopped")),
+        qPrintable(units.first().value(QStringLiteral("error")).toString()));
 }
 
 void ReportTest::liveUnitsReadFirstThenListened_data()
