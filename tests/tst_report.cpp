@@ -184,6 +184,12 @@ void ReportTest::headingIsCircular()
              qPrintable(QString::number(report.heading->meanDeg)));
     QVERIFY2(std::abs(report.heading->sigmaDeg - sigma) < 1e-3,
              qPrintable(QString::number(report.heading->sigmaDeg)));
+    // The drawing over time: a column an epoch, empty where no heading came.
+    const auto& columns = report.drawings.heading;
+    QCOMPARE(columns.size(), std::size_t(headings.size() + 1));
+    QCOMPARE(std::count_if(columns.begin(), columns.end(), [](float h) { return !std::isnan(h); }),
+             qsizetype(headings.size()));
+    QVERIFY(std::isnan(columns.back()));
 }
 
 void ReportTest::fixTimes_data()
