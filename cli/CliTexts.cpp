@@ -248,6 +248,9 @@ QString synopsis(const QString& command)
     if (command == QLatin1String("audit"))
         return QStringLiteral(
             "audit   [FILE] [--run ID] [--failed|--unfinished] [--ports] [--json]");
+    if (command == QLatin1String("report"))
+        return QStringLiteral("report  PORT...|--from FILE... [--seconds N] [--json] "
+                              "[--html FILE|DIR] [thresholds]");
     return {};
 }
 QString commandHelp(const QString& command)

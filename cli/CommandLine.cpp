@@ -142,7 +142,8 @@ QString CommandLine::usage(const QString& command)
                                  options);
     }
     QString text = CliTexts::usageHeader();
-    for (const char* name : {"ports", "query", "set", "apply", "reset", "monitor", "audit"})
+    for (const char* name :
+         {"ports", "query", "set", "apply", "reset", "monitor", "audit", "report"})
         text += CliTexts::usageLine(CliTexts::synopsis(QLatin1String(name)));
     return text + CliTexts::usageFooter() + CliTexts::environmentHelp();
 }

@@ -2,6 +2,7 @@
 #include "CliTexts.h"
 #include "CommandLine.h"
 #include "CommandRunner.h"
+#include "ReportCommand.h"
 
 #include <QCoreApplication>
 
@@ -21,6 +22,14 @@ int main(int argc, char* argv[])
     // The short form that version options usually have.
     if (arguments.value(1) == QLatin1String("-V"))
         arguments[1] = QStringLiteral("--version");
+    // report has its own options, read in its own files.
+    if (arguments.value(1) == QLatin1String("report"))
+        return ReportCommand(stdout, stderr).run(arguments);
+    if (arguments.size() == 3 && arguments[2] == QLatin1String("report") &&
+        (arguments[1] == QLatin1String("help") || arguments[1] == QLatin1String("--help"))) {
+        std::fputs(ReportCommand::usage().toUtf8().constData(), stdout);
+        return CommandRunner::exitOk;
+    }
     QString error;
     QString hint;
     const std::optional<Invocation> invocation = CommandLine::parse(arguments, error, hint);
