@@ -266,7 +266,7 @@ std::vector<UnitReport> ReportCommand::live(const Options& options)
     // were not.
     QObject::connect(&interrupts, &InterruptWatcher::interrupted, &loop, [&] {
         for (std::size_t i = 0; i < next; ++i)
-            listeners[i]->stop();
+            listeners[i]->stop(interrupts.signalNumber());
         for (; next < listeners.size(); ++next)
             listeners[next]->cancel(QStringLiteral("interrupted before it was listened to"));
     });

@@ -28,10 +28,10 @@ void ReportListener::start()
     session->start();
 }
 
-void ReportListener::stop()
+void ReportListener::stop(int signalNumber)
 {
     if (session && !session->isFinished())
-        session->interrupt();
+        session->interrupt(signalNumber);
     else
         end();
 }

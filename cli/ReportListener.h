@@ -26,7 +26,7 @@ public:
 
     void start();
     // Ends the listening now; the report covers what arrived.
-    void stop();
+    void stop(int signalNumber);
     // Ends a unit never started: its report says it was not made.
     void cancel(const QString& reason);
     const UnitReport& report() const { return made; }
