@@ -67,6 +67,7 @@ void ReceiverView::buildUi(LinkTraffic* source)
     body = new QWidget(this);
     body->setObjectName(QStringLiteral("receiverBody"));
     auto* values = new QWidget;
+    values->setObjectName(QStringLiteral("valueArea"));
     auto* form = new QFormLayout(values);
     form->setContentsMargins(0, 0, 0, 0);
     form->setVerticalSpacing(1);

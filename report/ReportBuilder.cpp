@@ -170,7 +170,7 @@ void ReportBuilder::openEpoch(QByteArrayView sentence)
     scratch.clear();
     scratch.addSentence(sentence, statusMs());
     if (!arrivalTimed && scratch.utcTime().known()) {
-        const qint64 timeOfDay = qint64(scratch.utcTime().value) * 10;
+        const qint64 timeOfDay = scratch.utcTime().value;
         // Far earlier than the last: a new day began.
         if (lastTimeOfDayMs >= 0 && timeOfDay < lastTimeOfDayMs - dayMs / 2)
             dayOffsetMs += dayMs;
