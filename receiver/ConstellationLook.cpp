@@ -2,25 +2,12 @@
 
 QString ConstellationLook::name(Constellation system)
 {
-    switch (system) {
-    case Constellation::Gps:
-        return QStringLiteral("GPS");
-    case Constellation::Sbas:
-        return QStringLiteral("SBAS");
-    case Constellation::Galileo:
-        return QStringLiteral("Galileo");
-    case Constellation::BeiDou:
+    // BeiDou and the unknown are named in the window's language; the others keep their names.
+    if (system == Constellation::BeiDou)
         return tr("北斗");
-    case Constellation::Qzss:
-        return QStringLiteral("QZSS");
-    case Constellation::Glonass:
-        return QStringLiteral("GLONASS");
-    case Constellation::NavIC:
-        return QStringLiteral("NavIC");
-    case Constellation::Unknown:
-        break;
-    }
-    return tr("其他");
+    if (system == Constellation::Unknown)
+        return tr("其他");
+    return constellationName(system);
 }
 
 QColor ConstellationLook::colour(Constellation system)

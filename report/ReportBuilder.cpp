@@ -27,29 +27,6 @@ bool isLineEnd(char c)
     return c == '\r' || c == '\n';
 }
 
-QString systemName(Constellation constellation)
-{
-    switch (constellation) {
-    case Constellation::Gps:
-        return QStringLiteral("GPS");
-    case Constellation::Sbas:
-        return QStringLiteral("SBAS");
-    case Constellation::Galileo:
-        return QStringLiteral("Galileo");
-    case Constellation::BeiDou:
-        return QStringLiteral("BeiDou");
-    case Constellation::Qzss:
-        return QStringLiteral("QZSS");
-    case Constellation::Glonass:
-        return QStringLiteral("GLONASS");
-    case Constellation::NavIC:
-        return QStringLiteral("NavIC");
-    case Constellation::Unknown:
-        break;
-    }
-    return QStringLiteral("other");
-}
-
 // The angle from a to b the short way round, in degrees: -180 to 180.
 double turn(double a, double b)
 {
@@ -258,7 +235,8 @@ void ReportBuilder::sampleSky()
             if (tracks.size() >= maxTracks)
                 continue;
             track =
-                tracks.emplace(key, UnitReport::Track{systemName(key.first), key.second, {}}).first;
+                tracks.emplace(key, UnitReport::Track{constellationName(key.first), key.second, {}})
+                    .first;
         }
         const std::pair<short, short> point(static_cast<short>(*satellite.azimuth),
                                             static_cast<short>(*satellite.elevation));
@@ -420,7 +398,7 @@ void ReportBuilder::fillSky(UnitReport& report) const
         return;
     report.inViewMean = inViewSum / skySamples;
     for (const auto& [constellation, tally] : systems) {
-        UnitReport::System system{systemName(constellation), tally.used / skySamples,
+        UnitReport::System system{constellationName(constellation), tally.used / skySamples,
                                   tally.inView / skySamples, std::nullopt};
         if (tally.snrCount > 0)
             system.snrMeanDbHz = tally.snrSum / tally.snrCount;

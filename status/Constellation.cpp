@@ -99,3 +99,26 @@ int gpsdPrn(Constellation constellation, int svid)
         return svid;
     }
 }
+
+QString constellationName(Constellation constellation)
+{
+    switch (constellation) {
+    case Constellation::Gps:
+        return QStringLiteral("GPS");
+    case Constellation::Sbas:
+        return QStringLiteral("SBAS");
+    case Constellation::Galileo:
+        return QStringLiteral("Galileo");
+    case Constellation::BeiDou:
+        return QStringLiteral("BeiDou");
+    case Constellation::Qzss:
+        return QStringLiteral("QZSS");
+    case Constellation::Glonass:
+        return QStringLiteral("GLONASS");
+    case Constellation::NavIC:
+        return QStringLiteral("NavIC");
+    case Constellation::Unknown:
+        break;
+    }
+    return QStringLiteral("other");
+}

@@ -36,3 +36,5 @@ QString systemLabel(Constellation constellation, int svid);
 // gpsd's PRN for a satellite's own number: GPS and SBAS as they are, GLONASS 65-96, Galileo
 // 301-336, BeiDou 401-463, QZSS 193-202.
 int gpsdPrn(Constellation constellation, int svid);
+// The system's name in English ("GPS", "GLONASS", "BeiDou", …); "other" for Unknown.
+QString constellationName(Constellation constellation);
