@@ -279,15 +279,21 @@ UnitReport ReportBuilder::finish(double seconds)
     return report;
 }
 
-void ReportBuilder::fillTimes(UnitReport& report) const
+qint64 ReportBuilder::epochPeriod() const
 {
-    // The epoch period: the shortest step between epochs.
+    // The shortest step between epochs.
     qint64 period = 0;
     for (std::size_t i = 1; i < epochs.size(); ++i) {
         const qint64 step = epochs[i].ms - epochs[i - 1].ms;
         if (step > 0 && (period == 0 || step < period))
             period = step;
     }
+    return period;
+}
+
+void ReportBuilder::fillTimes(UnitReport& report) const
+{
+    const qint64 period = epochPeriod();
     const Epoch* lastFixed = nullptr;
     qint64 longest = 0;
     for (const Epoch& epoch : epochs) {
@@ -421,9 +427,15 @@ void ReportBuilder::fillDrawings(UnitReport& report) const
     const auto width = static_cast<std::size_t>(columns);
     std::vector<std::array<quint32, UnitReport::fixKinds>> counts(width);
     std::vector<std::array<double, 3>> headings(width, {0, 0, 0}); // sin, cos, count
+    // Each column's first and last epoch, so that a column left empty only by the arrival
+    // clock's jitter is not drawn as an outage.
+    std::vector<std::pair<qint64, qint64>> spans(width, {-1, -1});
     for (const Epoch& epoch : epochs) {
         const auto column = static_cast<std::size_t>(
             std::min<qint64>(columns - 1, qint64(epoch.ms) * columns / (span + 1)));
+        if (spans[column].first < 0)
+            spans[column].first = epoch.ms;
+        spans[column].second = epoch.ms;
         ++counts[column][static_cast<std::size_t>(
             std::clamp<int>(epoch.kind, 0, UnitReport::fixKinds - 1))];
         if (!std::isnan(epoch.heading)) {
@@ -440,6 +452,20 @@ void ReportBuilder::fillDrawings(UnitReport& report) const
         double mean = std::atan2(h[0], h[1]) / radian;
         drawings.heading.push_back(h[2] == 0 ? none
                                              : static_cast<float>(mean < 0 ? mean + 360 : mean));
+    }
+    // Empty columns between two epochs closer than an outage (one epoch and a half, as in
+    // fillTimes) keep the kind before them.
+    const qint64 period = epochPeriod();
+    for (int c = 1, previous = 0; c < columns; ++c) {
+        if (spans[static_cast<std::size_t>(c)].first < 0)
+            continue;
+        const qint64 gap = spans[static_cast<std::size_t>(c)].first -
+                           spans[static_cast<std::size_t>(previous)].second;
+        if (c - previous > 1 && 2 * gap < 3 * period)
+            for (int e = previous + 1; e < c; ++e)
+                drawings.fix[static_cast<std::size_t>(e)] =
+                    drawings.fix[static_cast<std::size_t>(previous)];
+        previous = c;
     }
     if (!report.position)
         return;

@@ -72,6 +72,7 @@ private:
     qint64 statusMs() const;
     void fillPosition(UnitReport& report) const;
     void fillHeading(UnitReport& report) const;
+    qint64 epochPeriod() const;
     void fillTimes(UnitReport& report) const;
     void fillSky(UnitReport& report) const;
     void fillDrawings(UnitReport& report) const;

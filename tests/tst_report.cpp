@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <csignal>
 
 using namespace NmeaLines;
@@ -197,26 +198,33 @@ void ReportTest::fixTimes_data()
     QTest::addColumn<double>("start");        // seconds of the day
     QTest::addColumn<QList<double>>("times"); // of each epoch after the start
     QTest::addColumn<QList<int>>("qualities");
-    QTest::addColumn<QList<double>>("expected"); // first fix, first RTK fixed, outage, seconds
+    QTest::addColumn<QList<double>>(
+        "expected"); // first fix, first RTK fixed, outage, seconds, silence drawn (1) or not
 
     const QList<double> ten10{0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
     QTest::newRow("float-then-fixed")
-        << ten << ten10 << QList<int>{0, 0, 1, 1, 5, 5, 4, 4, 4, 4} << QList<double>{2, 6, 0, 9};
+        << ten << ten10 << QList<int>{0, 0, 1, 1, 5, 5, 4, 4, 4, 4} << QList<double>{2, 6, 0, 9, 0};
     QTest::newRow("never-fixed") << ten << QList<double>{0, 1, 2} << QList<int>{0, 0, 0}
-                                 << QList<double>{-1, -1, -1, 2};
+                                 << QList<double>{-1, -1, -1, 2, 0};
     QTest::newRow("fixed-but-never-rtk")
-        << ten << QList<double>{0, 1, 2} << QList<int>{0, 2, 5} << QList<double>{1, -1, 0, 2};
+        << ten << QList<double>{0, 1, 2} << QList<int>{0, 2, 5} << QList<double>{1, -1, 0, 2, 0};
     QTest::newRow("outage-in-the-middle")
         << ten << QList<double>{0, 1, 2, 3, 4, 5} << QList<int>{4, 4, 0, 0, 0, 4}
-        << QList<double>{0, 0, 3, 5};
-    QTest::newRow("silence-is-an-outage") << ten << QList<double>{0, 1, 2, 7, 8}
-                                          << QList<int>{4, 4, 4, 4, 4} << QList<double>{0, 0, 4, 8};
-    QTest::newRow("loss-at-the-end")
-        << ten << QList<double>{0, 1, 2, 3} << QList<int>{1, 4, 0, 0} << QList<double>{0, 1, 2, 3};
+        << QList<double>{0, 0, 3, 5, 0};
+    QTest::newRow("silence-is-an-outage")
+        << ten << QList<double>{0, 1, 2, 7, 8} << QList<int>{4, 4, 4, 4, 4}
+        << QList<double>{0, 0, 4, 8, 1};
+    QTest::newRow("loss-at-the-end") << ten << QList<double>{0, 1, 2, 3} << QList<int>{1, 4, 0, 0}
+                                     << QList<double>{0, 1, 2, 3, 0};
     QTest::newRow("over-midnight") << 86398.0 << QList<double>{0, 1, 2, 3} << QList<int>{0, 0, 4, 4}
-                                   << QList<double>{2, 2, 0, 3};
+                                   << QList<double>{2, 2, 0, 3, 0};
     QTest::newRow("ten-hertz") << ten << QList<double>{0, 0.1, 0.2, 0.3, 0.4}
-                               << QList<int>{0, 0, 0, 4, 4} << QList<double>{0.3, 0.3, 0, 0.4};
+                               << QList<int>{0, 0, 0, 4, 4} << QList<double>{0.3, 0.3, 0, 0.4, 0};
+    // Steps of 0.8 and 1.1 s are the arrival clock's jitter: two epochs share a column of the
+    // drawing and the next is left empty, yet nothing was lost.
+    QTest::newRow("jittered-arrivals")
+        << ten << QList<double>{0, 0.8, 1.9, 2.7, 3.8, 4.6, 5.7} << QList<int>{4, 4, 4, 4, 4, 4, 4}
+        << QList<double>{0, 0, 0, 5.7, 0};
 }
 
 void ReportTest::fixTimes()
@@ -237,6 +245,8 @@ void ReportTest::fixTimes()
     QCOMPARE(orNone(report.firstRtkFixedS), expected[1]);
     QCOMPARE(orNone(report.longestOutageS), expected[2]);
     QCOMPARE(report.seconds, expected[3]);
+    const auto& fix = report.drawings.fix;
+    QCOMPARE(std::count(fix.begin(), fix.end(), -1) > 0, expected[4] == 1);
 }
 
 void ReportTest::ratesOnePerEpoch_data()
