@@ -43,9 +43,11 @@ QString timeAxis(double spanS, int y)
     QString svg = line(margin, y, margin + plotWidth, y);
     for (int i = 0; i <= 4; ++i) {
         const double x = margin + plotWidth * i / 4.0;
-        svg += line(x, y, x, y + 4) + text(x, y + 16,
-                                           QStringLiteral("%1 s").arg(spanS * i / 4, 0, 'f', 0),
-                                           QStringLiteral("middle"));
+        svg += line(x, y, x, y + 4) +
+               text(x, y + 16,
+                    // As exact as the quarter is: 7.45 s, not 7 s.
+                    QStringLiteral("%1 s").arg(QString::number(spanS * i / 4, 'g', 6)),
+                    QStringLiteral("middle"));
     }
     return svg;
 }
