@@ -83,11 +83,12 @@ void ReportListener::end(const QString& error)
         const double period = value.toDouble(&number);
         if (!number || !error.isEmpty())
             continue;
+        const QByteArray kind = name.toLatin1();
         auto rate = std::find_if(made.rates.begin(), made.rates.end(),
-                                 [&](const auto& each) { return each.kind == name.toLatin1(); });
+                                 [&kind](const auto& each) { return each.kind == kind; });
         if (rate == made.rates.end())
-            rate = made.rates.insert(
-                made.rates.end(), UnitReport::Rate{name.toLatin1(), 0, std::nullopt, std::nullopt});
+            rate = made.rates.insert(made.rates.end(),
+                                     UnitReport::Rate{kind, 0, std::nullopt, std::nullopt});
         rate->setS = period;
     }
     emit finished(this);
