@@ -17,3 +17,5 @@ fuzz_packages=(clang libclang-rt-14-dev)
 test_packages=("${package_packages[@]}" "${bench_packages[@]}" ansible-core python3 python3-cram
     jq groff-base fakeroot desktop-file-utils python3-gps)
 desktop_packages=(xvfb xauth imagemagick)
+# tools/screenshot-report.sh draws a report page with a headless browser and shrinks the picture.
+screenshot_packages=(chromium imagemagick)
