@@ -2,6 +2,8 @@
 // wall time and the peak memory of the process, against the targets of 10 s and 200 MB. Once
 // with the recording's index (FILE.jsonl, a piece per epoch), once without (another tool's
 // capture, timed by its time tags). The recording is made once, in a temporary folder.
+#include "NmeaLines.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QByteArray>
@@ -19,15 +21,9 @@
 extern char** environ;
 
 namespace {
-constexpr int epochs = 24 * 3600 * 10;
+using NmeaLines::nmea;
 
-QByteArray nmea(const QByteArray& body)
-{
-    unsigned char sum = 0;
-    for (char c : body)
-        sum ^= static_cast<unsigned char>(c);
-    return '$' + body + '*' + QByteArray::number(sum, 16).toUpper().rightJustified(2, '0') + "\r\n";
-}
+constexpr int epochs = 24 * 3600 * 10;
 
 QByteArray timeTag(int tenths)
 {
@@ -47,20 +43,7 @@ double noise(unsigned& state)
 // Once a second: RMC, ZDA, the used lists and the sky of four systems.
 QByteArray perSecond(int tenths)
 {
-    static const QByteArrayList bodies = {
-        "GNGSA,A,3,02,04,06,08,10,12,14,,,,,,1.1,0.6,0.9,1",
-        "GNGSA,A,3,66,67,70,75,,,,,,,,,1.1,0.6,0.9,2",
-        "GNGSA,A,3,03,05,09,,,,,,,,,,1.1,0.6,0.9,3",
-        "GNGSA,A,3,06,09,16,21,,,,,,,,,1.1,0.6,0.9,4",
-        "GPGSV,3,1,10,02,22,029,41,04,29,058,44,06,36,087,47,08,43,116,30,1",
-        "GPGSV,3,2,10,10,50,145,33,12,57,174,36,14,64,203,39,16,71,232,42,1",
-        "GPGSV,3,3,10,18,78,261,45,20,15,290,48,1",
-        "GLGSV,2,1,06,66,22,029,41,67,29,058,44,70,36,087,47,75,43,116,30,1",
-        "GLGSV,2,2,06,80,50,145,33,81,57,174,36,1",
-        "GAGSV,2,1,05,03,22,029,41,05,29,058,44,09,36,087,47,11,43,116,30,7",
-        "GAGSV,2,2,05,24,50,145,33,7",
-        "GBGSV,2,1,06,06,22,029,41,09,29,058,44,16,36,087,47,21,43,116,30,1",
-        "GBGSV,2,2,06,27,50,145,33,30,57,174,36,1"};
+    static const QList<QByteArray> bodies = NmeaLines::fourSystemSky();
     QByteArray all =
         nmea("GNRMC," + timeTag(tenths) + ",A,3114.878902,N,12135.244198,E,0.0,87.5,071226,,,R") +
         nmea("GNZDA," + timeTag(tenths) + ",07,12,2026,00,00");
